@@ -1,0 +1,152 @@
+// Decoding index pages built byte by byte, including prefix compression and
+// damaged pages.
+#include "jet/index_page.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace jet {
+namespace {
+
+using PageBytes = std::vector<std::uint8_t>;
+
+void put_u32_le(PageBytes& page, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        page[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    }
+}
+
+// An index page holding `stored` entries (already prefix-compressed).
+PageBytes make_page(std::uint8_t type, const std::vector<PageBytes>& stored,
+                    std::uint8_t prefix = 0) {
+    PageBytes page(kIndexPageSize, 0);
+    page[0] = type;
+    page[1] = 0x01;
+    put_u32_le(page, 4, 77);
+    put_u32_le(page, 8, 5);
+    put_u32_le(page, 12, 6);
+    page[20] = prefix;
+    std::size_t end = 0;
+    for (const PageBytes& entry : stored) {
+        std::copy(entry.begin(), entry.end(), page.begin() + 248 + end);
+        end += entry.size();
+        page[22 + end / 8] |= static_cast<std::uint8_t>(1 << (end % 8));
+    }
+    std::uint16_t free = static_cast<std::uint16_t>(1800 - end);
+    page[2] = static_cast<std::uint8_t>(free);
+    page[3] = static_cast<std::uint8_t>(free >> 8);
+    return page;
+}
+
+std::string error_of(const PageBytes& page) {
+    try {
+        parse_index_page(42, page);
+    } catch (const IndexPageError& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+TEST(IndexPage, DecodesLeafHeaderAndEntries) {
+    PageBytes page = make_page(0x04, {{0x7F, 0x80, 0, 0, 1, 0x00, 0x01, 0x05, 0x03},
+                                      {0x7F, 0x80, 0, 0, 2, 0x00, 0x01, 0x05, 0x04}});
+    IndexPage parsed = parse_index_page(9, page);
+    EXPECT_EQ(parsed.number, 9u);
+    EXPECT_EQ(parsed.kind, IndexPageKind::Leaf);
+    EXPECT_EQ(parsed.table_page, 77u);
+    EXPECT_EQ(parsed.previous_page, 5u);
+    EXPECT_EQ(parsed.next_page, 6u);
+    EXPECT_EQ(parsed.free_space, 1800 - 18);
+    EXPECT_EQ(parsed.entry_bytes, 18);
+    ASSERT_EQ(parsed.entries.size(), 2u);
+    EXPECT_EQ(parsed.entries[0].key, (std::vector<std::uint8_t>{0x7F, 0x80, 0, 0, 1}));
+    EXPECT_EQ(parsed.entries[0].row, (IndexRowPointer{261, 3}));
+    EXPECT_EQ(parsed.entries[1].row, (IndexRowPointer{261, 4}));
+}
+
+TEST(IndexPage, DecodesIntermediateChildPointers) {
+    PageBytes page = make_page(0x03, {{0x7F, 0x60, 0x00, 0x00, 0x00, 0x10, 0x02, 0, 0, 0, 0x21}});
+    put_u32_le(page, 16, 0x22);
+    IndexPage parsed = parse_index_page(3, page);
+    EXPECT_EQ(parsed.kind, IndexPageKind::Intermediate);
+    EXPECT_EQ(parsed.tail_page, 0x22u);
+    ASSERT_EQ(parsed.entries.size(), 1u);
+    EXPECT_EQ(parsed.entries[0].key, (std::vector<std::uint8_t>{0x7F, 0x60, 0x00}));
+    EXPECT_EQ(parsed.entries[0].row, (IndexRowPointer{0x10, 0x02}));
+    EXPECT_EQ(parsed.entries[0].child, 0x21u);
+}
+
+TEST(IndexPage, RestoresAPrefixThatRunsIntoTheRowPointer) {
+    // Keys 7F 80 00 00 0x; both rows on page 0x000105: the shared prefix of 6
+    // bytes covers the key and the first byte of the row pointer.
+    PageBytes page =
+        make_page(0x04, {{0x7F, 0x80, 0, 0, 1, 0x00, 0x01, 0x05, 0x03}, {0x01, 0x05, 0x07}}, 6);
+    IndexPage parsed = parse_index_page(1, page);
+    ASSERT_EQ(parsed.entries.size(), 2u);
+    EXPECT_EQ(parsed.entries[1].key, (std::vector<std::uint8_t>{0x7F, 0x80, 0, 0, 1}));
+    EXPECT_EQ(parsed.entries[1].row, (IndexRowPointer{261, 7}));
+
+    PageBytes longer =
+        make_page(0x04, {{0x7F, 0x80, 0, 0, 1, 0x00, 0x01, 0x05, 0x03}, {0x05, 0x08}}, 7);
+    IndexPage p7 = parse_index_page(1, longer);
+    EXPECT_EQ(p7.entries[1].row, (IndexRowPointer{261, 8}));
+    EXPECT_EQ(p7.entries[1].key, p7.entries[0].key);
+}
+
+TEST(IndexPage, EmptyRootLeafHasNoEntries) {
+    IndexPage parsed = parse_index_page(33, make_page(0x04, {}));
+    EXPECT_TRUE(parsed.entries.empty());
+    EXPECT_EQ(parsed.free_space, 1800);
+}
+
+TEST(IndexPage, DamagedPagesGiveErrorsNamingThePage) {
+    PageBytes good = make_page(0x04, {{0x7F, 0x10, 0, 0, 1, 0x03}});
+
+    EXPECT_NE(error_of(PageBytes(100, 0x04)).find("index page 42"), std::string::npos);
+
+    PageBytes data_page = good;
+    data_page[0] = 0x01;
+    EXPECT_NE(error_of(data_page).find("not an index page"), std::string::npos);
+
+    PageBytes past_end = good;
+    past_end[22 + 225] = 0x80;  // an entry ending at bit 1807, past the 1800 data bytes
+    EXPECT_NE(error_of(past_end).find("past the end"), std::string::npos);
+
+    PageBytes empty_entry = good;
+    empty_entry[22] |= 0x01;
+    EXPECT_NE(error_of(empty_entry).find("empty first entry"), std::string::npos);
+
+    PageBytes short_entry = make_page(0x04, {{0x7F, 0x00, 0x01}});
+    EXPECT_NE(error_of(short_entry).find("too short"), std::string::npos);
+
+    PageBytes short_intermediate = make_page(0x03, {{0x7F, 0x10, 0, 0, 1, 0x03}});
+    EXPECT_NE(error_of(short_intermediate).find("too short"), std::string::npos);
+
+    PageBytes big_prefix = good;
+    big_prefix[20] = 200;
+    EXPECT_NE(error_of(big_prefix).find("shared prefix"), std::string::npos);
+}
+
+TEST(IndexPage, ArbitraryBytesNeverReadOutsideThePage) {
+    PageBytes page(kIndexPageSize);
+    std::uint32_t state = 12345;
+    for (int round = 0; round < 200; ++round) {
+        for (auto& b : page) {
+            state = state * 1103515245 + 12345;
+            b = static_cast<std::uint8_t>(state >> 16);
+        }
+        page[0] = round % 2 ? 0x03 : 0x04;
+        page[1] = 0x01;
+        page[20] = static_cast<std::uint8_t>(round);
+        try {
+            IndexPage parsed = parse_index_page(1, page);
+            EXPECT_LE(parsed.entries.size(), 1800u);
+        } catch (const IndexPageError&) {
+        }
+    }
+}
+
+}  // namespace
+}  // namespace jet
