@@ -1,0 +1,14 @@
+// The listsong commands. Each takes the arguments after its name, writes its
+// result to `out` and returns the exit code; failures are thrown.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+int run_info(const std::vector<std::string>& args, std::ostream& out);
+int run_dump(const std::vector<std::string>& args, std::ostream& out);
+
+}  // namespace cli

@@ -1,0 +1,30 @@
+// The catalogue: the rows of MSysObjects, one per database object.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "jet/codepage.h"
+#include "jet/pager.h"
+
+namespace jet {
+
+struct CatalogueEntry {
+    std::int32_t id = 0;  // for tables: the first page of the table definition
+    std::int32_t parent_id = 0;
+    std::string name;  // UTF-8
+    std::int16_t type = 0;
+    std::uint32_t flags = 0;
+
+    static constexpr std::int16_t kLocalTable = 1;
+    static constexpr std::uint32_t kSystemFlags = 0x80000002u;
+
+    // A table the user made: local, not a system object, not named MSys….
+    bool user_table() const;
+};
+
+// Every row of MSysObjects, whose definition sits on page 2.
+std::vector<CatalogueEntry> read_catalogue(Pager& pager, const CodePage& code_page);
+
+}  // namespace jet

@@ -1,0 +1,102 @@
+// Table definitions: columns, indexes, row count and where a table's pages are.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "jet/codepage.h"
+#include "jet/page.h"
+#include "jet/pager.h"
+#include "jet/value.h"
+
+namespace jet {
+
+struct Column {
+    std::string name;  // UTF-8
+    ColumnType type = ColumnType::Text;
+    std::uint16_t number = 0;          // position in the null mask; what indexes refer to
+    std::uint16_t variable_index = 0;  // slot in the variable area (variable columns)
+    std::uint16_t fixed_offset = 0;    // offset in the fixed area (fixed columns)
+    std::uint16_t size = 0;  // fixed size, or maximum bytes of Text/Binary; 0 for Memo/OLE
+    std::uint8_t flags = 0;
+    std::uint16_t sort_order = 0;
+    std::uint16_t code_page = 0;
+
+    static constexpr std::uint8_t kFixed = 0x01;
+    static constexpr std::uint8_t kLongAutonumber = 0x04;
+    static constexpr std::uint8_t kGuidAutonumber = 0x40;
+    static constexpr std::uint8_t kHyperlink = 0x80;
+
+    bool fixed() const { return (flags & kFixed) != 0; }
+    bool autonumber() const { return (flags & (kLongAutonumber | kGuidAutonumber)) != 0; }
+};
+
+struct IndexColumn {
+    std::uint16_t column_number = 0;
+    bool ascending = true;
+};
+
+// A physical index: one B-tree of keys.
+struct RealIndex {
+    unsigned number = 0;  // position among the table's real indexes
+    std::vector<IndexColumn> columns;
+    std::uint32_t usage_map = 0;  // data pointer to the map of its pages
+    PageNumber root_page = 0;
+    std::uint8_t flags = 0;
+    std::uint32_t unique_entry_count = 0;
+
+    static constexpr std::uint8_t kUnique = 0x01;
+    static constexpr std::uint8_t kIgnoreNulls = 0x02;
+    static constexpr std::uint8_t kRequired = 0x08;
+
+    bool unique() const { return (flags & kUnique) != 0; }
+    bool ignore_nulls() const { return (flags & kIgnoreNulls) != 0; }
+    bool required() const { return (flags & kRequired) != 0; }
+};
+
+enum class IndexKind : std::uint8_t { Other = 0, PrimaryKey = 1, ForeignKey = 2 };
+
+// A named index as the user sees it; several may share one real index.
+struct LogicalIndex {
+    std::string name;  // UTF-8
+    std::uint32_t number = 0;
+    std::uint32_t real_index = 0;  // position in TableDefinition::real_indexes
+    IndexKind kind = IndexKind::Other;
+};
+
+// The maps of one Memo or OLE column's long-value pages.
+struct LongValueMaps {
+    std::uint16_t column_number = 0;
+    std::uint32_t owned_pages = 0;
+    std::uint32_t free_pages = 0;
+};
+
+struct TableDefinition {
+    std::string name;               // UTF-8
+    PageNumber page = 0;            // first definition page; the table's identity
+    std::vector<PageNumber> pages;  // every definition page, first one first
+    std::uint32_t row_count = 0;
+    std::uint32_t last_autonumber = 0;
+    std::uint8_t table_type = 0;  // 'N' user table, 'S' system table
+    std::uint16_t max_columns = 0;
+    std::uint16_t max_variable_columns = 0;
+    std::vector<Column> columns;  // in column-number order
+    std::vector<RealIndex> real_indexes;
+    std::vector<LogicalIndex> logical_indexes;
+    std::uint32_t owned_pages_map = 0;
+    std::uint32_t free_pages_map = 0;
+    std::vector<LongValueMaps> long_value_maps;
+
+    const Column* column_by_number(std::uint16_t number) const;
+    const Column* column_by_name(std::string_view name) const;  // ASCII case-insensitive
+};
+
+// Reads the definition starting at `page`, following continuation pages.
+// Names are converted from `code_page` to UTF-8. Throws FormatError naming the
+// page and the table.
+TableDefinition read_table_definition(Pager& pager, PageNumber page, const std::string& table_name,
+                                      const CodePage& code_page);
+
+}  // namespace jet

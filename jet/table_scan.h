@@ -1,0 +1,25 @@
+// Reading a table's rows: all of them in page order, or one by its pointer.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "jet/page.h"
+#include "jet/pager.h"
+#include "jet/table_definition.h"
+#include "jet/value.h"
+
+namespace jet {
+
+using RowCallback = std::function<void(RowPointer, const std::vector<Value>&)>;
+
+// Calls `callback` for every live row of the table, in the order of its data
+// pages and slots. A row moved to another page is reported at its original
+// slot, the place indexes point to.
+void scan_table(Pager& pager, const TableDefinition& table, const RowCallback& callback);
+
+// The row at `at`, following the pointer of a moved row. Throws FormatError
+// when the slot is deleted, not a row of this table, or damaged.
+std::vector<Value> fetch_row(Pager& pager, const TableDefinition& table, RowPointer at);
+
+}  // namespace jet
