@@ -1,0 +1,246 @@
+// Single-byte Windows code pages: byte-to-character tables generated into
+// codepage_tables.cpp, and their inverse built once per code page on first use.
+#include "jet/codepage.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+#include "jet/codepage_tables.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace jet {
+
+namespace {
+
+std::string code_point_name(char32_t c) {
+    char name[16];
+    std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(c));
+    return name;
+}
+
+void append_utf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// Decodes the character starting at text[pos] and advances pos past it.
+// Refuses truncated and over-long sequences, surrogates and values past U+10FFFF.
+char32_t next_utf8(std::string_view text, std::size_t& pos) {
+    const auto lead = static_cast<std::uint8_t>(text[pos]);
+    const auto fail = [&]() -> char32_t {
+        throw CodePageError("invalid UTF-8 at byte " + std::to_string(pos) + " of the text");
+    };
+    if (lead < 0x80) {
+        ++pos;
+        return lead;
+    }
+    std::size_t length;
+    char32_t c;
+    char32_t smallest;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        c = lead & 0x1F;
+        smallest = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        c = lead & 0x0F;
+        smallest = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        c = lead & 0x07;
+        smallest = 0x10000;
+    } else {
+        return fail();
+    }
+    if (text.size() - pos < length)
+        return fail();
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<std::uint8_t>(text[pos + i]);
+        if ((next & 0xC0) != 0x80)
+            return fail();
+        c = (c << 6) | (next & 0x3F);
+    }
+    if (c < smallest || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+        return fail();
+    pos += length;
+    return c;
+}
+
+class SingleByteCodePage final : public CodePage {
+  public:
+    explicit SingleByteCodePage(const SingleByteTable& table) : table_(table) {
+        for (int i = 0; i < 128; ++i) {
+            if (table.upper[i] != kUndefinedCharacter) {
+                to_byte_.emplace_back(table.upper[i], static_cast<char>(0x80 + i));
+            }
+        }
+        std::sort(to_byte_.begin(), to_byte_.end());
+    }
+
+    int number() const override { return table_.number; }
+
+    std::string to_utf8(std::string_view bytes) const override {
+        std::string out;
+        out.reserve(bytes.size());
+        for (const char byte : bytes) {
+            const auto b = static_cast<std::uint8_t>(byte);
+            if (b < 0x80) {
+                out += byte;
+            } else {
+                append_utf8(out, table_.upper[b - 0x80]);
+            }
+        }
+        return out;
+    }
+
+    std::string from_utf8(std::string_view utf8) const override {
+        std::string out;
+        out.reserve(utf8.size());
+        std::size_t pos = 0;
+        while (pos < utf8.size()) {
+            const char32_t c = next_utf8(utf8, pos);
+            if (c < 0x80) {
+                out += static_cast<char>(c);
+                continue;
+            }
+            const auto found =
+                std::lower_bound(to_byte_.begin(), to_byte_.end(), c,
+                                 [](const auto& entry, char32_t key) { return entry.first < key; });
+            if (found == to_byte_.end() || found->first != c) {
+                throw CodePageError("character " + code_point_name(c) +
+                                    " cannot be stored in code page " +
+                                    std::to_string(table_.number));
+            }
+            out += found->second;
+        }
+        return out;
+    }
+
+  private:
+    const SingleByteTable& table_;
+    std::vector<std::pair<char32_t, char>> to_byte_;  // sorted by character
+};
+
+const SingleByteTable* find_table(int number) {
+    for (const auto& table : kSingleByteTables) {
+        if (table.number == number)
+            return &table;
+    }
+    return nullptr;
+}
+
+std::string supported_list() {
+    std::string list;
+    for (const auto& table : kSingleByteTables) {
+        if (!list.empty())
+            list += ", ";
+        list += std::to_string(table.number);
+    }
+    return list;
+}
+
+// The code page a POSIX locale name such as "th_TH.UTF-8" or "sr_RS@latin" implies.
+int code_page_for_locale_name(std::string_view locale) {
+    const std::size_t language_end = locale.find_first_of("_.@");
+    const std::string_view language = locale.substr(0, language_end);
+    const bool latin_script = locale.find("@latin") != std::string_view::npos;
+    const auto one_of = [&](std::initializer_list<std::string_view> languages) {
+        return std::find(languages.begin(), languages.end(), language) != languages.end();
+    };
+    const auto if_supported = [](int number) {
+        return CodePage::supported(number) ? number : 1252;
+    };
+
+    if (language == "th")
+        return 874;
+    if (language == "ja")
+        return if_supported(932);
+    if (language == "ko")
+        return if_supported(949);
+    if (language == "zh") {
+        const bool traditional = locale.starts_with("zh_TW") || locale.starts_with("zh_HK") ||
+                                 locale.starts_with("zh_MO");
+        return if_supported(traditional ? 950 : 936);
+    }
+    if (language == "sr")
+        return latin_script ? 1250 : 1251;
+    if (one_of({"cs", "pl", "hu", "sk", "sl", "hr", "ro", "sq", "bs"}))
+        return 1250;
+    if (one_of({"ru", "uk", "bg", "be", "mk"}))
+        return 1251;
+    if (language == "el")
+        return 1253;
+    if (language == "tr")
+        return 1254;
+    if (language == "he" || language == "iw")
+        return 1255;
+    if (one_of({"ar", "fa", "ur"}))
+        return 1256;
+    if (one_of({"et", "lv", "lt"}))
+        return 1257;
+    if (language == "vi")
+        return 1258;
+    return 1252;
+}
+
+}  // namespace
+
+const CodePage& CodePage::get(int number) {
+    static std::mutex mutex;
+    static std::vector<std::unique_ptr<SingleByteCodePage>> made;
+
+    const SingleByteTable* table = find_table(number);
+    if (table == nullptr) {
+        throw CodePageError("code page " + std::to_string(number) +
+                            " is not supported (supported: " + supported_list() + ")");
+    }
+    std::lock_guard lock(mutex);
+    for (const auto& page : made) {
+        if (page->number() == number)
+            return *page;
+    }
+    made.push_back(std::make_unique<SingleByteCodePage>(*table));
+    return *made.back();
+}
+
+bool CodePage::supported(int number) {
+    return find_table(number) != nullptr;
+}
+
+int data_code_page_for_locale() {
+#ifdef _WIN32
+    const int active = static_cast<int>(GetACP());
+    return CodePage::supported(active) ? active : 1252;
+#else
+    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const char* value = std::getenv(variable);
+        if (value != nullptr && *value != '\0')
+            return code_page_for_locale_name(value);
+    }
+    return 1252;
+#endif
+}
+
+}  // namespace jet

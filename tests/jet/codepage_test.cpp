@@ -1,0 +1,185 @@
+#include "jet/codepage.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+namespace {
+
+using jet::CodePage;
+using jet::CodePageError;
+
+constexpr int kSingleByteCodePages[] = {874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258};
+const std::string kReplacement = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
+
+std::string byte_string(int b) {
+    return std::string(1, static_cast<char>(b));
+}
+
+TEST(CodePage, EveryDefinedByteRoundTripsAndUndefinedOnesBecomeReplacement) {
+    for (const int number : kSingleByteCodePages) {
+        SCOPED_TRACE("code page " + std::to_string(number));
+        const CodePage& page = CodePage::get(number);
+        EXPECT_EQ(page.number(), number);
+        int undefined = 0;
+        for (int b = 0; b < 256; ++b) {
+            const std::string utf8 = page.to_utf8(byte_string(b));
+            if (utf8 == kReplacement) {
+                ++undefined;
+                EXPECT_GE(b, 0x80);
+                EXPECT_THROW(page.from_utf8(utf8), CodePageError);
+                continue;
+            }
+            EXPECT_EQ(page.from_utf8(utf8), byte_string(b)) << "byte " << b;
+        }
+        EXPECT_LT(undefined, 40);
+    }
+}
+
+TEST(CodePage, Windows874HoldsThaiAndTheWindowsPunctuation) {
+    const CodePage& thai = CodePage::get(874);
+    // Thai letters from ko kai (0xA1, U+0E01) to the end of the block.
+    for (int b = 0xA1; b <= 0xDA; ++b) {
+        const std::string utf8 = thai.to_utf8(byte_string(b));
+        const char32_t expected = 0x0E01 + (b - 0xA1);
+        const std::string expected_utf8 = {static_cast<char>(0xE0 | (expected >> 12)),
+                                           static_cast<char>(0x80 | ((expected >> 6) & 0x3F)),
+                                           static_cast<char>(0x80 | (expected & 0x3F))};
+        EXPECT_EQ(utf8, expected_utf8) << "byte " << b;
+    }
+    EXPECT_EQ(thai.to_utf8("\x80"), "\u20AC");
+    EXPECT_EQ(thai.to_utf8("\x85"), "\u2026");
+    EXPECT_EQ(thai.to_utf8("\x91\x92\x93\x94\x95\x96\x97"),
+              "\u2018\u2019\u201C\u201D\u2022\u2013\u2014");
+    for (const int undefined : {0x81, 0x98, 0xDB, 0xDE, 0xFC, 0xFF}) {
+        EXPECT_EQ(thai.to_utf8(byte_string(undefined)), kReplacement) << "byte " << undefined;
+    }
+    EXPECT_EQ(thai.from_utf8("เพลง ๑๒๓"), "\xE0\xBE\xC5\xA7 \xF1\xF2\xF3");
+    EXPECT_EQ(thai.to_utf8("\xE0\xBE\xC5\xA7 \xF1\xF2\xF3"), "เพลง ๑๒๓");
+}
+
+TEST(CodePage, Windows1252MatchesLatin1ExceptTheC1Range) {
+    const CodePage& western = CodePage::get(1252);
+    EXPECT_EQ(western.to_utf8("M\xE9xico D.F."), "México D.F.");
+    EXPECT_EQ(western.to_utf8("\x80\x8A\x9F"), "€ŠŸ");
+    for (const int undefined : {0x81, 0x8D, 0x8F, 0x90, 0x9D}) {
+        EXPECT_EQ(western.to_utf8(byte_string(undefined)), kReplacement);
+    }
+    EXPECT_EQ(western.from_utf8("ÿ€"), "\xFF\x80");
+}
+
+TEST(CodePage, UnrepresentableTextIsRefusedNamingCharacterAndCodePage) {
+    const auto message_of = [](int number, const std::string& utf8) {
+        try {
+            CodePage::get(number).from_utf8(utf8);
+        } catch (const CodePageError& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    const std::string thai_in_western = message_of(1252, "song เพลง");
+    EXPECT_NE(thai_in_western.find("U+0E40"), std::string::npos) << thai_in_western;
+    EXPECT_NE(thai_in_western.find("1252"), std::string::npos) << thai_in_western;
+
+    const std::string accent_in_thai = message_of(874, "café");
+    EXPECT_NE(accent_in_thai.find("U+00E9"), std::string::npos) << accent_in_thai;
+    EXPECT_NE(accent_in_thai.find("874"), std::string::npos) << accent_in_thai;
+
+    EXPECT_NE(message_of(1251, "\U0001F3B5").find("U+1F3B5"), std::string::npos);
+    EXPECT_NE(message_of(1252, "\uFFFD").find("U+FFFD"), std::string::npos);
+}
+
+TEST(CodePage, InvalidUtf8IsRefused) {
+    const CodePage& western = CodePage::get(1252);
+    for (const std::string& bad : {
+             std::string("\x80"),              // continuation byte first
+             std::string("a\xC3"),             // truncated sequence
+             std::string("\xC0\xAF"),          // over-long '/'
+             std::string("\xED\xA0\x80"),      // surrogate U+D800
+             std::string("\xF4\x90\x80\x80"),  // past U+10FFFF
+             std::string("\xFF"),
+         }) {
+        EXPECT_THROW(western.from_utf8(bad), CodePageError);
+    }
+    EXPECT_EQ(western.from_utf8(""), "");
+    EXPECT_EQ(western.from_utf8(std::string("a\0b", 3)), std::string("a\0b", 3));
+}
+
+TEST(CodePage, UnsupportedNumbersAreReportedByNumber) {
+    for (const int number : {932, 936, 949, 950, 65001, 0, -1}) {
+        EXPECT_FALSE(CodePage::supported(number));
+        try {
+            CodePage::get(number);
+            ADD_FAILURE() << number << " accepted";
+        } catch (const CodePageError& e) {
+            EXPECT_NE(std::string(e.what()).find(std::to_string(number)), std::string::npos);
+        }
+    }
+    for (const int number : kSingleByteCodePages)
+        EXPECT_TRUE(CodePage::supported(number));
+    EXPECT_EQ(&CodePage::get(874), &CodePage::get(874));
+}
+
+// Sets the locale variables for one test and restores them afterwards.
+class LocaleEnvironment : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char* name : kNames) {
+            const char* value = std::getenv(name);
+            saved_.emplace_back(value ? std::optional<std::string>(value) : std::nullopt);
+            unsetenv(name);
+        }
+    }
+    void TearDown() override {
+        for (std::size_t i = 0; i < std::size(kNames); ++i) {
+            if (saved_[i]) {
+                setenv(kNames[i], saved_[i]->c_str(), 1);
+            } else {
+                unsetenv(kNames[i]);
+            }
+        }
+    }
+    static int code_page_for_lang(const char* lang) {
+        setenv("LANG", lang, 1);
+        return jet::data_code_page_for_locale();
+    }
+
+    static constexpr const char* kNames[] = {"LC_ALL", "LC_CTYPE", "LANG"};
+    std::vector<std::optional<std::string>> saved_;
+};
+
+#ifndef _WIN32
+TEST_F(LocaleEnvironment, LanguageChoosesTheDataCodePage) {
+    EXPECT_EQ(jet::data_code_page_for_locale(), 1252);
+    EXPECT_EQ(code_page_for_lang("th_TH.UTF-8"), 874);
+    EXPECT_EQ(code_page_for_lang("th"), 874);
+    EXPECT_EQ(code_page_for_lang("pl_PL.UTF-8"), 1250);
+    EXPECT_EQ(code_page_for_lang("cs_CZ"), 1250);
+    EXPECT_EQ(code_page_for_lang("ru_RU.UTF-8"), 1251);
+    EXPECT_EQ(code_page_for_lang("sr_RS.UTF-8"), 1251);
+    EXPECT_EQ(code_page_for_lang("sr_RS@latin"), 1250);
+    EXPECT_EQ(code_page_for_lang("el_GR.UTF-8"), 1253);
+    EXPECT_EQ(code_page_for_lang("tr_TR.UTF-8"), 1254);
+    EXPECT_EQ(code_page_for_lang("he_IL.UTF-8"), 1255);
+    EXPECT_EQ(code_page_for_lang("fa_IR.UTF-8"), 1256);
+    EXPECT_EQ(code_page_for_lang("lt_LT.UTF-8"), 1257);
+    EXPECT_EQ(code_page_for_lang("vi_VN.UTF-8"), 1258);
+    EXPECT_EQ(code_page_for_lang("ja_JP.UTF-8"), 1252);  // 932 is not supported
+    EXPECT_EQ(code_page_for_lang("en_US.UTF-8"), 1252);
+    EXPECT_EQ(code_page_for_lang("C"), 1252);
+}
+
+TEST_F(LocaleEnvironment, FirstSetVariableWins) {
+    setenv("LANG", "ru_RU.UTF-8", 1);
+    setenv("LC_CTYPE", "th_TH.UTF-8", 1);
+    EXPECT_EQ(jet::data_code_page_for_locale(), 874);
+    setenv("LC_ALL", "el_GR.UTF-8", 1);
+    EXPECT_EQ(jet::data_code_page_for_locale(), 1253);
+    setenv("LC_ALL", "", 1);  // set but empty counts as unset
+    EXPECT_EQ(jet::data_code_page_for_locale(), 874);
+}
+#endif
+
+}  // namespace
