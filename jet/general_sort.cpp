@@ -185,4 +185,3 @@ void append_general_text_key(std::vector<std::uint8_t>& out, std::string_view by
 }
 
 }  // namespace jet
-

@@ -34,31 +34,23 @@
 #include <string>
 #include <utility>
 
+#include "jet/coding.h"
+
 namespace jet {
 namespace {
 
 constexpr std::size_t kBitmapOffset = 22;
 constexpr std::size_t kDataOffset = 248;
-constexpr std::size_t kDataCapacity = kIndexPageSize - kDataOffset;
+constexpr std::size_t kDataCapacity = kPageSize - kDataOffset;
 constexpr std::size_t kRowPointerLength = 4;
 constexpr std::size_t kChildPointerLength = 4;
 
-std::uint32_t u32_le(std::span<const std::uint8_t> b, std::size_t at) {
-    return std::uint32_t{b[at]} | std::uint32_t{b[at + 1]} << 8 | std::uint32_t{b[at + 2]} << 16 |
-           std::uint32_t{b[at + 3]} << 24;
-}
-
-std::uint32_t u32_be(std::span<const std::uint8_t> b, std::size_t at) {
-    return std::uint32_t{b[at]} << 24 | std::uint32_t{b[at + 1]} << 16 |
-           std::uint32_t{b[at + 2]} << 8 | std::uint32_t{b[at + 3]};
-}
-
-[[noreturn]] void fail(std::uint32_t page_number, const std::string& what) {
+[[noreturn]] void fail(PageNumber page_number, const std::string& what) {
     throw IndexPageError("index page " + std::to_string(page_number) + ": " + what);
 }
 
 // Ends of the entries (offsets into the entry data), from the bitmap.
-std::vector<std::size_t> entry_ends(std::uint32_t page_number, std::span<const std::uint8_t> page) {
+std::vector<std::size_t> entry_ends(PageNumber page_number, std::span<const std::uint8_t> page) {
     std::vector<std::size_t> ends;
     for (std::size_t pos = 0; pos < (kDataOffset - kBitmapOffset) * 8; ++pos) {
         if ((page[kBitmapOffset + pos / 8] >> (pos % 8) & 1) == 0) {
@@ -83,9 +75,9 @@ bool is_index_page(std::span<const std::uint8_t> bytes) {
                               bytes[0] == static_cast<std::uint8_t>(IndexPageKind::Intermediate));
 }
 
-IndexPage parse_index_page(std::uint32_t page_number, std::span<const std::uint8_t> bytes) {
-    if (bytes.size() != kIndexPageSize) {
-        fail(page_number, "expected " + std::to_string(kIndexPageSize) + " bytes, got " +
+IndexPage parse_index_page(PageNumber page_number, std::span<const std::uint8_t> bytes) {
+    if (bytes.size() != kPageSize) {
+        fail(page_number, "expected " + std::to_string(kPageSize) + " bytes, got " +
                               std::to_string(bytes.size()));
     }
     if (!is_index_page(bytes) || bytes[1] != 0x01) {
@@ -94,11 +86,11 @@ IndexPage parse_index_page(std::uint32_t page_number, std::span<const std::uint8
     IndexPage page;
     page.number = page_number;
     page.kind = static_cast<IndexPageKind>(bytes[0]);
-    page.free_space = static_cast<std::uint16_t>(bytes[2] | bytes[3] << 8);
-    page.table_page = u32_le(bytes, 4);
-    page.previous_page = u32_le(bytes, 8);
-    page.next_page = u32_le(bytes, 12);
-    page.tail_page = u32_le(bytes, 16);
+    page.free_space = get_u16le(bytes.data() + 2);
+    page.table_page = get_u32le(bytes.data() + 4);
+    page.previous_page = get_u32le(bytes.data() + 8);
+    page.next_page = get_u32le(bytes.data() + 12);
+    page.tail_page = get_u32le(bytes.data() + 16);
     page.prefix_length = bytes[20];
 
     const bool leaf = page.kind == IndexPageKind::Leaf;
@@ -130,10 +122,10 @@ IndexPage parse_index_page(std::uint32_t page_number, std::span<const std::uint8
         }
         const std::size_t key_length = whole.size() - pointer_length;
         IndexEntry entry;
-        entry.row.page = u32_be(whole, key_length) >> 8;
+        entry.row.page = get_u24be(whole.data() + key_length);
         entry.row.row = whole[key_length + 3];
         if (!leaf) {
-            entry.child = u32_be(whole, key_length + kRowPointerLength);
+            entry.child = get_u32be(whole.data() + key_length + kRowPointerLength);
         }
         whole.resize(key_length);
         entry.key = std::move(whole);

@@ -21,7 +21,7 @@ void put_u32_le(PageBytes& page, std::size_t at, std::uint32_t v) {
 // An index page holding `stored` entries (already prefix-compressed).
 PageBytes make_page(std::uint8_t type, const std::vector<PageBytes>& stored,
                     std::uint8_t prefix = 0) {
-    PageBytes page(kIndexPageSize, 0);
+    PageBytes page(kPageSize, 0);
     page[0] = type;
     page[1] = 0x01;
     put_u32_le(page, 4, 77);
@@ -62,8 +62,8 @@ TEST(IndexPage, DecodesLeafHeaderAndEntries) {
     EXPECT_EQ(parsed.entry_bytes, 18);
     ASSERT_EQ(parsed.entries.size(), 2u);
     EXPECT_EQ(parsed.entries[0].key, (std::vector<std::uint8_t>{0x7F, 0x80, 0, 0, 1}));
-    EXPECT_EQ(parsed.entries[0].row, (IndexRowPointer{261, 3}));
-    EXPECT_EQ(parsed.entries[1].row, (IndexRowPointer{261, 4}));
+    EXPECT_EQ(parsed.entries[0].row, (RowPointer{261, 3}));
+    EXPECT_EQ(parsed.entries[1].row, (RowPointer{261, 4}));
 }
 
 TEST(IndexPage, DecodesIntermediateChildPointers) {
@@ -74,7 +74,7 @@ TEST(IndexPage, DecodesIntermediateChildPointers) {
     EXPECT_EQ(parsed.tail_page, 0x22u);
     ASSERT_EQ(parsed.entries.size(), 1u);
     EXPECT_EQ(parsed.entries[0].key, (std::vector<std::uint8_t>{0x7F, 0x60, 0x00}));
-    EXPECT_EQ(parsed.entries[0].row, (IndexRowPointer{0x10, 0x02}));
+    EXPECT_EQ(parsed.entries[0].row, (RowPointer{0x10, 0x02}));
     EXPECT_EQ(parsed.entries[0].child, 0x21u);
 }
 
@@ -86,12 +86,12 @@ TEST(IndexPage, RestoresAPrefixThatRunsIntoTheRowPointer) {
     IndexPage parsed = parse_index_page(1, page);
     ASSERT_EQ(parsed.entries.size(), 2u);
     EXPECT_EQ(parsed.entries[1].key, (std::vector<std::uint8_t>{0x7F, 0x80, 0, 0, 1}));
-    EXPECT_EQ(parsed.entries[1].row, (IndexRowPointer{261, 7}));
+    EXPECT_EQ(parsed.entries[1].row, (RowPointer{261, 7}));
 
     PageBytes longer =
         make_page(0x04, {{0x7F, 0x80, 0, 0, 1, 0x00, 0x01, 0x05, 0x03}, {0x05, 0x08}}, 7);
     IndexPage p7 = parse_index_page(1, longer);
-    EXPECT_EQ(p7.entries[1].row, (IndexRowPointer{261, 8}));
+    EXPECT_EQ(p7.entries[1].row, (RowPointer{261, 8}));
     EXPECT_EQ(p7.entries[1].key, p7.entries[0].key);
 }
 
@@ -130,7 +130,7 @@ TEST(IndexPage, DamagedPagesGiveErrorsNamingThePage) {
 }
 
 TEST(IndexPage, ArbitraryBytesNeverReadOutsideThePage) {
-    PageBytes page(kIndexPageSize);
+    PageBytes page(kPageSize);
     std::uint32_t state = 12345;
     for (int round = 0; round < 200; ++round) {
         for (auto& b : page) {

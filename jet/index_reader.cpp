@@ -1,0 +1,215 @@
+// Walking an index tree.
+//
+// The tree's pages are described in index_page.cpp. A walk descends from the
+// root page (which may itself be a leaf) through the first child of every
+// intermediate page to the leftmost leaf, reads its entries, then climbs back
+// to the nearest intermediate page with a further child (its next entry's
+// child, then its tail page) and descends again. The walk follows the tree
+// itself, not the leaves' next-page links, so it sees exactly what a lookup
+// by key sees.
+//
+// A lookup descends the same way but picks, on every intermediate page, the
+// first entry whose key is not less than the wanted key (an entry's key is
+// the last key in its child's subtree), or the tail page when there is none.
+#include "jet/index_reader.h"
+
+#include <algorithm>
+
+namespace jet {
+
+IndexCursor::IndexCursor(Pager& pager, const TableDefinition& table, const RealIndex& index)
+    : pager_(pager),
+      table_page_(table.page),
+      root_page_(index.root_page),
+      what_(describe_index(table, index)) {}
+
+void IndexCursor::fail(PageNumber page, const std::string& what) const {
+    throw FormatError(what_ + ", page " + std::to_string(page) + ": " + what);
+}
+
+void IndexCursor::reset() {
+    path_.clear();
+    visited_.clear();
+}
+
+void IndexCursor::enter(PageNumber number, bool from_parent) {
+    const PageNumber parent = path_.empty() ? 0 : path_.back().page.number;
+    if (number == 0 || number >= pager_.page_count()) {
+        fail(from_parent ? parent : number, "refers to index page " + std::to_string(number) +
+                                                ", outside the file's " +
+                                                std::to_string(pager_.page_count()) + " pages");
+    }
+    if (!visited_.insert(number).second) {
+        fail(number, "is reached twice in the index tree (a cycle or a shared page)");
+    }
+    PageRef bytes = pager_.read(number);
+    Level level;
+    try {
+        level.page = parse_index_page(number, *bytes);
+    } catch (const IndexPageError& e) {
+        throw FormatError(what_ + ": " + e.what());
+    }
+    if (level.page.table_page != table_page_) {
+        fail(number, "belongs to the table defined on page " +
+                         std::to_string(level.page.table_page) + ", not " +
+                         std::to_string(table_page_));
+    }
+    path_.push_back(std::move(level));
+}
+
+PageNumber IndexCursor::child_at(const Level& level) const {
+    const auto& entries = level.page.entries;
+    return level.position < entries.size() ? entries[level.position].child : level.page.tail_page;
+}
+
+// Moves from the current position to the first entry at or after it,
+// descending leftmost into children and climbing out of exhausted pages.
+void IndexCursor::settle() {
+    while (!path_.empty()) {
+        Level& top = path_.back();
+        if (top.page.kind == IndexPageKind::Leaf) {
+            if (top.position < top.page.entries.size()) {
+                return;
+            }
+        } else if (top.position <= top.page.entries.size()) {
+            PageNumber child = child_at(top);
+            if (child != 0) {
+                enter(child, true);
+                continue;
+            }
+            if (top.position < top.page.entries.size()) {
+                fail(top.page.number,
+                     "entry " + std::to_string(top.position) + " has no child page");
+            }
+        }
+        path_.pop_back();
+        if (!path_.empty()) {
+            ++path_.back().position;
+        }
+    }
+}
+
+void IndexCursor::seek_first() {
+    reset();
+    enter(root_page_, false);
+    settle();
+}
+
+void IndexCursor::seek(std::span<const std::uint8_t> key) {
+    reset();
+    enter(root_page_, false);
+    while (true) {
+        Level& top = path_.back();
+        const auto& entries = top.page.entries;
+        auto first_not_less =
+            std::find_if(entries.begin(), entries.end(),
+                         [&](const IndexEntry& e) { return compare_keys(e.key, key) >= 0; });
+        top.position = static_cast<std::size_t>(first_not_less - entries.begin());
+        if (top.page.kind == IndexPageKind::Leaf) {
+            break;
+        }
+        PageNumber child = child_at(top);
+        if (child == 0) {
+            break;
+        }
+        enter(child, true);
+    }
+    settle();
+}
+
+const IndexEntry& IndexCursor::entry() const {
+    const Level& leaf = path_.back();
+    return leaf.page.entries[leaf.position];
+}
+
+void IndexCursor::next() {
+    if (path_.empty()) {
+        return;
+    }
+    ++path_.back().position;
+    settle();
+}
+
+void walk_index(Pager& pager, const TableDefinition& table, const RealIndex& index,
+                const std::function<void(const IndexEntry&)>& visit) {
+    IndexCursor cursor(pager, table, index);
+    for (cursor.seek_first(); !cursor.at_end(); cursor.next()) {
+        visit(cursor.entry());
+    }
+}
+
+std::vector<RowPointer> find_rows(Pager& pager, const TableDefinition& table,
+                                  const RealIndex& index, std::span<const std::uint8_t> key) {
+    std::vector<RowPointer> rows;
+    IndexCursor cursor(pager, table, index);
+    for (cursor.seek(key); !cursor.at_end() && compare_keys(cursor.entry().key, key) == 0;
+         cursor.next()) {
+        rows.push_back(cursor.entry().row);
+    }
+    return rows;
+}
+
+std::string describe_index(const TableDefinition& table, const RealIndex& index) {
+    std::string names;
+    for (const LogicalIndex& logical : table.logical_indexes) {
+        if (logical.real_index == index.number) {
+            names += (names.empty() ? "'" : "/'") + logical.name + "'";
+        }
+    }
+    const std::string of_table = " of table '" + table.name + "'";
+    if (names.empty()) {
+        return "real index " + std::to_string(index.number) + of_table;
+    }
+    return "index " + names + of_table;
+}
+
+namespace {
+
+// Position of the column with this number in table.columns.
+std::size_t column_position(const TableDefinition& table, const RealIndex& index,
+                            std::uint16_t number) {
+    for (std::size_t i = 0; i < table.columns.size(); ++i) {
+        if (table.columns[i].number == number) {
+            return i;
+        }
+    }
+    throw FormatError(describe_index(table, index) + " refers to column number " +
+                      std::to_string(number) + ", which the table does not have");
+}
+
+}  // namespace
+
+std::vector<IndexKeyColumn> index_key_columns(const TableDefinition& table,
+                                              const RealIndex& index) {
+    std::vector<IndexKeyColumn> columns;
+    for (const IndexColumn& indexed : index.columns) {
+        const Column& column = table.columns[column_position(table, index, indexed.column_number)];
+        columns.push_back({column.type, indexed.ascending, column.sort_order, column.name});
+    }
+    return columns;
+}
+
+std::vector<std::uint8_t> row_index_key(const TableDefinition& table, const RealIndex& index,
+                                        const std::vector<Value>& row) {
+    std::vector<std::uint8_t> key;
+    for (const IndexColumn& indexed : index.columns) {
+        std::size_t at = column_position(table, index, indexed.column_number);
+        const Column& column = table.columns[at];
+        IndexKeyColumn key_column{column.type, indexed.ascending, column.sort_order, column.name};
+        append_column_key(key, key_column, at < row.size() ? row[at] : Value{Null{}});
+    }
+    return key;
+}
+
+bool index_skips_row(const TableDefinition& table, const RealIndex& index,
+                     const std::vector<Value>& row) {
+    if (!index.ignore_nulls()) {
+        return false;
+    }
+    return std::all_of(index.columns.begin(), index.columns.end(), [&](const IndexColumn& c) {
+        std::size_t at = column_position(table, index, c.column_number);
+        return at >= row.size() || is_null(row[at]);
+    });
+}
+
+}  // namespace jet

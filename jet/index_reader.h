@@ -1,0 +1,86 @@
+// Reading a real index: its entries in key order, and the rows that have a
+// given key.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "jet/index_key.h"
+#include "jet/index_page.h"
+#include "jet/page.h"
+#include "jet/pager.h"
+#include "jet/table_definition.h"
+#include "jet/value.h"
+
+namespace jet {
+
+// A position in an index tree. Moving forward visits the entries of the
+// leaves in tree order, which is key order in a sound index. Every page is
+// entered at most once between two seeks, so a damaged tree (cycles, shared
+// pages, links out of the file) ends in a FormatError naming the index and
+// the page, never in an endless walk.
+class IndexCursor {
+  public:
+    // Error messages name the index as describe_index does.
+    IndexCursor(Pager& pager, const TableDefinition& table, const RealIndex& index);
+
+    // Moves to the first entry of the index.
+    void seek_first();
+    // Moves to the first entry whose key is not less than `key` (memcmp order).
+    void seek(std::span<const std::uint8_t> key);
+
+    bool at_end() const { return path_.empty(); }
+    // The current entry; only when !at_end().
+    const IndexEntry& entry() const;
+    void next();
+
+  private:
+    struct Level {
+        IndexPage page;
+        std::size_t position = 0;  // leaf: entry; intermediate: child (entries.size() = tail)
+    };
+
+    void reset();
+    void enter(PageNumber number, bool from_parent);
+    PageNumber child_at(const Level& level) const;
+    void settle();
+    [[noreturn]] void fail(PageNumber page, const std::string& what) const;
+
+    Pager& pager_;
+    PageNumber table_page_;
+    PageNumber root_page_;
+    std::string what_;
+    std::vector<Level> path_;  // root first
+    std::unordered_set<PageNumber> visited_;
+};
+
+// Calls `visit` for every entry of the index in tree order.
+void walk_index(Pager& pager, const TableDefinition& table, const RealIndex& index,
+                const std::function<void(const IndexEntry&)>& visit);
+
+// The rows whose key equals `key`, in index order.
+std::vector<RowPointer> find_rows(Pager& pager, const TableDefinition& table,
+                                  const RealIndex& index, std::span<const std::uint8_t> key);
+
+// "index 'Name' of table 'T'" (all logical names sharing it, joined by "/"),
+// or "real index N of table 'T'" when no logical index names it.
+std::string describe_index(const TableDefinition& table, const RealIndex& index);
+
+// What the key encoding needs of each column of the index, in index order.
+// Throws FormatError when the index names a column the table does not have.
+std::vector<IndexKeyColumn> index_key_columns(const TableDefinition& table, const RealIndex& index);
+
+// The key of a row (values in the order of table.columns) in this index.
+std::vector<std::uint8_t> row_index_key(const TableDefinition& table, const RealIndex& index,
+                                        const std::vector<Value>& row);
+
+// True when the index keeps no entry for this row: "ignore nulls" and every
+// indexed value null.
+bool index_skips_row(const TableDefinition& table, const RealIndex& index,
+                     const std::vector<Value>& row);
+
+}  // namespace jet
