@@ -1,0 +1,112 @@
+// Hand-made pages and rows for tests of the structures no real file covers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "jet/page.h"
+
+namespace jet_test {
+
+inline void put_u16(std::vector<std::uint8_t>& b, std::size_t at, std::uint16_t v) {
+    b[at] = v & 0xFF;
+    b[at + 1] = v >> 8;
+}
+
+inline void put_u32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        b[at + i] = (v >> (8 * i)) & 0xFF;
+    }
+}
+
+struct PageRow {
+    std::vector<std::uint8_t> bytes;
+    std::uint16_t flags = 0;  // 0x4000 lookup, 0x8000 lookup target, 0xC000 deleted
+};
+
+// A data page with these rows packed down from the end of the page.
+inline std::vector<std::uint8_t> data_page(std::uint32_t owner, const std::vector<PageRow>& rows) {
+    std::vector<std::uint8_t> page(jet::kPageSize, 0);
+    page[0] = 0x01;
+    page[1] = 0x01;
+    put_u32(page, 4, owner);
+    put_u16(page, 8, static_cast<std::uint16_t>(rows.size()));
+    std::size_t end = jet::kPageSize;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::size_t start = end - rows[i].bytes.size();
+        std::copy(rows[i].bytes.begin(), rows[i].bytes.end(), page.begin() + start);
+        put_u16(page, 10 + 2 * i, static_cast<std::uint16_t>(start | rows[i].flags));
+        end = start;
+    }
+    put_u16(page, 2, static_cast<std::uint16_t>(end - 10 - 2 * rows.size()));
+    return page;
+}
+
+inline std::vector<std::uint8_t> data_pointer(std::uint32_t page, std::uint8_t row) {
+    std::vector<std::uint8_t> b(4);
+    put_u32(b, 0, page << 8 | row);
+    return b;
+}
+
+// An inline usage map row marking these pages.
+inline std::vector<std::uint8_t> inline_map(const std::vector<std::uint32_t>& pages) {
+    std::vector<std::uint8_t> row(5 + 16, 0);
+    for (std::uint32_t p : pages) {
+        row[5 + p / 8] |= static_cast<std::uint8_t>(1 << (p % 8));
+    }
+    return row;
+}
+
+// A file made of these pages, page 0 left empty.
+inline std::vector<std::uint8_t> file_of(const std::vector<std::vector<std::uint8_t>>& pages) {
+    std::vector<std::uint8_t> file(jet::kPageSize, 0);
+    for (const auto& p : pages) {
+        file.insert(file.end(), p.begin(), p.end());
+    }
+    return file;
+}
+
+// A row laid out by the rules a writer follows: column count, fixed area,
+// variable data, eod, offsets in reverse, jump table, slot count, null mask.
+inline std::vector<std::uint8_t> encode_row(std::uint8_t column_count,
+                                            const std::vector<std::uint8_t>& fixed,
+                                            const std::vector<std::string>& variable,
+                                            const std::vector<std::uint8_t>& null_mask) {
+    std::vector<std::uint8_t> row{column_count};
+    row.insert(row.end(), fixed.begin(), fixed.end());
+    std::vector<std::size_t> offsets;
+    for (const std::string& v : variable) {
+        offsets.push_back(row.size());
+        row.insert(row.end(), v.begin(), v.end());
+    }
+    const std::size_t eod = row.size();
+    offsets.push_back(eod);
+    row.push_back(eod & 0xFF);
+    for (std::size_t i = variable.size(); i-- > 0;) {
+        row.push_back(offsets[i] & 0xFF);
+    }
+    const std::size_t without_jumps = row.size() + 1 + null_mask.size();
+    std::size_t slots = 0;
+    while (slots != (without_jumps + slots - 1) / 256) {
+        ++slots;
+    }
+    const std::size_t real = eod / 256;
+    std::vector<std::uint8_t> jumps;  // boundary 1 first
+    for (std::size_t k = 1; k <= real; ++k) {
+        std::size_t i = 0;
+        while (offsets[i] < 256 * k) {
+            ++i;
+        }
+        jumps.push_back(static_cast<std::uint8_t>(i));
+    }
+    if (slots > real) {
+        jumps.push_back(0xFF);
+    }
+    row.insert(row.end(), jumps.rbegin(), jumps.rend());
+    row.push_back(static_cast<std::uint8_t>(variable.size()));
+    row.insert(row.end(), null_mask.begin(), null_mask.end());
+    return row;
+}
+
+}  // namespace jet_test
