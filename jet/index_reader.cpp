@@ -33,11 +33,13 @@ void IndexCursor::reset() {
 }
 
 void IndexCursor::enter(PageNumber number, bool from_parent) {
-    const PageNumber parent = path_.empty() ? 0 : path_.back().page.number;
     if (number == 0 || number >= pager_.page_count()) {
-        fail(from_parent ? parent : number, "refers to index page " + std::to_string(number) +
-                                                ", outside the file's " +
-                                                std::to_string(pager_.page_count()) + " pages");
+        const std::string outside = std::to_string(number) + ", outside the file's " +
+                                    std::to_string(pager_.page_count()) + " pages";
+        if (!from_parent) {
+            throw FormatError(what_ + ": the root page is " + outside);
+        }
+        fail(path_.back().page.number, "refers to child page " + outside);
     }
     if (!visited_.insert(number).second) {
         fail(number, "is reached twice in the index tree (a cycle or a shared page)");

@@ -181,7 +181,7 @@ TEST(IndexReader, DamagedTreesGiveErrorsNamingIndexAndPage) {
     EXPECT_NE(outside.find("outside the file"), std::string::npos) << outside;
 
     std::string root_outside = walk_error({leaf({})}, 500);
-    EXPECT_NE(root_outside.find("page 500"), std::string::npos) << root_outside;
+    EXPECT_NE(root_outside.find("root page is 500"), std::string::npos) << root_outside;
 
     std::string not_index = walk_error({node({e(1, 0, 2)}, 0), Page{}}, 1);
     EXPECT_NE(not_index.find("not an index page"), std::string::npos) << not_index;
