@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+
+#include "window/design_table.h"
+#include "window/event_handler.h"
+
+namespace window {
+
+// A push button. Whether it is shown comes from the design; it starts enabled.
+class CommandButton {
+  public:
+    explicit CommandButton(const ControlDesign& design);
+
+    const std::string& Caption() const { return caption_; }
+    bool shown() const { return design_.visible; }
+    bool enabled() const { return enabled_; }
+    void set_enabled(bool enabled) { enabled_ = enabled; }
+
+    // The user presses the button with the mouse or the keyboard. Raises Click
+    // only when the button is shown and enabled.
+    void press();
+
+    void on_click(EventHandler handler) { click_ = std::move(handler); }
+
+    const ControlDesign& design() const { return design_; }
+
+  private:
+    const ControlDesign& design_;
+    std::string caption_;
+    bool enabled_ = true;
+    EventHandler click_;
+};
+
+// The frame that holds controls; it has only a caption for the logic.
+class Frame {
+  public:
+    explicit Frame(const ControlDesign& design) : design_(design), caption_(design.text) {}
+
+    const std::string& Caption() const { return caption_; }
+    const ControlDesign& design() const { return design_; }
+
+  private:
+    const ControlDesign& design_;
+    std::string caption_;
+};
+
+}  // namespace window

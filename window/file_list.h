@@ -1,0 +1,41 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "window/design_table.h"
+#include "window/list_index.h"
+
+namespace window {
+
+// The names of the files of one folder that match the list's pattern ("*.mid"),
+// without regard to case, sorted by name_before(). It shows no folder until its
+// Path is first written.
+class FileList {
+  public:
+    explicit FileList(const ControlDesign& design);
+
+    const std::string& Pattern() const { return pattern_; }
+    const std::string& Path() const { return path_text_; }
+
+    // Reads the folder anew, also when it is the current one. Throws FolderError
+    // when it cannot be listed; the list then keeps what it held.
+    void set_Path(std::string_view folder);
+
+    ListIndex ListCount() const { return static_cast<ListIndex>(names_.size()); }
+    // The bare name of file i, 0 <= i < ListCount(); any other i throws
+    // std::out_of_range.
+    const std::string& List(ListIndex i) const;
+
+    const ControlDesign& design() const { return design_; }
+
+  private:
+    const ControlDesign& design_;
+    std::string pattern_;
+    std::string path_text_;
+    std::vector<std::string> names_;
+};
+
+}  // namespace window

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace window {
+
+// Texts shown by the window and held in its lists are UTF-8. These helpers turn
+// native paths into such texts and back.
+
+bool is_valid_utf8(std::string_view text);
+
+// The UTF-8 text of a native path. Throws FolderError naming `context_folder`
+// when the path's name is not valid text.
+std::string text_of_path(const std::filesystem::path& path,
+                         const std::filesystem::path& context_folder);
+
+std::filesystem::path path_of_text(std::string_view text);
+
+// Absolute, lexically normal, with no trailing separator (a root keeps its own).
+std::filesystem::path normalised_folder(const std::filesystem::path& path);
+
+}  // namespace window
