@@ -21,8 +21,16 @@ constexpr FontDesign kContactFont{"MS Sans Serif", 8.25F, true, true};
 constexpr FontDesign kHeadingFont{"MS Sans Serif", 9.75F, true, true};
 
 constexpr WindowDesign kWindowDesign{
-    kWindow, "Update Database For Zellowind",           4830, 6420, false, false, false,
-    true,    EventBinding{EventKind::load, "Form_Load"}};
+    .name = kWindow,
+    .caption = "Update Database For Zellowind",
+    .client_width = 4830,
+    .client_height = 6420,
+    .resizable = false,
+    .minimise_button = false,
+    .maximise_button = false,
+    .close_box = true,
+    .load = EventBinding{EventKind::load, "Form_Load"},
+};
 
 // Name, index, kind, text, left, top, width, height, container, visible, tab,
 // back colour, text colour, font, bound event.

@@ -24,6 +24,8 @@ TempTree::TempTree() {
                              fs::temp_directory_path().string());
 }
 
+// A destructor cannot report a failure; a folder left behind in the temporary
+// folder harms no later test, since every tree has a fresh name.
 TempTree::~TempTree() {
     std::error_code error;
     fs::remove_all(root_, error);
