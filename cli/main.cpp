@@ -12,7 +12,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: listsong info FILE [--codepage N]\n"
-    "       listsong dump FILE [TABLE...] [--json] [--codepage N]\n";
+    "       listsong dump FILE [TABLE...] [--json] [--codepage N]\n"
+    "       listsong check FILE [--codepage N]\n";
 
 }  // namespace
 
@@ -26,6 +27,9 @@ int main(int argc, char** argv) {
         }
         if (command == "dump") {
             return cli::run_dump(args, std::cout);
+        }
+        if (command == "check") {
+            return cli::run_check(args, std::cout);
         }
         if (command.empty()) {
             throw cli::UsageError("no command given");

@@ -1,0 +1,16 @@
+// The layout of one data page: header, row offset table and free space.
+#pragma once
+
+#include <string>
+
+#include "jet/check_log.h"
+#include "jet/page.h"
+
+namespace jet {
+
+// Reports every fault of the page's header and row offset table. Returns
+// false when the offset table is too damaged for its rows to be read.
+bool check_data_page_layout(const Page& page, PageNumber number, const std::string& structure,
+                            FindingLog& log);
+
+}  // namespace jet
