@@ -1,0 +1,183 @@
+// Building index pages. The layout (header, entry-end bitmap, entry data,
+// prefix compression) is described at the top of index_page.cpp; this file
+// writes exactly what parse_index_page reads.
+#include "jet/index_page_builder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <utility>
+
+namespace jet {
+namespace {
+
+constexpr std::size_t kFreeSpaceOffset = 2;
+constexpr std::size_t kTablePageOffset = 4;
+constexpr std::size_t kPreviousOffset = 8;
+constexpr std::size_t kNextOffset = 12;
+constexpr std::size_t kTailOffset = 16;
+constexpr std::size_t kPrefixOffset = 20;
+constexpr std::size_t kIntermediateMarkOffset = 21;
+constexpr std::size_t kBitmapOffset = 22;
+constexpr std::size_t kDataOffset = 248;
+constexpr std::size_t kRowPointerLength = 4;
+constexpr std::size_t kChildPointerLength = 4;
+
+void put_u16le(std::uint8_t* p, std::uint16_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+void put_u32le(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+    }
+}
+
+std::size_t pointer_length(IndexPageKind kind) {
+    return kRowPointerLength + (kind == IndexPageKind::Leaf ? 0 : kChildPointerLength);
+}
+
+// The entry as stored whole: key | page u24 BE | row u8 [| child u32 BE].
+std::vector<std::uint8_t> whole_entry(const IndexEntry& entry, IndexPageKind kind) {
+    std::vector<std::uint8_t> bytes = entry.key;
+    bytes.push_back(static_cast<std::uint8_t>(entry.row.page >> 16));
+    bytes.push_back(static_cast<std::uint8_t>(entry.row.page >> 8));
+    bytes.push_back(static_cast<std::uint8_t>(entry.row.page));
+    bytes.push_back(entry.row.row);
+    if (kind == IndexPageKind::Intermediate) {
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            bytes.push_back(static_cast<std::uint8_t>(entry.child >> shift));
+        }
+    }
+    return bytes;
+}
+
+[[noreturn]] void fail(const std::string& what) {
+    throw IndexPageError("cannot build index page: " + what);
+}
+
+bool fits(std::span<const IndexEntry> entries, IndexPageKind kind) {
+    return index_entries_length(entries, kind) <= kIndexPageCapacity;
+}
+
+}  // namespace
+
+std::size_t index_entry_length(const IndexEntry& entry, IndexPageKind kind) {
+    return entry.key.size() + pointer_length(kind);
+}
+
+std::size_t index_entries_length(std::span<const IndexEntry> entries, IndexPageKind kind,
+                                 std::size_t prefix_length) {
+    std::size_t total = 0;
+    for (const IndexEntry& entry : entries) {
+        total += index_entry_length(entry, kind);
+    }
+    if (entries.size() > 1) {
+        total -= (entries.size() - 1) * prefix_length;
+    }
+    return total;
+}
+
+void build_index_page(Page& page, const IndexPage& contents) {
+    const IndexPageKind kind = contents.kind;
+    const std::size_t prefix = contents.prefix_length;
+    const std::size_t length = index_entries_length(contents.entries, kind, prefix);
+    if (length > kIndexPageCapacity) {
+        fail(std::to_string(contents.entries.size()) + " entries take " + std::to_string(length) +
+             " bytes, more than the " + std::to_string(kIndexPageCapacity) + " a page holds");
+    }
+    page.fill(0);
+    page[0] = static_cast<std::uint8_t>(kind);
+    page[1] = 0x01;
+    put_u16le(&page[kFreeSpaceOffset], static_cast<std::uint16_t>(kIndexPageCapacity - length));
+    put_u32le(&page[kTablePageOffset], contents.table_page);
+    put_u32le(&page[kPreviousOffset], contents.previous_page);
+    put_u32le(&page[kNextOffset], contents.next_page);
+    put_u32le(&page[kTailOffset], kind == IndexPageKind::Leaf ? 0 : contents.tail_page);
+    page[kPrefixOffset] = static_cast<std::uint8_t>(prefix);
+    page[kIntermediateMarkOffset] = kind == IndexPageKind::Leaf ? 0x00 : 0x01;
+
+    std::vector<std::uint8_t> first;
+    std::size_t end = 0;
+    for (std::size_t i = 0; i < contents.entries.size(); ++i) {
+        std::vector<std::uint8_t> whole = whole_entry(contents.entries[i], kind);
+        std::size_t skip = 0;
+        if (i == 0) {
+            if (whole.size() < prefix) {
+                fail("the first entry is shorter than the shared prefix of " +
+                     std::to_string(prefix) + " bytes");
+            }
+            first = whole;
+        } else {
+            if (whole.size() <= prefix || !std::equal(first.begin(), first.begin() + prefix,
+                                                      whole.begin())) {
+                fail("entry " + std::to_string(i) + " does not start with the shared prefix");
+            }
+            skip = prefix;
+        }
+        std::memcpy(&page[kDataOffset + end], whole.data() + skip, whole.size() - skip);
+        end += whole.size() - skip;
+        page[kBitmapOffset + end / 8] |= static_cast<std::uint8_t>(1u << (end % 8));
+    }
+}
+
+IndexSplit split_index_entries(std::vector<IndexEntry> entries, IndexPageKind kind,
+                               std::size_t inserted_at, bool first_on_level, bool last_on_level) {
+    const bool leaf = kind == IndexPageKind::Leaf;
+    const std::size_t n = entries.size();
+    // Cutting at k: the upper page keeps [k, n); a leaf's lower page takes
+    // [0, k), an intermediate one [0, k - 1) with the child of entry k - 1
+    // as its tail. Both keep at least one entry.
+    const std::size_t lowest = leaf ? 1 : 2;
+    auto valid = [&](std::size_t k) {
+        if (k < lowest || k + 1 > n) {
+            return false;
+        }
+        const std::span<const IndexEntry> all(entries);
+        return fits(all.subspan(0, leaf ? k : k - 1), kind) && fits(all.subspan(k), kind);
+    };
+
+    std::size_t cut = 0;
+    if (inserted_at + 1 == n && last_on_level && valid(n - 1)) {
+        cut = n - 1;
+    } else if (inserted_at == 0 && first_on_level && valid(lowest)) {
+        cut = lowest;
+    } else {
+        const std::size_t total = index_entries_length(entries, kind);
+        std::size_t best_difference = std::numeric_limits<std::size_t>::max();
+        std::size_t below = 0;
+        for (std::size_t k = 1; k < n; ++k) {
+            below += index_entry_length(entries[k - 1], kind);
+            const std::size_t above = total - below;
+            const std::size_t difference = below > above ? below - above : above - below;
+            if (valid(k) && difference < best_difference) {
+                best_difference = difference;
+                cut = k;
+            }
+        }
+    }
+    if (cut == 0) {
+        fail("no way to cut " + std::to_string(n) + " entries of " +
+             std::to_string(index_entries_length(entries, kind)) +
+             " bytes into two pages; an entry is longer than " +
+             std::to_string(kMaxIndexEntryLength) + " bytes");
+    }
+
+    IndexSplit split;
+    split.separator = entries[cut - 1];
+    split.separator.child = 0;
+    split.upper.assign(std::make_move_iterator(entries.begin() + static_cast<std::ptrdiff_t>(cut)),
+                       std::make_move_iterator(entries.end()));
+    if (leaf) {
+        entries.resize(cut);
+    } else {
+        split.lower_tail = entries[cut - 1].child;
+        entries.resize(cut - 1);
+    }
+    split.lower = std::move(entries);
+    return split;
+}
+
+}  // namespace jet
