@@ -1,10 +1,25 @@
 #include "jet/pager.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
 #include <string>
 
 #include "jet/error.h"
 
 namespace jet {
+namespace {
+
+std::string system_reason() {
+    return std::strerror(errno);
+}
+
+}  // namespace
 
 Pager::Pager(const std::filesystem::path& path, Mode mode, std::size_t cache_pages)
     : path_(path), mode_(mode), capacity_(cache_pages == 0 ? 1 : cache_pages) {
@@ -12,34 +27,65 @@ Pager::Pager(const std::filesystem::path& path, Mode mode, std::size_t cache_pag
     if (std::filesystem::is_directory(path, ec)) {
         throw Error(path.string() + ": is a folder, not a database file");
     }
-    file_.open(path, std::ios::binary);
-    if (!file_) {
-        throw Error(path.string() + ": cannot open the file");
+    const int flags = (mode == Mode::ReadWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC;
+    fd_ = ::open(path.c_str(), flags);
+    if (fd_ < 0) {
+        throw Error(path.string() + ": cannot open the file (" + system_reason() + ")");
     }
-    file_.seekg(0, std::ios::end);
-    std::streamoff size = file_.tellg();
-    if (size < 0) {
-        throw Error(path.string() + ": cannot read the file's length");
+    if (mode == Mode::ReadWrite && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        const std::string reason = errno == EWOULDBLOCK
+                                       ? "another program has it open"
+                                       : "cannot lock it (" + system_reason() + ")";
+        ::close(fd_);
+        throw Error(path.string() + ": " + reason);
     }
-    file_size_ = static_cast<std::uint64_t>(size);
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) {
+        const std::string reason = system_reason();
+        ::close(fd_);
+        throw Error(path.string() + ": cannot read the file's length (" + reason + ")");
+    }
+    file_size_ = static_cast<std::uint64_t>(info.st_size);
     std::uint64_t pages = file_size_ / kPageSize;
     page_count_ = pages > 0xFFFFFFu ? 0xFFFFFFu : static_cast<PageNumber>(pages);
 }
 
+Pager::~Pager() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
 PageRef Pager::read(PageNumber number) {
+    if (in_change_) {
+        auto changed = dirty_.find(number);
+        if (changed != dirty_.end()) {
+            return changed->second;
+        }
+    }
     auto found = cache_.find(number);
     if (found != cache_.end()) {
         recent_.splice(recent_.begin(), recent_, found->second.position);
         return found->second.page;
     }
     PageRef page = load(number);
+    remember(number, page);
+    return page;
+}
+
+void Pager::remember(PageNumber number, PageRef page) {
+    auto found = cache_.find(number);
+    if (found != cache_.end()) {
+        found->second.page = std::move(page);
+        recent_.splice(recent_.begin(), recent_, found->second.position);
+        return;
+    }
     if (cache_.size() >= capacity_) {
         cache_.erase(recent_.back());
         recent_.pop_back();
     }
     recent_.push_front(number);
-    cache_.emplace(number, CacheEntry{page, recent_.begin()});
-    return page;
+    cache_.emplace(number, CacheEntry{std::move(page), recent_.begin()});
 }
 
 PageRef Pager::load(PageNumber number) {
@@ -48,13 +94,102 @@ PageRef Pager::load(PageNumber number) {
                           std::to_string(page_count_) + " pages)");
     }
     auto page = std::make_shared<Page>();
-    file_.clear();
-    file_.seekg(static_cast<std::streamoff>(number) * static_cast<std::streamoff>(kPageSize));
-    file_.read(reinterpret_cast<char*>(page->data()), kPageSize);
-    if (!file_) {
-        throw Error(path_.string() + ": cannot read page " + std::to_string(number));
+    const off_t offset = static_cast<off_t>(number) * static_cast<off_t>(kPageSize);
+    std::size_t done = 0;
+    while (done < kPageSize) {
+        const ssize_t n =
+            ::pread(fd_, page->data() + done, kPageSize - done, offset + static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            throw Error(path_.string() + ": cannot read page " + std::to_string(number) +
+                        (n < 0 ? " (" + system_reason() + ")" : " (the file ended)"));
+        }
+        done += static_cast<std::size_t>(n);
     }
     return page;
+}
+
+void Pager::begin_change() {
+    if (mode_ != Mode::ReadWrite) {
+        throw std::logic_error("the database is open for reading only");
+    }
+    if (in_change_) {
+        throw std::logic_error("a change of pages is already in progress");
+    }
+    in_change_ = true;
+    pages_before_change_ = page_count_;
+}
+
+Page& Pager::modify(PageNumber number) {
+    if (!in_change_) {
+        throw std::logic_error("page " + std::to_string(number) +
+                               " modified outside a change of pages");
+    }
+    auto changed = dirty_.find(number);
+    if (changed != dirty_.end()) {
+        return *changed->second;
+    }
+    auto copy = std::make_shared<Page>(*read(number));
+    Page& page = *copy;
+    dirty_.emplace(number, std::move(copy));
+    return page;
+}
+
+PageNumber Pager::grow() {
+    if (!in_change_) {
+        throw std::logic_error("the file grown outside a change of pages");
+    }
+    if (page_count_ >= 0xFFFFFFu) {
+        throw Error(path_.string() + ": the file has reached the largest number of pages");
+    }
+    const PageNumber number = page_count_++;
+    dirty_[number] = std::make_shared<Page>();
+    return number;
+}
+
+void Pager::write_page(PageNumber number, const Page& page) {
+    const off_t offset = static_cast<off_t>(number) * static_cast<off_t>(kPageSize);
+    std::size_t done = 0;
+    while (done < kPageSize) {
+        const ssize_t n =
+            ::pwrite(fd_, page.data() + done, kPageSize - done, offset + static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            throw Error(path_.string() + ": cannot write page " + std::to_string(number) + " (" +
+                        system_reason() + ")");
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+void Pager::commit() {
+    if (!in_change_) {
+        throw std::logic_error("commit without a change of pages");
+    }
+    for (auto& [number, page] : dirty_) {
+        write_page(number, *page);
+        remember(number, std::move(page));
+    }
+    dirty_.clear();
+    in_change_ = false;
+    file_size_ =
+        std::max<std::uint64_t>(file_size_, static_cast<std::uint64_t>(page_count_) * kPageSize);
+}
+
+void Pager::discard() {
+    dirty_.clear();
+    page_count_ = pages_before_change_;
+    in_change_ = false;
+}
+
+void Pager::flush() {
+    if (mode_ == Mode::ReadWrite && ::fsync(fd_) != 0) {
+        throw Error(path_.string() + ": cannot flush the file to disk (" + system_reason() + ")");
+    }
 }
 
 }  // namespace jet

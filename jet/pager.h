@@ -1,12 +1,18 @@
 // The pager: the only code that touches a database file. It reads whole
 // 2048-byte pages, checks every page number against the file's length and
 // keeps recently used pages in a bounded cache.
+//
+// Opened for writing, it holds an exclusive lock on the file and groups page
+// changes: begin_change(), then modify() and grow() as often as needed, then
+// commit() writes every page the change touched, or discard() forgets them.
+// Until commit() nothing reaches the file, and reading a page modified in the
+// current change returns the modified bytes.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <list>
+#include <map>
 #include <memory>
 #include <unordered_map>
 
@@ -16,15 +22,18 @@ namespace jet {
 
 class Pager {
   public:
-    enum class Mode { ReadOnly };
+    enum class Mode { ReadOnly, ReadWrite };
 
-    // Opens the file; throws jet::Error when it cannot be opened.
+    // Opens the file; throws jet::Error when it cannot be opened, and in
+    // ReadWrite mode when another program holds a lock on it.
     Pager(const std::filesystem::path& path, Mode mode, std::size_t cache_pages);
+    ~Pager();
 
     Pager(const Pager&) = delete;
     Pager& operator=(const Pager&) = delete;
 
-    // Whole pages in the file; a partial page at the end is not counted.
+    // Whole pages in the file, pages grown in the current change included; a
+    // partial page at the end is not counted.
     PageNumber page_count() const { return page_count_; }
     std::uint64_t file_size() const { return file_size_; }
     Mode mode() const { return mode_; }
@@ -32,6 +41,29 @@ class Pager {
     // The page's bytes; throws FormatError naming the page when it lies past
     // the end of the file, Error when the read fails.
     PageRef read(PageNumber number);
+
+    // Starts a change; throws std::logic_error when one is already open or
+    // the pager is read-only.
+    void begin_change();
+    bool in_change() const { return in_change_; }
+
+    // A writable copy of the page, recorded as dirty in the current change.
+    // The reference stays valid until the change ends.
+    Page& modify(PageNumber number);
+
+    // Appends one zeroed page to the end of the file (in the current change)
+    // and returns its number.
+    PageNumber grow();
+
+    // Writes every page the change touched and ends it; throws Error when a
+    // write fails.
+    void commit();
+    // Ends the change without writing anything: the file and the pages read
+    // from it are as before begin_change().
+    void discard();
+
+    // Forces committed pages to the disk.
+    void flush();
 
   private:
     using LruList = std::list<PageNumber>;
@@ -41,15 +73,21 @@ class Pager {
     };
 
     PageRef load(PageNumber number);
+    void remember(PageNumber number, PageRef page);
+    void write_page(PageNumber number, const Page& page);
 
     std::filesystem::path path_;
     Mode mode_;
-    std::ifstream file_;
+    int fd_ = -1;
     std::uint64_t file_size_ = 0;
     PageNumber page_count_ = 0;
     std::size_t capacity_;
     LruList recent_;  // most recently used first
     std::unordered_map<PageNumber, CacheEntry> cache_;
+
+    bool in_change_ = false;
+    PageNumber pages_before_change_ = 0;
+    std::map<PageNumber, std::shared_ptr<Page>> dirty_;  // pages of the current change
 };
 
 }  // namespace jet
