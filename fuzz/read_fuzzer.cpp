@@ -107,7 +107,7 @@ std::size_t dump_rows(jet::Database& db, const jet::TableDefinition& table) {
             broken_promise("a row of '" + table.name + "' has " + std::to_string(row.size()) +
                            " values for " + std::to_string(table.columns.size()) + " columns");
         }
-        line = "{";
+        line.assign(1, '{');
         for (std::size_t i = 0; i < row.size(); ++i) {
             line += table.columns[i].name;
             try {
