@@ -1,0 +1,107 @@
+#include "jet/data_page_writer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+#include "jet/coding.h"
+
+namespace jet {
+namespace {
+
+constexpr std::size_t kHeaderSize = 10;
+constexpr std::uint16_t kOffsetMask = 0x1FFF;
+
+void put_u16le(std::uint8_t* p, std::uint16_t v) {
+    p[0] = static_cast<std::uint8_t>(v & 0xFF);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+unsigned slot_count(const Page& page) {
+    return get_u16le(page.data() + 8);
+}
+
+std::uint16_t slot_entry(const Page& page, unsigned slot) {
+    return get_u16le(page.data() + kHeaderSize + 2 * slot);
+}
+
+// Where the lowest row starts: the last slot's row, or the page's end.
+std::size_t rows_start(const Page& page) {
+    const unsigned n = slot_count(page);
+    return n == 0 ? kPageSize : slot_entry(page, n - 1) & kOffsetMask;
+}
+
+void store_free_space(Page& page) {
+    const std::size_t table_end = kHeaderSize + 2 * slot_count(page);
+    const std::size_t start = rows_start(page);
+    put_u16le(page.data() + 2,
+              static_cast<std::uint16_t>(start > table_end ? start - table_end : 0));
+}
+
+}  // namespace
+
+void init_data_page(Page& page, std::uint32_t owner) {
+    page.fill(0);
+    page[0] = static_cast<std::uint8_t>(PageType::Data);
+    page[1] = 0x01;
+    put_u16le(page.data() + 2, static_cast<std::uint16_t>(kEmptyDataPageFree));
+    page[4] = static_cast<std::uint8_t>(owner & 0xFF);
+    page[5] = static_cast<std::uint8_t>((owner >> 8) & 0xFF);
+    page[6] = static_cast<std::uint8_t>((owner >> 16) & 0xFF);
+    page[7] = static_cast<std::uint8_t>(owner >> 24);
+}
+
+std::size_t data_page_free_space(const Page& page) {
+    const std::size_t table_end = kHeaderSize + 2 * slot_count(page);
+    const std::size_t start = rows_start(page);
+    return start > table_end ? start - table_end : 0;
+}
+
+bool row_fits(const Page& page, std::size_t length) {
+    return slot_count(page) < kMaxRowsPerPage && data_page_free_space(page) >= length + 2;
+}
+
+unsigned append_row(Page& page, std::span<const std::uint8_t> row) {
+    if (!row_fits(page, row.size())) {
+        throw std::logic_error("a row of " + std::to_string(row.size()) +
+                               " bytes does not fit on the data page");
+    }
+    const unsigned slot = slot_count(page);
+    const std::size_t start = rows_start(page) - row.size();
+    std::memcpy(page.data() + start, row.data(), row.size());
+    put_u16le(page.data() + kHeaderSize + 2 * slot, static_cast<std::uint16_t>(start));
+    put_u16le(page.data() + 8, static_cast<std::uint16_t>(slot + 1));
+    store_free_space(page);
+    return slot;
+}
+
+void replace_row(Page& page, unsigned slot, std::span<const std::uint8_t> row) {
+    const unsigned n = slot_count(page);
+    if (slot >= n) {
+        throw std::logic_error("row " + std::to_string(slot) + " is not on the data page");
+    }
+    const std::size_t old_start = slot_entry(page, slot) & kOffsetMask;
+    const std::size_t end = slot == 0 ? kPageSize : slot_entry(page, slot - 1) & kOffsetMask;
+    const std::size_t old_length = end - old_start;
+    if (row.size() > old_length && row.size() - old_length > data_page_free_space(page)) {
+        throw std::logic_error("the data page has no room to lengthen row " + std::to_string(slot) +
+                               " to " + std::to_string(row.size()) + " bytes");
+    }
+    const std::size_t lowest = rows_start(page);
+    const std::size_t new_start = end - row.size();
+    const std::ptrdiff_t shift =
+        static_cast<std::ptrdiff_t>(new_start) - static_cast<std::ptrdiff_t>(old_start);
+    std::memmove(page.data() + lowest + shift, page.data() + lowest, old_start - lowest);
+    std::memcpy(page.data() + new_start, row.data(), row.size());
+    for (unsigned i = slot; i < n; ++i) {
+        const std::uint16_t entry = slot_entry(page, i);
+        const auto moved =
+            static_cast<std::uint16_t>(static_cast<std::ptrdiff_t>(entry & kOffsetMask) + shift);
+        put_u16le(page.data() + kHeaderSize + 2 * i,
+                  static_cast<std::uint16_t>((entry & ~kOffsetMask) | moved));
+    }
+    store_free_space(page);
+}
+
+}  // namespace jet

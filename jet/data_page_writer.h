@@ -1,0 +1,42 @@
+// Changing data pages in place: a new empty page, a row added below the
+// others, a row replaced by bytes of another length. The page layout is
+// described at the top of data_page.cpp.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "jet/page.h"
+
+namespace jet {
+
+// The owner field of long-value pages: the ASCII bytes "LVAL".
+constexpr std::uint32_t kLongValueOwner = 0x4C41564Cu;
+
+// The most row slots a writer puts on one page (row numbers are one byte;
+// 255 keeps clear of the last number).
+constexpr unsigned kMaxRowsPerPage = 255;
+
+// Free space of an empty data page: everything after the 10-byte header.
+constexpr std::size_t kEmptyDataPageFree = kPageSize - 10;
+
+// Makes `page` an empty data page of `owner`.
+void init_data_page(Page& page, std::uint32_t owner);
+
+// Bytes free between the row offset table and the lowest row.
+std::size_t data_page_free_space(const Page& page);
+
+// True when a row of `length` bytes and its slot fit on the page.
+bool row_fits(const Page& page, std::size_t length);
+
+// Puts the row directly below the last slot's row in a new slot and returns
+// the slot's number. Throws std::logic_error when it does not fit.
+unsigned append_row(Page& page, std::span<const std::uint8_t> row);
+
+// Replaces the bytes of row `slot` with `row`, moving the rows below it so
+// that rows stay packed; every slot keeps its flags. Throws
+// std::logic_error when the page has no room for the longer row.
+void replace_row(Page& page, unsigned slot, std::span<const std::uint8_t> row);
+
+}  // namespace jet

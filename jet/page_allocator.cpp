@@ -1,0 +1,122 @@
+#include "jet/page_allocator.h"
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "jet/coding.h"
+#include "jet/data_page.h"
+#include "jet/data_page_writer.h"
+#include "jet/error.h"
+#include "jet/usage_map_writer.h"
+
+namespace jet {
+namespace {
+
+constexpr std::size_t kInlineHeader = 5;
+constexpr std::size_t kBitmapHeader = 4;
+constexpr PageNumber kBitmapPageBits = (kPageSize - kBitmapHeader) * 8;
+// Pages 0 and 1 (header, global map) are never handed out.
+constexpr PageNumber kFirstAllocatable = 2;
+// Free space of an empty index page: its entry area.
+constexpr std::uint16_t kEmptyIndexPageFree = 1800;
+
+// The lowest set bit of `bitmap` that stands for a page in [from, end).
+std::optional<PageNumber> first_set(const std::uint8_t* bitmap, std::size_t bits, PageNumber first,
+                                    PageNumber from, PageNumber end) {
+    for (std::size_t byte = 0; byte < (bits + 7) / 8; ++byte) {
+        if (bitmap[byte] == 0) {
+            continue;
+        }
+        for (unsigned bit = 0; bit < 8; ++bit) {
+            const std::uint64_t page = first + byte * 8 + bit;
+            if (page >= end) {
+                return std::nullopt;
+            }
+            if (page >= from && ((bitmap[byte] >> bit) & 1)) {
+                return static_cast<PageNumber>(page);
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// The lowest page inside the file that the global map marks free.
+std::optional<PageNumber> find_free_page(Pager& pager) {
+    const RowPointer at = RowPointer::from_data_pointer(kGlobalUsageMap);
+    const DataPage holder(pager.read(at.page), at.page, "the global usage map");
+    const auto row = holder.bytes(holder.slot(at.row));
+    const PageNumber end = pager.page_count();
+    if (row.size() >= kInlineHeader && row[0] == 0x00) {
+        return first_set(row.data() + kInlineHeader, (row.size() - kInlineHeader) * 8,
+                         get_u32le(row.data() + 1), kFirstAllocatable, end);
+    }
+    if (row.size() >= 1 && row[0] == 0x01) {
+        for (std::size_t k = 0; 1 + 4 * k + 4 <= row.size(); ++k) {
+            const PageNumber bitmap_page = get_u32le(row.data() + 1 + 4 * k);
+            if (bitmap_page == 0 || bitmap_page >= end) {
+                continue;
+            }
+            const PageRef bitmap = pager.read(bitmap_page);
+            const auto found =
+                first_set(bitmap->data() + kBitmapHeader, kBitmapPageBits,
+                          static_cast<PageNumber>(k * kBitmapPageBits), kFirstAllocatable, end);
+            if (found) {
+                return found;
+            }
+        }
+        return std::nullopt;
+    }
+    throw FormatError("page 1: the global usage map is damaged (map type " +
+                      std::to_string(row.empty() ? -1 : row[0]) + ")");
+}
+
+void put_u32le(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+    }
+}
+
+void init_page(Page& page, PageType type, PageNumber owner) {
+    switch (type) {
+        case PageType::Data:
+            init_data_page(page, owner);
+            return;
+        case PageType::IndexLeaf:
+        case PageType::IndexNode:
+            page.fill(0);
+            page[0] = static_cast<std::uint8_t>(type);
+            page[1] = 0x01;
+            page[2] = static_cast<std::uint8_t>(kEmptyIndexPageFree & 0xFF);
+            page[3] = static_cast<std::uint8_t>(kEmptyIndexPageFree >> 8);
+            put_u32le(page.data() + 4, owner);
+            page[21] = type == PageType::IndexNode ? 0x01 : 0x00;
+            return;
+        case PageType::UsageBitmap:
+            page.fill(0);
+            page[0] = static_cast<std::uint8_t>(type);
+            page[1] = 0x01;
+            return;
+        case PageType::DatabaseHeader:
+        case PageType::TableDefinition:
+            break;
+    }
+    throw std::logic_error("pages of type " + std::to_string(static_cast<int>(type)) +
+                           " are not allocated by the writer");
+}
+
+}  // namespace
+
+PageNumber PageAllocator::allocate(PageType type, PageNumber owner_tdef) {
+    const std::optional<PageNumber> free = find_free_page(pager_);
+    const PageNumber page = free ? *free : pager_.grow();
+    mark_page_used(pager_, *this, page);
+    init_page(pager_.modify(page), type, owner_tdef);
+    return page;
+}
+
+void PageAllocator::release(PageNumber page) {
+    mark_page_free(pager_, *this, page);
+}
+
+}  // namespace jet

@@ -1,0 +1,266 @@
+// Usage maps are changed in place on their holder page (layouts at the top of
+// usage_map.cpp). An inline map whose range does not reach a page it must
+// hold is rebuilt longer, keeping start page 0 or lower, as Access itself
+// lengthens inline maps once a file passes the range they cover. When the
+// holder page has no room for the longer row, the map becomes a reference
+// map: a row of bitmap page numbers, the bitmap pages allocated as needed.
+//
+// The global map (page 1, row 0) stores free pages. Pages outside its range,
+// and pages of a reference map whose bitmap page is absent, count as in use;
+// when its range grows, pages past the end of the file are marked free.
+#include "jet/usage_map_writer.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "jet/coding.h"
+#include "jet/data_page.h"
+#include "jet/data_page_writer.h"
+#include "jet/error.h"
+
+namespace jet {
+namespace {
+
+constexpr std::uint8_t kInline = 0x00;
+constexpr std::uint8_t kReference = 0x01;
+constexpr std::size_t kInlineHeader = 5;
+constexpr std::size_t kBitmapHeader = 4;
+constexpr PageNumber kBitmapPageBits = (kPageSize - kBitmapHeader) * 8;
+// The length of the reference rows a converted map gets: as long as the
+// inline rows of new Access 97 tables, room for 33 bitmap pages.
+constexpr std::size_t kReferenceRowLength = 133;
+
+void put_u32le(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+    }
+}
+
+bool get_bit(const std::uint8_t* bitmap, std::size_t i) {
+    return ((bitmap[i / 8] >> (i % 8)) & 1) != 0;
+}
+
+void put_bit(std::uint8_t* bitmap, std::size_t i, bool value) {
+    const auto mask = static_cast<std::uint8_t>(1u << (i % 8));
+    bitmap[i / 8] = static_cast<std::uint8_t>(value ? bitmap[i / 8] | mask : bitmap[i / 8] & ~mask);
+}
+
+// The map row as it is now; re-read after anything that may move it.
+struct MapRow {
+    RowPointer at;
+    std::vector<std::uint8_t> bytes;
+    std::size_t start = 0;  // offset of the row on its page
+};
+
+MapRow read_map_row(Pager& pager, std::uint32_t map_pointer) {
+    MapRow row;
+    row.at = RowPointer::from_data_pointer(map_pointer);
+    const DataPage holder(pager.read(row.at.page), row.at.page, "a usage map");
+    const RowSlot slot = holder.slot(row.at.row);
+    const auto bytes = holder.bytes(slot);
+    const std::string where =
+        "page " + std::to_string(row.at.page) + ": usage map row " + std::to_string(row.at.row);
+    if (slot.deleted || slot.lookup || slot.lookup_target || bytes.empty()) {
+        throw FormatError(where + " is not a usage map");
+    }
+    if (bytes[0] == kInline && bytes.size() < kInlineHeader) {
+        throw FormatError(where + " is too short for an inline map");
+    }
+    if (bytes[0] != kInline && bytes[0] != kReference) {
+        throw FormatError(where + " has unknown map type " + std::to_string(bytes[0]));
+    }
+    row.bytes.assign(bytes.begin(), bytes.end());
+    row.start = slot.start;
+    return row;
+}
+
+class MapWriter {
+  public:
+    MapWriter(Pager& pager, PageAllocator& allocator, std::uint32_t map_pointer)
+        : pager_(pager),
+          allocator_(allocator),
+          pointer_(map_pointer),
+          global_(map_pointer == kGlobalUsageMap) {}
+
+    // Stores `bit` for `page`: for the global map true = free, else true = held.
+    void set(PageNumber page, bool bit) {
+        const MapRow row = read_map_row(pager_, pointer_);
+        if (row.bytes[0] == kInline) {
+            set_inline(row, page, bit);
+        } else {
+            set_reference(row, page, bit);
+        }
+    }
+
+  private:
+    // What a page the map does not cover reads as.
+    bool outside_value() const { return false; }
+
+    // The bit a page gets when a map's range first reaches it.
+    bool fresh_value(PageNumber page) const { return global_ && page >= pager_.page_count(); }
+
+    void set_inline(const MapRow& row, PageNumber page, bool bit) {
+        const PageNumber start = get_u32le(row.bytes.data() + 1);
+        const std::size_t bits = (row.bytes.size() - kInlineHeader) * 8;
+        if (page >= start && page - start < bits) {
+            Page& holder = pager_.modify(row.at.page);
+            put_bit(holder.data() + row.start + kInlineHeader, page - start, bit);
+            return;
+        }
+        // The global map follows the file's end even for pages in use.
+        if (bit == outside_value() && !global_) {
+            return;
+        }
+        lengthen_inline(row, start, bits, page, bit);
+    }
+
+    void lengthen_inline(const MapRow& row, PageNumber start, std::size_t bits, PageNumber page,
+                         bool bit) {
+        const PageNumber new_start = std::min<PageNumber>(start, page / 8 * 8);
+        const std::uint64_t old_end = static_cast<std::uint64_t>(start) + bits;
+        const std::uint64_t new_end = std::max<std::uint64_t>(old_end, page + 1ull);
+        const std::size_t new_bytes = static_cast<std::size_t>((new_end - new_start + 7) / 8);
+        std::vector<std::uint8_t> bytes(kInlineHeader + new_bytes, 0);
+        bytes[0] = kInline;
+        put_u32le(bytes.data() + 1, new_start);
+        std::uint8_t* bitmap = bytes.data() + kInlineHeader;
+        for (std::size_t i = 0; i < new_bytes * 8; ++i) {
+            const std::uint64_t p = new_start + i;
+            const bool covered = p >= start && p < old_end;
+            put_bit(bitmap, i,
+                    covered ? get_bit(row.bytes.data() + kInlineHeader, p - start)
+                            : fresh_value(static_cast<PageNumber>(p)));
+        }
+        put_bit(bitmap, page - new_start, bit);
+        Page& holder = pager_.modify(row.at.page);
+        if (bytes.size() <= row.bytes.size() + data_page_free_space(holder)) {
+            replace_row(holder, row.at.row, bytes);
+            return;
+        }
+        convert_to_reference(row, new_start, bytes);
+    }
+
+    // Rewrites the row as a reference map with no bitmap pages, then adds
+    // back every page the inline map `inline_row` holds.
+    void convert_to_reference(const MapRow& row, PageNumber start,
+                              const std::vector<std::uint8_t>& inline_row) {
+        Page& holder = pager_.modify(row.at.page);
+        const std::size_t room = row.bytes.size() + data_page_free_space(holder);
+        const std::uint64_t highest = std::max<std::uint64_t>(
+            start + (inline_row.size() - kInlineHeader) * 8, pager_.page_count());
+        const std::size_t needed = 1 + 4 * static_cast<std::size_t>(highest / kBitmapPageBits + 1);
+        const std::size_t length = std::max(needed, std::min(kReferenceRowLength, room));
+        if (length > room) {
+            throw Error("page " + std::to_string(row.at.page) + ": no room for usage map row " +
+                        std::to_string(row.at.row) + " of " + std::to_string(length) + " bytes");
+        }
+        std::vector<std::uint8_t> reference(length, 0);
+        reference[0] = kReference;
+        replace_row(holder, row.at.row, reference);
+        const std::uint8_t* bitmap = inline_row.data() + kInlineHeader;
+        const std::size_t bits = (inline_row.size() - kInlineHeader) * 8;
+        for (std::size_t i = 0; i < bits; ++i) {
+            const PageNumber p = static_cast<PageNumber>(start + i);
+            // Past the file's end the global map's fresh bitmap pages are free already.
+            if (get_bit(bitmap, i) && !(global_ && p >= pager_.page_count())) {
+                set(p, true);
+            }
+        }
+    }
+
+    void set_reference(const MapRow& row, PageNumber page, bool bit) {
+        const std::size_t k = page / kBitmapPageBits;
+        const std::size_t pointers = (row.bytes.size() - 1) / 4;
+        if (k >= pointers) {
+            if (bit == outside_value()) {
+                return;
+            }
+            throw Error("page " + std::to_string(row.at.page) + ": usage map row " +
+                        std::to_string(row.at.row) + " cannot reach page " + std::to_string(page) +
+                        " (it has room for " + std::to_string(pointers) + " bitmap pages)");
+        }
+        PageNumber bitmap_page = get_u32le(row.bytes.data() + 1 + 4 * k);
+        if (bitmap_page == 0) {
+            if (bit == outside_value()) {
+                return;
+            }
+            bitmap_page = new_bitmap_page(k);
+            const MapRow now = read_map_row(pager_, pointer_);
+            put_u32le(pager_.modify(now.at.page).data() + now.start + 1 + 4 * k, bitmap_page);
+        }
+        if (bitmap_page >= pager_.page_count()) {
+            throw FormatError("page " + std::to_string(row.at.page) + ": usage map row " +
+                              std::to_string(row.at.row) + " names bitmap page " +
+                              std::to_string(bitmap_page) + ", past the end of the file");
+        }
+        Page& bitmap = pager_.modify(bitmap_page);
+        if (bitmap[0] != static_cast<std::uint8_t>(PageType::UsageBitmap)) {
+            throw FormatError("page " + std::to_string(bitmap_page) +
+                              ": expected a usage-map bitmap page, found page type " +
+                              std::to_string(bitmap[0]));
+        }
+        put_bit(bitmap.data() + kBitmapHeader, page % kBitmapPageBits, bit);
+    }
+
+    PageNumber new_bitmap_page(std::size_t k) {
+        const PageNumber number = allocator_.allocate(PageType::UsageBitmap, 0);
+        Page& bitmap = pager_.modify(number);
+        const PageNumber first = static_cast<PageNumber>(k * kBitmapPageBits);
+        for (PageNumber i = 0; i < kBitmapPageBits; ++i) {
+            put_bit(bitmap.data() + kBitmapHeader, i, fresh_value(first + i));
+        }
+        return number;
+    }
+
+    Pager& pager_;
+    PageAllocator& allocator_;
+    std::uint32_t pointer_;
+    bool global_;
+};
+
+bool map_bit(Pager& pager, std::uint32_t map_pointer, PageNumber page) {
+    const MapRow row = read_map_row(pager, map_pointer);
+    if (row.bytes[0] == kInline) {
+        const PageNumber start = get_u32le(row.bytes.data() + 1);
+        const std::size_t bits = (row.bytes.size() - kInlineHeader) * 8;
+        return page >= start && page - start < bits &&
+               get_bit(row.bytes.data() + kInlineHeader, page - start);
+    }
+    const std::size_t k = page / kBitmapPageBits;
+    if (k >= (row.bytes.size() - 1) / 4) {
+        return false;
+    }
+    const PageNumber bitmap_page = get_u32le(row.bytes.data() + 1 + 4 * k);
+    if (bitmap_page == 0) {
+        return false;
+    }
+    const PageRef bitmap = pager.read(bitmap_page);
+    return get_bit(bitmap->data() + kBitmapHeader, page % kBitmapPageBits);
+}
+
+}  // namespace
+
+void add_page_to_map(Pager& pager, PageAllocator& allocator, std::uint32_t map_pointer,
+                     PageNumber page) {
+    MapWriter(pager, allocator, map_pointer).set(page, true);
+}
+
+void remove_page_from_map(Pager& pager, PageAllocator& allocator, std::uint32_t map_pointer,
+                          PageNumber page) {
+    MapWriter(pager, allocator, map_pointer).set(page, false);
+}
+
+bool map_contains(Pager& pager, std::uint32_t map_pointer, PageNumber page) {
+    return map_bit(pager, map_pointer, page);
+}
+
+void mark_page_free(Pager& pager, PageAllocator& allocator, PageNumber page) {
+    MapWriter(pager, allocator, kGlobalUsageMap).set(page, true);
+}
+
+void mark_page_used(Pager& pager, PageAllocator& allocator, PageNumber page) {
+    MapWriter(pager, allocator, kGlobalUsageMap).set(page, false);
+}
+
+}  // namespace jet
