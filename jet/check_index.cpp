@@ -98,8 +98,9 @@ class IndexChecker {
             compare_with_rows();
         }
         if (suppressed_ > 0) {
-            log_.warning(index_.root_page, structure_,
-                         std::to_string(suppressed_) + " further findings of this index not shown");
+            log_.error(index_.root_page, structure_,
+                       "and " + std::to_string(suppressed_) +
+                           " further errors of this index, counted but not listed");
         }
         return leaves_.size();
     }
@@ -110,6 +111,7 @@ class IndexChecker {
             log_.error(page, structure_, message);
         } else {
             ++suppressed_;
+            log_.count_unlisted_error();
         }
     }
 

@@ -17,7 +17,9 @@ class FindingLog {
     void warning(std::optional<PageNumber> page, const std::string& structure,
                  const std::string& message);
 
-    std::size_t errors() const { return report_.summary.errors; }
+    // An error too many of its kind to list one by one; the caller lists a
+    // note of how many instead.
+    void count_unlisted_error() { ++report_.summary.errors; }
 
   private:
     CheckReport& report_;
