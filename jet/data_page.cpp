@@ -70,4 +70,12 @@ RowSlot DataPage::slot(unsigned row) const {
     return slot;
 }
 
+std::span<const std::uint8_t> DataPage::bytes(const RowSlot& slot) const {
+    if (slot.deleted || slot.start > slot.end || slot.end > kPageSize) {
+        throw FormatError("page " + std::to_string(number_) + ": " + what_ +
+                          ": a deleted row is read as a live one");
+    }
+    return {page_->data() + slot.start, page_->data() + slot.end};
+}
+
 }  // namespace jet

@@ -30,9 +30,8 @@ class DataPage {
 
     // The slot and its extent, checked against the page; throws FormatError.
     RowSlot slot(unsigned row) const;
-    std::span<const std::uint8_t> bytes(const RowSlot& slot) const {
-        return {page_->data() + slot.start, page_->data() + slot.end};
-    }
+    // The row's bytes; throws FormatError for a deleted slot, whose extent is unchecked.
+    std::span<const std::uint8_t> bytes(const RowSlot& slot) const;
 
   private:
     PageRef page_;

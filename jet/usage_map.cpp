@@ -52,7 +52,11 @@ std::vector<PageNumber> read_usage_map(Pager& pager, std::uint32_t map_row,
     const RowPointer at = RowPointer::from_data_pointer(map_row);
     const std::string where = "page " + std::to_string(at.page) + ": usage map of " + what;
     DataPage page(pager.read(at.page), at.page, "usage map of " + what);
-    const auto row = page.bytes(page.slot(at.row));
+    const RowSlot slot = page.slot(at.row);
+    if (slot.deleted) {
+        throw FormatError(where + " is in deleted row " + std::to_string(at.row));
+    }
+    const auto row = page.bytes(slot);
     if (row.empty()) {
         throw FormatError(where + " is empty");
     }
