@@ -13,7 +13,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: listsong info FILE [--codepage N]\n"
     "       listsong dump FILE [TABLE...] [--json] [--codepage N]\n"
-    "       listsong check FILE [--codepage N]\n";
+    "       listsong check FILE [--codepage N]\n"
+    "       listsong import FILE TABLE CSV [--codepage N]\n";
 
 }  // namespace
 
@@ -30,6 +31,9 @@ int main(int argc, char** argv) {
         }
         if (command == "check") {
             return cli::run_check(args, std::cout);
+        }
+        if (command == "import") {
+            return cli::run_import(args, std::cout);
         }
         if (command.empty()) {
             throw cli::UsageError("no command given");

@@ -23,7 +23,19 @@ std::unique_ptr<Database> Database::open(const std::filesystem::path& path,
                                          const OpenOptions& options) {
     const CodePage& code_page =
         CodePage::get(options.code_page.value_or(data_code_page_for_locale()));
-    auto pager = std::make_unique<Pager>(path, Pager::Mode::ReadOnly, options.cache_pages);
+    if (options.writable) {
+        std::filesystem::path lock_file = path;
+        lock_file.replace_extension(".ldb");
+        std::error_code ec;
+        if (std::filesystem::exists(lock_file, ec)) {
+            throw Error(path.string() + ": the lock file " + lock_file.string() +
+                        " shows that another program has the database open (delete it if that "
+                        "program has ended)");
+        }
+    }
+    auto pager = std::make_unique<Pager>(
+        path, options.writable ? Pager::Mode::ReadWrite : Pager::Mode::ReadOnly,
+        options.cache_pages);
     if (pager->page_count() == 0) {
         throw UnsupportedFile("not an Access database");
     }
@@ -65,6 +77,10 @@ const TableDefinition& Database::table(std::string_view name) {
 
 void Database::for_each_row(const TableDefinition& table, const RowCallback& callback) {
     scan_table(*pager_, table, callback);
+}
+
+void Database::close() {
+    pager_->flush();
 }
 
 std::vector<Value> Database::read_row(const TableDefinition& table, RowPointer at) {

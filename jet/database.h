@@ -1,4 +1,5 @@
-// An Access 97 database opened for reading: the engine's public entry point.
+// An Access 97 database opened for reading or writing: the engine's public
+// entry point. Rows are written through TableWriter (table_writer.h).
 #pragma once
 
 #include <cstddef>
@@ -25,13 +26,18 @@ struct OpenOptions {
     std::optional<int> code_page;
     // Pages the pager keeps in memory.
     std::size_t cache_pages = 512;
+    // Open for writing: exclusively, and only when no `<name>.ldb` shows that
+    // another program has the database open.
+    bool writable = false;
 };
 
 class Database {
   public:
     // Opens and checks the header and catalogue. Throws UnsupportedFile for
     // other versions and encoded files, FormatError for damaged ones, Error
-    // when the file cannot be read, CodePageError for an unknown code page.
+    // when the file cannot be read, CodePageError for an unknown code page;
+    // opened for writing, Error naming the lock file when it exists and when
+    // another program holds the file.
     static std::unique_ptr<Database> open(const std::filesystem::path& path,
                                           const OpenOptions& options = {});
 
@@ -49,6 +55,10 @@ class Database {
 
     void for_each_row(const TableDefinition& table, const RowCallback& callback);
     std::vector<Value> read_row(const TableDefinition& table, RowPointer at);
+
+    // Forces everything written to the disk; the last thing before closing a
+    // database opened for writing.
+    void close();
 
   private:
     Database(std::unique_ptr<Pager> pager, Header header, const CodePage& code_page);

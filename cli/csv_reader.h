@@ -1,0 +1,33 @@
+// Reading CSV records: fields separated by commas, a field in double quotes
+// may hold commas, line ends and doubled quotes; records end with LF or CRLF.
+// An empty unquoted field is null; "" is empty text.
+#pragma once
+
+#include <cstddef>
+#include <istream>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+using CsvRecord = std::vector<std::optional<std::string>>;
+
+class CsvReader {
+  public:
+    explicit CsvReader(std::istream& in) : in_(in) {}
+
+    // The next record, or nullopt at the end of the input. Throws
+    // std::runtime_error naming the line for a quote left open.
+    std::optional<CsvRecord> next();
+
+    // The line the last record returned by next() starts on (1 for the first).
+    std::size_t line() const { return record_line_; }
+
+  private:
+    std::istream& in_;
+    std::size_t line_ = 1;
+    std::size_t record_line_ = 0;
+};
+
+}  // namespace cli

@@ -1,0 +1,338 @@
+// Table definition fields an insert changes (offsets in its first page):
+//
+//   12        u32  number of rows
+//   16        u32  last autonumber value handed out
+//   43 + 8i   u32  real index i: left as found
+//   47 + 8i   u32  real index i: distinct keys ever added
+#include "jet/table_writer.h"
+
+#include <algorithm>
+#include <random>
+
+#include "jet/coding.h"
+#include "jet/data_page_writer.h"
+#include "jet/error.h"
+#include "jet/general_sort.h"
+#include "jet/index_reader.h"
+#include "jet/index_writer.h"
+#include "jet/long_value_writer.h"
+#include "jet/row_encoder.h"
+#include "jet/usage_map.h"
+#include "jet/usage_map_writer.h"
+#include "jet/write_error.h"
+
+namespace jet {
+namespace {
+
+constexpr std::size_t kRowCountOffset = 12;
+constexpr std::size_t kAutonumberOffset = 16;
+constexpr std::size_t kIndexStatisticsOffset = 43;
+constexpr std::size_t kLongValueHeader = 12;
+
+void put_u32le(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+    }
+}
+
+bool ascii_iequal(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+        return lower(x) == lower(y);
+    });
+}
+
+Guid random_guid() {
+    static std::mt19937_64 generator{std::random_device{}()};
+    Guid guid;
+    for (std::size_t i = 0; i < guid.stored.size(); i += 8) {
+        const std::uint64_t bits = generator();
+        for (std::size_t j = 0; j < 8; ++j) {
+            guid.stored[i + j] = static_cast<std::uint8_t>(bits >> (8 * j));
+        }
+    }
+    guid.stored[7] = static_cast<std::uint8_t>((guid.stored[7] & 0x0F) | 0x40);  // version 4
+    guid.stored[8] = static_cast<std::uint8_t>((guid.stored[8] & 0x3F) | 0x80);
+    return guid;
+}
+
+bool is_long_value(const Column& column) {
+    return column.type == ColumnType::Memo || column.type == ColumnType::Ole;
+}
+
+// The bytes of a Text, Memo, Binary or OLE value; the value has that type.
+std::span<const std::uint8_t> data_of(const Value& value) {
+    if (const Text* text = std::get_if<Text>(&value)) {
+        return {reinterpret_cast<const std::uint8_t*>(text->bytes.data()), text->bytes.size()};
+    }
+    const Bytes& bytes = std::get<Bytes>(value);
+    return bytes.data;
+}
+
+bool type_matches(const Column& column, const Value& value) {
+    switch (column.type) {
+        case ColumnType::Boolean:
+            return std::holds_alternative<bool>(value);
+        case ColumnType::Byte:
+            return std::holds_alternative<std::uint8_t>(value);
+        case ColumnType::Integer:
+            return std::holds_alternative<std::int16_t>(value);
+        case ColumnType::Long:
+            return std::holds_alternative<std::int32_t>(value);
+        case ColumnType::Currency:
+            return std::holds_alternative<Currency>(value);
+        case ColumnType::Single:
+            return std::holds_alternative<float>(value);
+        case ColumnType::Double:
+            return std::holds_alternative<double>(value);
+        case ColumnType::DateTime:
+            return std::holds_alternative<DateTime>(value);
+        case ColumnType::Guid:
+            return std::holds_alternative<Guid>(value);
+        case ColumnType::Text:
+        case ColumnType::Memo:
+            return std::holds_alternative<Text>(value);
+        case ColumnType::Binary:
+        case ColumnType::Ole:
+            return std::holds_alternative<Bytes>(value);
+    }
+    return false;
+}
+
+}  // namespace
+
+struct TableWriter::PreparedRow {
+    std::vector<Value> values;  // one per column, defaults and autonumbers applied
+    std::optional<std::uint32_t> autonumber;
+    std::vector<bool> inline_long_value;  // per column: the long value stays in the row
+    struct IndexKey {
+        const RealIndex* index;
+        std::vector<std::uint8_t> key;
+    };
+    std::vector<IndexKey> keys;  // the indexes that get an entry
+};
+
+TableWriter::TableWriter(Database& db, std::string_view table_name)
+    : db_(db), table_(db.table(table_name)), allocator_(db.pager()) {
+    if (db.pager().mode() != Pager::Mode::ReadWrite) {
+        throw Error("table '" + table_.name + "': the database is open for reading only");
+    }
+    for (const RealIndex& index : table_.real_indexes) {
+        for (const IndexColumn& indexed : index.columns) {
+            const Column* column = table_.column_by_number(indexed.column_number);
+            if (column != nullptr && column->type == ColumnType::Text &&
+                !sort_order_supported(column->sort_order)) {
+                throw WriteRefused(WriteRefused::Kind::UnsupportedSortOrder,
+                                   describe_index(table_, index) + " sorts text by the " +
+                                       sort_order_name(column->sort_order) +
+                                       " sort order, whose keys the engine cannot build; the "
+                                       "table cannot be written");
+            }
+        }
+    }
+}
+
+std::size_t TableWriter::column_position(std::string_view name) const {
+    for (std::size_t i = 0; i < table_.columns.size(); ++i) {
+        if (ascii_iequal(table_.columns[i].name, name)) {
+            return i;
+        }
+    }
+    throw WriteRefused(WriteRefused::Kind::MissingColumn,
+                       "table '" + table_.name + "' has no column '" + std::string(name) + "'");
+}
+
+TableWriter::PreparedRow TableWriter::prepare(const std::vector<std::optional<Value>>& values) {
+    if (values.size() > table_.columns.size()) {
+        throw WriteRefused(WriteRefused::Kind::MissingColumn,
+                           "table '" + table_.name + "' has " +
+                               std::to_string(table_.columns.size()) + " columns, not " +
+                               std::to_string(values.size()));
+    }
+    const Page& definition = *db_.pager().read(table_.page);
+    PreparedRow row;
+    row.values.resize(table_.columns.size());
+    row.inline_long_value.resize(table_.columns.size(), false);
+    for (std::size_t i = 0; i < table_.columns.size(); ++i) {
+        const Column& column = table_.columns[i];
+        const std::optional<Value>& given = i < values.size() ? values[i] : std::nullopt;
+        Value value = given.value_or(Null{});
+        if ((column.flags & Column::kLongAutonumber) && column.type == ColumnType::Long) {
+            const std::uint32_t last = get_u32le(definition.data() + kAutonumberOffset);
+            if (last >= 0x7FFFFFFFu) {
+                throw WriteRefused(WriteRefused::Kind::Overflow,
+                                   "table '" + table_.name + "': the autonumber column '" +
+                                       column.name + "' has handed out its last number");
+            }
+            row.autonumber = last + 1;
+            value = static_cast<std::int32_t>(last + 1);
+        } else if ((column.flags & Column::kGuidAutonumber) && column.type == ColumnType::Guid &&
+                   is_null(value)) {
+            value = random_guid();
+        } else if (column.type == ColumnType::Boolean && is_null(value)) {
+            value = false;
+        }
+        if (!is_null(value) && !type_matches(column, value)) {
+            throw WriteRefused(
+                WriteRefused::Kind::Conversion,
+                "the value given for column '" + column.name + "' is not of the column's type");
+        }
+        if (!is_null(value) &&
+            (column.type == ColumnType::Text || column.type == ColumnType::Binary)) {
+            const std::size_t length = data_of(value).size();
+            if (length > column.size) {
+                throw WriteRefused(WriteRefused::Kind::FieldTooSmall,
+                                   "field too small: column '" + column.name + "' holds " +
+                                       std::to_string(column.size) + " bytes, the value has " +
+                                       std::to_string(length));
+            }
+        }
+        if (!is_null(value) && is_long_value(column)) {
+            const std::size_t length = data_of(value).size();
+            if (length > kMaxLongValueLength) {
+                throw WriteRefused(WriteRefused::Kind::FieldTooSmall,
+                                   "field too small: column '" + column.name + "' holds " +
+                                       std::to_string(kMaxLongValueLength) +
+                                       " bytes, the value has " + std::to_string(length));
+            }
+            row.inline_long_value[i] = length <= kMaxInlineLongValue;
+        }
+        row.values[i] = std::move(value);
+    }
+
+    // The row's length is known before anything is written: a long value out
+    // of the row leaves only its header there.
+    std::vector<std::optional<std::vector<std::uint8_t>>> fields(table_.columns.size());
+    for (std::size_t i = 0; i < table_.columns.size(); ++i) {
+        if (is_long_value(table_.columns[i]) && !is_null(row.values[i])) {
+            fields[i] = row.inline_long_value[i] ? inline_long_value_field(data_of(row.values[i]))
+                                                 : std::vector<std::uint8_t>(kLongValueHeader, 0);
+        }
+    }
+    encode_row(table_, row.values, fields);
+
+    for (const RealIndex& index : table_.real_indexes) {
+        if (index_skips_row(table_, index, row.values)) {
+            continue;
+        }
+        row.keys.push_back({&index, row_index_key(table_, index, row.values)});
+    }
+    return row;
+}
+
+void TableWriter::check_indexes(const PreparedRow& row) {
+    for (const PreparedRow::IndexKey& entry : row.keys) {
+        const RealIndex& index = *entry.index;
+        bool any_null = false;
+        bool all_null = true;
+        for (const IndexColumn& indexed : index.columns) {
+            for (std::size_t i = 0; i < table_.columns.size(); ++i) {
+                if (table_.columns[i].number == indexed.column_number) {
+                    const bool null = is_null(row.values[i]);
+                    any_null = any_null || null;
+                    all_null = all_null && null;
+                    if (null && index.required()) {
+                        throw WriteRefused(WriteRefused::Kind::RequiredMissing,
+                                           describe_index(table_, index) +
+                                               " requires a value in column '" +
+                                               table_.columns[i].name + "'");
+                    }
+                }
+            }
+        }
+        if (!index_key_fits(entry.key)) {
+            throw Error(describe_index(table_, index) + ": the key of " +
+                        std::to_string(entry.key.size()) + " bytes is too long for an index page");
+        }
+        if (index.unique() && !all_null && index_has_key(db_.pager(), table_, index, entry.key)) {
+            throw WriteRefused(WriteRefused::Kind::DuplicateKey,
+                               "duplicate key: " + describe_index(table_, index) +
+                                   " already holds a row with the same value" +
+                                   (index.columns.size() > 1 ? "s" : ""));
+        }
+    }
+}
+
+PageNumber TableWriter::page_for_row(std::size_t length) {
+    Pager& pager = db_.pager();
+    const std::string what = "table '" + table_.name + "'";
+    if (!current_page_known_) {
+        const auto owned = read_usage_map(pager, table_.owned_pages_map, what);
+        const auto with_room = read_usage_map(pager, table_.free_pages_map, what);
+        current_page_ = 0;
+        for (auto page = owned.rbegin(); page != owned.rend(); ++page) {
+            if (std::binary_search(with_room.begin(), with_room.end(), *page)) {
+                current_page_ = *page;
+                break;
+            }
+        }
+        current_page_known_ = true;
+    }
+    if (current_page_ != 0 && row_fits(*pager.read(current_page_), length)) {
+        return current_page_;
+    }
+    if (current_page_ != 0) {
+        remove_page_from_map(pager, allocator_, table_.free_pages_map, current_page_);
+    }
+    current_page_ = allocator_.allocate(PageType::Data, table_.page);
+    add_page_to_map(pager, allocator_, table_.owned_pages_map, current_page_);
+    add_page_to_map(pager, allocator_, table_.free_pages_map, current_page_);
+    return current_page_;
+}
+
+RowPointer TableWriter::write(PreparedRow& row) {
+    Pager& pager = db_.pager();
+    std::vector<std::optional<std::vector<std::uint8_t>>> fields(table_.columns.size());
+    for (std::size_t i = 0; i < table_.columns.size(); ++i) {
+        const Column& column = table_.columns[i];
+        if (!is_long_value(column) || is_null(row.values[i])) {
+            continue;
+        }
+        const auto data = data_of(row.values[i]);
+        fields[i] = row.inline_long_value[i]
+                        ? inline_long_value_field(data)
+                        : write_long_value(pager, allocator_, table_, column, data);
+    }
+    const std::vector<std::uint8_t> bytes = encode_row(table_, row.values, fields);
+    const PageNumber page = page_for_row(bytes.size());
+    const unsigned slot = append_row(pager.modify(page), bytes);
+    const RowPointer at{page, static_cast<std::uint8_t>(slot)};
+
+    std::vector<bool> new_key(table_.real_indexes.size(), false);
+    for (const PreparedRow::IndexKey& entry : row.keys) {
+        new_key[entry.index->number] =
+            insert_index_entry(pager, allocator_, table_, *entry.index, entry.key, at).new_key;
+    }
+
+    Page& definition = pager.modify(table_.page);
+    put_u32le(definition.data() + kRowCountOffset,
+              get_u32le(definition.data() + kRowCountOffset) + 1);
+    if (row.autonumber) {
+        put_u32le(definition.data() + kAutonumberOffset, *row.autonumber);
+    }
+    for (std::size_t i = 0; i < new_key.size(); ++i) {
+        if (new_key[i]) {
+            std::uint8_t* count = definition.data() + kIndexStatisticsOffset + 8 * i + 4;
+            put_u32le(count, get_u32le(count) + 1);
+        }
+    }
+    return at;
+}
+
+RowPointer TableWriter::insert(const std::vector<std::optional<Value>>& values) {
+    PreparedRow row = prepare(values);
+    check_indexes(row);
+    Pager& pager = db_.pager();
+    pager.begin_change();
+    try {
+        const RowPointer at = write(row);
+        pager.commit();
+        return at;
+    } catch (...) {
+        pager.discard();
+        current_page_known_ = false;
+        throw;
+    }
+}
+
+}  // namespace jet

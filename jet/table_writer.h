@@ -1,0 +1,58 @@
+// Inserting rows into a table: every refusal is decided before any byte of
+// the file changes, then the long values, the row, its data page, every real
+// index and the table definition's counts are written as one change of pages.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "jet/database.h"
+#include "jet/page.h"
+#include "jet/page_allocator.h"
+#include "jet/table_definition.h"
+#include "jet/value.h"
+
+namespace jet {
+
+class TableWriter {
+  public:
+    // The database must be open for writing. Throws WriteRefused
+    // (UnsupportedSortOrder) naming the index when the table has a text index
+    // under a sort order whose keys the engine cannot build, and Error when
+    // the table does not exist.
+    TableWriter(Database& db, std::string_view table_name);
+
+    const TableDefinition& table() const { return table_; }
+
+    // The position in table().columns of the column with this name (ASCII
+    // case-insensitive); throws WriteRefused (MissingColumn) naming it.
+    std::size_t column_position(std::string_view name) const;
+
+    // Inserts a row; `values[i]` is for table().columns[i], and a column left
+    // unset (nullopt, or missing at the end) is null, or No for a Yes/No
+    // column. A Long autonumber column takes the table's next number and a
+    // Replication ID autonumber left unset a new random ID, whatever is given.
+    // Throws WriteRefused naming the column or index, with the file unchanged,
+    // when the row cannot be stored; returns where the row went.
+    RowPointer insert(const std::vector<std::optional<Value>>& values);
+
+  private:
+    struct PreparedRow;
+
+    PreparedRow prepare(const std::vector<std::optional<Value>>& values);
+    void check_indexes(const PreparedRow& row);
+    RowPointer write(PreparedRow& row);
+    PageNumber page_for_row(std::size_t length);
+
+    Database& db_;
+    TableDefinition table_;
+    PageAllocator allocator_;
+    // The data page new rows go to while it has room; 0 = look it up.
+    PageNumber current_page_ = 0;
+    bool current_page_known_ = false;
+};
+
+}  // namespace jet
