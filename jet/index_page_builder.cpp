@@ -111,8 +111,8 @@ void build_index_page(Page& page, const IndexPage& contents) {
             }
             first = whole;
         } else {
-            if (whole.size() <= prefix || !std::equal(first.begin(), first.begin() + prefix,
-                                                      whole.begin())) {
+            if (whole.size() <= prefix ||
+                !std::equal(first.begin(), first.begin() + prefix, whole.begin())) {
                 fail("entry " + std::to_string(i) + " does not start with the shared prefix");
             }
             skip = prefix;

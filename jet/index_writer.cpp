@@ -1,0 +1,347 @@
+// Inserting into an index tree.
+//
+// The tree (pages described in index_page.cpp) keeps, on every intermediate
+// page, one entry per child but the last: the entry is a copy of the key and
+// row pointer of the last entry in that child's subtree, and the last child
+// is the page's tail. (An intermediate page without a tail refers to its last
+// child through its last entry.) Pages of one level are linked through their
+// previous and next pages.
+//
+// An insert descends from the root, on each intermediate page to the child
+// of the first entry not less than the new (key, row pointer), or to the tail
+// when every entry is less; puts the entry at its place on the leaf; and
+// climbs back up while something above has to change:
+//   - a page whose last entry changed has its copy in the parent updated
+//     (a tail has no copy, so the change climbs on to the grandparent);
+//   - a page that no longer fits is cut in two: the new page, allocated for
+//     the index and linked in before it, takes the lower entries, and the
+//     parent gets an entry for it just before the entry (or tail) of the page
+//     that was cut. The cut page keeps its upper entries, so its own copy in
+//     the parent stays right.
+//   - the root keeps its page number: when it no longer fits, its entries
+//     move to two new pages and it becomes an intermediate page with one
+//     entry for the lower page and the upper page as its tail.
+// Pages are rewritten whole with no prefix compression.
+#include "jet/index_writer.h"
+
+#include <string>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "jet/coding.h"
+#include "jet/index_key.h"
+#include "jet/index_page_builder.h"
+#include "jet/index_reader.h"
+#include "jet/usage_map_writer.h"
+
+namespace jet {
+namespace {
+
+constexpr std::size_t kNodePointerLength = 8;
+constexpr std::size_t kNextPageOffset = 12;
+constexpr std::size_t kTablePageOffset = 4;
+// Deeper than any tree of a 1 GB file can be; a longer descent is a cycle.
+constexpr std::size_t kMaxDepth = 32;
+
+// Order of entries in a tree: key bytes, then row pointer.
+int compare_entry(const IndexEntry& entry, std::span<const std::uint8_t> key, RowPointer row) {
+    const int by_key = compare_keys(entry.key, key);
+    if (by_key != 0) {
+        return by_key;
+    }
+    return entry.row < row ? -1 : (entry.row == row ? 0 : 1);
+}
+
+// One page on the way from the root to the leaf, and which of its entries
+// (or, at entries.size(), its tail) leads down.
+struct Step {
+    IndexPage page;
+    std::size_t position = 0;
+};
+
+class TreeInsert {
+  public:
+    TreeInsert(Pager& pager, PageAllocator& allocator, const TableDefinition& table,
+               const RealIndex& index)
+        : pager_(pager),
+          allocator_(allocator),
+          table_(table),
+          index_(index),
+          what_(describe_index(table, index)) {}
+
+    IndexInsertResult run(std::span<const std::uint8_t> key, RowPointer row);
+
+  private:
+    void descend(std::span<const std::uint8_t> key, RowPointer row);
+    IndexPage read_page(PageNumber number);
+    bool neighbour_has_key(PageNumber number, bool last, std::span<const std::uint8_t> key);
+    PageNumber allocate(IndexPageKind kind);
+    void write(const IndexPage& page);
+    void link_previous(PageNumber previous, PageNumber old_next, PageNumber new_next);
+    IndexEntry split(IndexPage& page, std::size_t inserted_at, PageNumber& lower_page);
+    void split_root(IndexPage& root, std::size_t inserted_at);
+    [[noreturn]] void fail(PageNumber page, const std::string& what) const {
+        throw FormatError(what_ + ", page " + std::to_string(page) + ": " + what);
+    }
+
+    Pager& pager_;
+    PageAllocator& allocator_;
+    const TableDefinition& table_;
+    const RealIndex& index_;
+    std::string what_;
+    std::vector<Step> path_;  // root first
+};
+
+IndexPage TreeInsert::read_page(PageNumber number) {
+    if (number == 0 || number >= pager_.page_count()) {
+        throw FormatError(what_ + ": page " + std::to_string(number) + " lies outside the file's " +
+                          std::to_string(pager_.page_count()) + " pages");
+    }
+    IndexPage page;
+    try {
+        page = parse_index_page(number, *pager_.read(number));
+    } catch (const IndexPageError& e) {
+        throw FormatError(what_ + ": " + e.what());
+    }
+    if (page.table_page != table_.page) {
+        fail(number, "belongs to the table defined on page " + std::to_string(page.table_page) +
+                         ", not " + std::to_string(table_.page));
+    }
+    return page;
+}
+
+void TreeInsert::descend(std::span<const std::uint8_t> key, RowPointer row) {
+    std::unordered_set<PageNumber> visited;
+    PageNumber number = index_.root_page;
+    while (true) {
+        if (!visited.insert(number).second || visited.size() > kMaxDepth) {
+            fail(number, "is reached twice on the way down (a cycle in the tree)");
+        }
+        Step step;
+        step.page = read_page(number);
+        const auto& entries = step.page.entries;
+        std::size_t position = 0;
+        while (position < entries.size() && compare_entry(entries[position], key, row) < 0) {
+            ++position;
+        }
+        step.position = position;
+        const bool leaf = step.page.kind == IndexPageKind::Leaf;
+        if (!leaf) {
+            if (position == entries.size() && step.page.tail_page == 0) {
+                if (entries.empty()) {
+                    fail(number, "is an intermediate page with no entries and no tail");
+                }
+                step.position = entries.size() - 1;
+            }
+            number =
+                step.position < entries.size() ? entries[step.position].child : step.page.tail_page;
+        }
+        path_.push_back(std::move(step));
+        if (leaf) {
+            return;
+        }
+    }
+}
+
+// Whether the last (or first) entry of the leaf `number` has this key.
+bool TreeInsert::neighbour_has_key(PageNumber number, bool last,
+                                   std::span<const std::uint8_t> key) {
+    if (number == 0) {
+        return false;
+    }
+    const IndexPage page = read_page(number);
+    if (page.entries.empty()) {
+        return false;
+    }
+    const IndexEntry& entry = last ? page.entries.back() : page.entries.front();
+    return compare_keys(entry.key, key) == 0;
+}
+
+PageNumber TreeInsert::allocate(IndexPageKind kind) {
+    const PageType type = kind == IndexPageKind::Leaf ? PageType::IndexLeaf : PageType::IndexNode;
+    const PageNumber number = allocator_.allocate(type, table_.page);
+    add_page_to_map(pager_, allocator_, index_.usage_map, number);
+    return number;
+}
+
+void TreeInsert::write(const IndexPage& page) {
+    build_index_page(pager_.modify(page.number), page);
+}
+
+// Makes the page before a cut page point to the new lower page.
+void TreeInsert::link_previous(PageNumber previous, PageNumber old_next, PageNumber new_next) {
+    if (previous == 0) {
+        return;
+    }
+    if (previous >= pager_.page_count()) {
+        fail(old_next, "names previous page " + std::to_string(previous) + ", outside the file");
+    }
+    Page& page = pager_.modify(previous);
+    if (!is_index_page(page) || get_u32le(&page[kTablePageOffset]) != table_.page ||
+        get_u32le(&page[kNextPageOffset]) != old_next) {
+        fail(old_next, "names previous page " + std::to_string(previous) +
+                           ", which is not the index page before it on its level");
+    }
+    for (int i = 0; i < 4; ++i) {
+        page[kNextPageOffset + i] = static_cast<std::uint8_t>(new_next >> (8 * i));
+    }
+}
+
+// Cuts `page` (not the root), writes both halves and returns the parent's
+// entry for the new lower page, whose number goes to `lower_page`.
+IndexEntry TreeInsert::split(IndexPage& page, std::size_t inserted_at, PageNumber& lower_page) {
+    IndexSplit cut = split_index_entries(std::move(page.entries), page.kind, inserted_at,
+                                         page.previous_page == 0, page.next_page == 0);
+    IndexPage lower;
+    lower.number = allocate(page.kind);
+    lower.kind = page.kind;
+    lower.table_page = table_.page;
+    lower.previous_page = page.previous_page;
+    lower.next_page = page.number;
+    lower.tail_page = cut.lower_tail;
+    lower.entries = std::move(cut.lower);
+    link_previous(page.previous_page, page.number, lower.number);
+    page.previous_page = lower.number;
+    page.entries = std::move(cut.upper);
+    page.prefix_length = 0;
+    write(lower);
+    write(page);
+    lower_page = lower.number;
+    IndexEntry separator = std::move(cut.separator);
+    separator.child = lower.number;
+    return separator;
+}
+
+// Moves the root's entries to two new pages; the root becomes an
+// intermediate page over them.
+void TreeInsert::split_root(IndexPage& root, std::size_t inserted_at) {
+    IndexSplit cut =
+        split_index_entries(std::move(root.entries), root.kind, inserted_at, true, true);
+    IndexPage lower;
+    lower.kind = root.kind;
+    lower.table_page = table_.page;
+    lower.number = allocate(root.kind);
+    IndexPage upper = lower;
+    upper.number = allocate(root.kind);
+    lower.next_page = upper.number;
+    lower.tail_page = cut.lower_tail;
+    lower.entries = std::move(cut.lower);
+    upper.previous_page = lower.number;
+    upper.tail_page = root.tail_page;
+    upper.entries = std::move(cut.upper);
+    write(lower);
+    write(upper);
+
+    IndexEntry separator = std::move(cut.separator);
+    separator.child = lower.number;
+    root.kind = IndexPageKind::Intermediate;
+    root.previous_page = 0;
+    root.next_page = 0;
+    root.prefix_length = 0;
+    root.tail_page = upper.number;
+    root.entries = {std::move(separator)};
+    write(root);
+}
+
+IndexInsertResult TreeInsert::run(std::span<const std::uint8_t> key, RowPointer row) {
+    descend(key, row);
+    Step& leaf = path_.back();
+    std::vector<IndexEntry>& entries = leaf.page.entries;
+    const std::size_t at = leaf.position;
+
+    const bool before_has_key = at > 0 ? compare_keys(entries[at - 1].key, key) == 0
+                                       : neighbour_has_key(leaf.page.previous_page, true, key);
+    const bool after_has_key = at < entries.size()
+                                   ? compare_keys(entries[at].key, key) == 0
+                                   : neighbour_has_key(leaf.page.next_page, false, key);
+    IndexInsertResult result;
+    result.new_key = !before_has_key && !after_has_key;
+
+    IndexEntry entry;
+    entry.key.assign(key.begin(), key.end());
+    entry.row = row;
+    entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(at), entry);
+
+    // Climbing from the leaf: what changed on the current page, and whether
+    // (and to what) the last entry of its subtree changed.
+    std::size_t level = path_.size() - 1;
+    std::size_t inserted_at = at;
+    bool changed = true;
+    bool last_changed = at + 1 == entries.size();
+    while (true) {
+        IndexPage& page = path_[level].page;
+        const bool overflows = index_entries_length(page.entries, page.kind) > kIndexPageCapacity;
+        if (overflows && level == 0) {
+            split_root(page, inserted_at);
+            return result;
+        }
+        PageNumber lower_page = 0;
+        IndexEntry separator;
+        if (overflows) {
+            separator = split(page, inserted_at, lower_page);
+        } else if (changed) {
+            page.prefix_length = 0;
+            write(page);
+        }
+        if (level == 0) {
+            return result;
+        }
+
+        Step& parent = path_[level - 1];
+        auto& parent_entries = parent.page.entries;
+        const std::size_t position = parent.position;
+        bool parent_changed = false;
+        bool parent_last_changed = false;
+        if (last_changed) {
+            if (position < parent_entries.size()) {
+                parent_entries[position].key = entry.key;
+                parent_entries[position].row = entry.row;
+                parent_changed = true;
+                parent_last_changed =
+                    parent.page.tail_page == 0 && position + 1 == parent_entries.size();
+            } else {
+                parent_last_changed = true;
+            }
+        }
+        if (lower_page != 0) {
+            parent_entries.insert(parent_entries.begin() + static_cast<std::ptrdiff_t>(position),
+                                  std::move(separator));
+            parent_changed = true;
+        }
+        if (!parent_changed && !parent_last_changed) {
+            return result;
+        }
+        changed = parent_changed;
+        last_changed = parent_last_changed;
+        inserted_at = position;
+        --level;
+    }
+}
+
+}  // namespace
+
+bool index_key_fits(std::span<const std::uint8_t> key) {
+    return key.size() + kNodePointerLength <= kMaxIndexEntryLength;
+}
+
+IndexInsertResult insert_index_entry(Pager& pager, PageAllocator& allocator,
+                                     const TableDefinition& table, const RealIndex& index,
+                                     std::span<const std::uint8_t> key, RowPointer row) {
+    if (!index_key_fits(key)) {
+        throw Error(describe_index(table, index) + ": a key of " + std::to_string(key.size()) +
+                    " bytes is longer than the " +
+                    std::to_string(kMaxIndexEntryLength - kNodePointerLength) +
+                    " bytes an index entry can hold");
+    }
+    return TreeInsert(pager, allocator, table, index).run(key, row);
+}
+
+bool index_has_key(Pager& pager, const TableDefinition& table, const RealIndex& index,
+                   std::span<const std::uint8_t> key) {
+    IndexCursor cursor(pager, table, index);
+    cursor.seek(key);
+    return !cursor.at_end() && compare_keys(cursor.entry().key, key) == 0;
+}
+
+}  // namespace jet
