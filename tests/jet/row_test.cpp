@@ -142,6 +142,17 @@ TEST(TableScanTest, SkipsDeletedRowsAndFollowsMovedRows) {
     EXPECT_THROW(jet::fetch_row(pager, table, {2, 9}), jet::FormatError);
 }
 
+TEST(TableScanTest, UsageMapInADeletedSlotIsAnErrorNotARead) {
+    // Slot 0 holds the map but is deleted, and its offset points far past the page.
+    auto map_page = data_page(0, {{jet_test::inline_map({2}), 0xC000}});
+    jet_test::put_u16(map_page, 10, 0xDFFF);
+    ScratchFile file(file_of({map_page, data_page(kTablePage, {})}));
+    jet::Pager pager(file.path(), jet::Pager::Mode::ReadOnly, 4);
+    EXPECT_THROW(jet::scan_table(pager, test_table(),
+                                 [](jet::RowPointer, const std::vector<jet::Value>&) {}),
+                 jet::FormatError);
+}
+
 // Long values: a 12-byte header in the row, the data inline, in one row or in a chain.
 std::vector<std::uint8_t> long_value_header(std::uint32_t word, std::uint32_t pointer) {
     std::vector<std::uint8_t> h(12, 0);
