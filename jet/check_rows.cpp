@@ -1,7 +1,8 @@
 // A table's live rows are the slots of its data pages that are neither
 // deleted nor the new place of a moved row; a moved row is counted at its
 // original slot, the one whose 4-byte data pointer leads to the new place.
-// Each live row must decode, the table definition's row count must equal the
+// Each live row must decode and hold a value in every column of an index that
+// requires one, the table definition's row count must equal the
 // number of live rows, and the last autonumber handed out must not be below
 // any value the autonumber column holds.
 #include "jet/check_rows.h"
@@ -137,11 +138,14 @@ class RowChecker {
             }
         }
         for (std::size_t i = 0; i < table_.real_indexes.size(); ++i) {
+            const RealIndex& index = table_.real_indexes[i];
+            if (index.required()) {
+                check_required_values(index, values, at);
+            }
             auto& entries = result_.index_entries[i];
             if (!entries) {
                 continue;
             }
-            const RealIndex& index = table_.real_indexes[i];
             try {
                 if (!index_skips_row(table_, index, values)) {
                     entries->push_back({row_index_key(table_, index, values), at});
@@ -152,6 +156,22 @@ class RowChecker {
                                          "entries are not compared with them: ") +
                                  e.what());
                 entries.reset();
+            }
+        }
+    }
+
+    void check_required_values(const RealIndex& index, const std::vector<Value>& values,
+                               RowPointer at) {
+        for (const IndexColumn& indexed : index.columns) {
+            const Column* column = table_.column_by_number(indexed.column_number);
+            if (column == nullptr) {
+                continue;  // the definition reader refuses such an index
+            }
+            const auto position = static_cast<std::size_t>(column - &table_.columns[0]);
+            if (position < values.size() && is_null(values[position])) {
+                log_.error(at.page, structure_,
+                           row_name(at) + ": column '" + column->name + "' is null, but " +
+                               describe_index(table_, index) + " requires a value");
             }
         }
     }

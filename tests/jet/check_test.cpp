@@ -203,6 +203,21 @@ TEST(CheckDamageTest, RowCountOffByOneIsNamed) {
         << all_findings(report);
 }
 
+TEST(CheckDamageTest, NullInARequiredIndexIsNamed) {
+    SKIP_WITHOUT_FIXTURES();
+    DamagedCopy copy("indexTestV1997.mdb", "Table1");
+    const PageNumber page = copy.data_pages().front();
+    // Row 0 ends at the end of the page; its null mask (5 columns: one byte)
+    // is its last byte, and column 'id' is column 0.
+    ASSERT_EQ(copy.table().max_columns, 5);
+    copy.page(page)[kPage - 1] &= 0xFE;
+    const jet::CheckReport report = copy.check();
+    EXPECT_TRUE(has_error(report, page,
+                          "row 0: column 'id' is null, but index 'PrimaryKey' of table 'Table1' "
+                          "requires a value"))
+        << all_findings(report);
+}
+
 TEST(CheckDamageTest, AutonumberBelowTheLargestValueIsNamed) {
     SKIP_WITHOUT_FIXTURES();
     DamagedCopy copy("nwind.mdb", "Shippers");
