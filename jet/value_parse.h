@@ -32,7 +32,12 @@
 //
 // These are the inverse of the text forms that `dump` prints (value_text.h):
 // every value printed there reads back to the same value here, except Single
-// values whose 7 printed digits do not identify the float.
+// values whose 7 printed digits do not identify the float and Date/Time
+// values with fractions of a second (the engine's own timestamps in the
+// catalogue), which the printed form rounds to the second. A time of day is
+// computed as seconds times 1/86400, which gives the last bit of the double
+// exactly as the real files store it (dividing by 86400 differs in the last
+// bit for some times).
 #pragma once
 
 #include <string_view>
