@@ -53,6 +53,10 @@ constexpr std::size_t kChildPointerLength = 4;
 std::vector<std::size_t> entry_ends(PageNumber page_number, std::span<const std::uint8_t> page) {
     std::vector<std::size_t> ends;
     for (std::size_t pos = 0; pos < (kDataOffset - kBitmapOffset) * 8; ++pos) {
+        if (page[kBitmapOffset + pos / 8] == 0) {
+            pos |= 7;  // no entry ends within this byte
+            continue;
+        }
         if ((page[kBitmapOffset + pos / 8] >> (pos % 8) & 1) == 0) {
             continue;
         }
