@@ -121,6 +121,10 @@ class DefinitionReader {
 
 DefinitionReader join_pages(Pager& pager, PageNumber first, const std::string& table,
                             std::vector<PageNumber>& pages) {
+    if (first == 0) {
+        throw FormatError("page 0: table definition of '" + table +
+                          "': the catalogue places it on the database header page");
+    }
     std::vector<std::uint8_t> bytes;
     std::set<PageNumber> seen;
     PageNumber number = first;
