@@ -11,8 +11,10 @@
 // of the first entry not less than the new (key, row pointer), or to the tail
 // when every entry is less; puts the entry at its place on the leaf; and
 // climbs back up while something above has to change:
-//   - a page whose last entry changed has its copy in the parent updated
-//     (a tail has no copy, so the change climbs on to the grandparent);
+//   - the new entry can become the last of its page only on a parent's last
+//     child (every other child's copy is not less than it). A tail has no
+//     copy, so the change climbs on to the grandparent; a parent without a
+//     tail has its last entry, the copy, updated;
 //   - a page that no longer fits is cut in two: the new page, allocated for
 //     the index and linked in before it, takes the lower entries, and the
 //     parent gets an entry for it just before the entry (or tail) of the page

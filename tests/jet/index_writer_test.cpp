@@ -425,6 +425,46 @@ struct TreeCase {
     std::uint32_t duplicates;  // rows per key
 };
 
+// A root that refers to its only child through its entry, with no tail: the
+// copy follows the child's last entry as keys beyond it arrive.
+TEST(IndexWriter, KeepsTheCopyOfALastChildThatIsNoTail) {
+    SKIP_WITHOUT_FIXTURES();
+    WritableCopy copy(jet_test::fixture("nwind.mdb"));
+    SyntheticTree tree(copy, "Customers", 0);
+    const TableDefinition& table = tree.table();
+    const RealIndex& index = tree.index();
+    copy.pager().begin_change();
+    for (std::uint32_t n = 100; n < 103; ++n) {
+        tree.insert(currency_key(n), row_for(n));
+    }
+    IndexPage child = parse_index_page(index.root_page, *copy.pager().read(index.root_page));
+    child.number = copy.allocator().allocate(PageType::IndexLeaf, table.page);
+    add_page_to_map(copy.pager(), copy.allocator(), index.usage_map, child.number);
+    build_index_page(copy.pager().modify(child.number), child);
+    IndexPage root = child;
+    root.kind = IndexPageKind::Intermediate;
+    root.entries = {child.entries.back()};
+    root.entries.back().child = child.number;
+    build_index_page(copy.pager().modify(index.root_page), root);
+    copy.pager().commit();
+
+    copy.pager().begin_change();
+    tree.insert(currency_key(200), row_for(200));
+    tree.insert(currency_key(50), row_for(50));
+    copy.pager().commit();
+    ASSERT_EQ(tree.check(), "");
+    const IndexPage top = parse_index_page(index.root_page, *copy.pager().read(index.root_page));
+    ASSERT_EQ(top.entries.size(), 1u);
+    EXPECT_EQ(top.entries[0].key, currency_key(200));
+
+    copy.pager().begin_change();
+    for (std::uint32_t n = 1000; n < 4000; ++n) {
+        tree.insert(currency_key(n), row_for(n));
+    }
+    copy.pager().commit();
+    EXPECT_EQ(tree.check(), "");
+}
+
 TEST(IndexWriter, GrowsThreeLevelTreesInAnyOrderWithDuplicates) {
     SKIP_WITHOUT_FIXTURES();
     const TreeCase cases[] = {
