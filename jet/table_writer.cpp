@@ -117,6 +117,12 @@ TableWriter::TableWriter(Database& db, std::string_view table_name)
     if (db.pager().mode() != Pager::Mode::ReadWrite) {
         throw Error("table '" + table_.name + "': the database is open for reading only");
     }
+    const TableProperties properties = read_table_properties(db, table_);
+    refuse_validation_rules(table_, properties);
+    for (const Column& column : table_.columns) {
+        column_properties_.push_back(properties.column(column.name));
+    }
+    relationships_ = enforced_relationships_of(db, table_.name);
     for (const RealIndex& index : table_.real_indexes) {
         for (const IndexColumn& indexed : index.columns) {
             const Column* column = table_.column_by_number(indexed.column_number);
@@ -156,7 +162,8 @@ TableWriter::PreparedRow TableWriter::prepare(const std::vector<std::optional<Va
     for (std::size_t i = 0; i < table_.columns.size(); ++i) {
         const Column& column = table_.columns[i];
         const std::optional<Value>& given = i < values.size() ? values[i] : std::nullopt;
-        Value value = given.value_or(Null{});
+        Value value =
+            given ? *given : value_for_unset_column(column, column_properties_[i], db_.code_page());
         if ((column.flags & Column::kLongAutonumber) && column.type == ColumnType::Long) {
             const std::uint32_t last = get_u32le(definition.data() + kAutonumberOffset);
             if (last >= 0x7FFFFFFFu) {
@@ -197,6 +204,7 @@ TableWriter::PreparedRow TableWriter::prepare(const std::vector<std::optional<Va
             }
             row.inline_long_value[i] = length <= kMaxInlineLongValue;
         }
+        check_column_value(column, column_properties_[i], value);
         row.values[i] = std::move(value);
     }
 
@@ -220,7 +228,8 @@ TableWriter::PreparedRow TableWriter::prepare(const std::vector<std::optional<Va
     return row;
 }
 
-void TableWriter::check_indexes(const PreparedRow& row) {
+void TableWriter::check_constraints(const PreparedRow& row) {
+    refuse_broken_relationships(db_, table_, relationships_, row.values);
     for (const PreparedRow::IndexKey& entry : row.keys) {
         const RealIndex& index = *entry.index;
         bool any_null = false;
@@ -321,7 +330,7 @@ RowPointer TableWriter::write(PreparedRow& row) {
 
 RowPointer TableWriter::insert(const std::vector<std::optional<Value>>& values) {
     PreparedRow row = prepare(values);
-    check_indexes(row);
+    check_constraints(row);
     Pager& pager = db_.pager();
     pager.begin_change();
     try {

@@ -12,6 +12,8 @@
 #include "jet/database.h"
 #include "jet/page.h"
 #include "jet/page_allocator.h"
+#include "jet/properties.h"
+#include "jet/relationships.h"
 #include "jet/table_definition.h"
 #include "jet/value.h"
 
@@ -19,9 +21,10 @@ namespace jet {
 
 class TableWriter {
   public:
-    // The database must be open for writing. Throws WriteRefused
-    // (UnsupportedSortOrder) naming the index when the table has a text index
-    // under a sort order whose keys the engine cannot build, and Error when
+    // The database must be open for writing. Throws WriteRefused naming the
+    // index when the table has a text index under a sort order whose keys the
+    // engine cannot build (UnsupportedSortOrder), or naming the table or
+    // column when either has a validation rule (ValidationRule); Error when
     // the table does not exist.
     TableWriter(Database& db, std::string_view table_name);
 
@@ -32,23 +35,25 @@ class TableWriter {
     std::size_t column_position(std::string_view name) const;
 
     // Inserts a row; `values[i]` is for table().columns[i], and a column left
-    // unset (nullopt, or missing at the end) is null, or No for a Yes/No
-    // column. A Long autonumber column takes the table's next number and a
-    // Replication ID autonumber left unset a new random ID, whatever is given.
-    // Throws WriteRefused naming the column or index, with the file unchanged,
-    // when the row cannot be stored; returns where the row went.
+    // unset (nullopt, or missing at the end) takes its literal default value,
+    // else null (No for a Yes/No column). A Long autonumber column takes the table's next number
+    // and a Replication ID autonumber left unset a new random ID, whatever is given. Throws
+    // WriteRefused naming the column or index, with the file unchanged, when the row cannot be
+    // stored; returns where the row went.
     RowPointer insert(const std::vector<std::optional<Value>>& values);
 
   private:
     struct PreparedRow;
 
     PreparedRow prepare(const std::vector<std::optional<Value>>& values);
-    void check_indexes(const PreparedRow& row);
+    void check_constraints(const PreparedRow& row);
     RowPointer write(PreparedRow& row);
     PageNumber page_for_row(std::size_t length);
 
     Database& db_;
     TableDefinition table_;
+    std::vector<ColumnProperties> column_properties_;  // one per column
+    std::vector<Relationship> relationships_;          // enforced, this table referencing
     PageAllocator allocator_;
     // The data page new rows go to while it has room; 0 = look it up.
     PageNumber current_page_ = 0;

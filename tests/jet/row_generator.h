@@ -1,8 +1,8 @@
 // Random rows that fit a table's columns: values at their types' limits,
 // accented Windows-1252 and Thai Windows-874 bytes in text, NULLs where the
 // table's indexes allow them, memos from empty to 64 KB, dates, Yes/No and
-// Replication IDs. Foreign-key columns on the referencing side are left
-// NULL, which every relationship accepts.
+// Replication IDs. Foreign keys are taken from the referenced rows given
+// by add_foreign_key (or NULL); other referencing columns stay NULL.
 #pragma once
 
 #include <algorithm>
@@ -46,15 +46,51 @@ class RowGenerator {
         text_budget_ = variable_columns == 0 ? 255 : 1500 / variable_columns;
     }
 
+    // The columns at `positions` (in table.columns) form a foreign key whose
+    // values are one of `keys`.
+    void add_foreign_key(std::vector<std::size_t> positions,
+                         std::vector<std::vector<jet::Value>> keys) {
+        for (std::size_t position : positions) {
+            referencing_.erase(table_.columns[position].number);
+        }
+        foreign_keys_.push_back({std::move(positions), std::move(keys)});
+    }
+
     std::vector<std::optional<jet::Value>> next() {
         std::vector<std::optional<jet::Value>> row;
         for (const jet::Column& column : table_.columns) {
             row.push_back(value_for(column));
         }
+        for (const ForeignKey& key : foreign_keys_) {
+            bool nullable = true;
+            for (std::size_t position : key.positions) {
+                nullable = nullable && !required_.count(table_.columns[position].number);
+            }
+            const bool null = key.keys.empty() || (nullable && chance(10));
+            const auto& chosen =
+                null ? std::vector<jet::Value>() : key.keys[below(key.keys.size())];
+            for (std::size_t i = 0; i < key.positions.size(); ++i) {
+                row[key.positions[i]] = null ? jet::Value{jet::Null{}} : chosen[i];
+            }
+        }
         return row;
     }
 
+    // Only Long and Replication ID columns are autonumbers; other columns may
+    // carry the same flag bits.
+    static bool is_autonumber(const jet::Column& column) {
+        return (column.type == jet::ColumnType::Long &&
+                (column.flags & jet::Column::kLongAutonumber)) ||
+               (column.type == jet::ColumnType::Guid &&
+                (column.flags & jet::Column::kGuidAutonumber));
+    }
+
   private:
+    struct ForeignKey {
+        std::vector<std::size_t> positions;
+        std::vector<std::vector<jet::Value>> keys;
+    };
+
     std::uint64_t below(std::uint64_t n) { return random_() % n; }
     bool chance(unsigned percent) { return below(100) < percent; }
 
@@ -107,7 +143,7 @@ class RowGenerator {
     }
 
     std::optional<jet::Value> value_for(const jet::Column& column) {
-        if (column.autonumber()) {
+        if (is_autonumber(column)) {
             return std::nullopt;
         }
         if (referencing_.count(column.number)) {
@@ -176,6 +212,7 @@ class RowGenerator {
     std::mt19937_64& random_;
     std::set<std::uint16_t> required_;
     std::set<std::uint16_t> referencing_;
+    std::vector<ForeignKey> foreign_keys_;
     std::size_t text_budget_ = 255;
 };
 
