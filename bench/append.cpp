@@ -1,0 +1,180 @@
+// bench/append: how fast the engine appends rows to a table with a text
+// primary key and further indexes, and whether a row's cost stays flat as
+// the table grows.
+//
+// usage: append FILE [--table NAME] [--warm-up N] [--rows N]
+//
+// FILE is copied to FILE.bench (the original is never written). Into the
+// copy's table (default Customers, whose key is a 5-letter text code) it
+// appends --warm-up rows (default 50,000) untimed, then --rows rows (default
+// 100,000) timed, noting the time the first tenth took. It reports rows per
+// second, the ratio of the whole timed run to its first tenth (a flat cost
+// per row gives 10), the peak resident memory (getrusage) and the checks of
+// the result are left to `listsong check`.
+#include <sys/resource.h>
+
+#include <charconv>
+#include <chrono>
+#include <filesystem>
+#include <iomanip>
+#include <iostream>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "jet/database.h"
+#include "jet/table_writer.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class UsageError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+struct Arguments {
+    std::string file;
+    std::string table = "Customers";
+    long warm_up = 50000;
+    long rows = 100000;
+};
+
+long parse_count(const std::string& option, const std::string& text) {
+    long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value <= 0) {
+        throw UsageError(option + " needs a positive number, not '" + text + "'");
+    }
+    return value;
+}
+
+Arguments parse_arguments(int argc, char** argv) {
+    Arguments arguments;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc) {
+                throw UsageError(arg + " needs a value");
+            }
+            return argv[++i];
+        };
+        if (arg == "--table") {
+            arguments.table = value();
+        } else if (arg == "--warm-up") {
+            arguments.warm_up = parse_count(arg, value());
+        } else if (arg == "--rows") {
+            arguments.rows = parse_count(arg, value());
+        } else if (arguments.file.empty() && arg.rfind("--", 0) != 0) {
+            arguments.file = arg;
+        } else {
+            throw UsageError("unexpected argument '" + arg + "'");
+        }
+    }
+    if (arguments.file.empty()) {
+        throw UsageError("no FILE given");
+    }
+    return arguments;
+}
+
+// The n-th five-letter code AAAAA, AAAAB, …: distinct keys in no sorted order
+// of insertion once mixed by a multiplier prime to 26^5.
+std::string code(long n) {
+    constexpr long kCodes = 26L * 26 * 26 * 26 * 26;
+    long mixed = (n * 7919L + 12345L) % kCodes;
+    std::string text(5, 'A');
+    for (int i = 4; i >= 0; --i) {
+        text[static_cast<std::size_t>(i)] = static_cast<char>('A' + mixed % 26);
+        mixed /= 26;
+    }
+    return text;
+}
+
+// Fills every text column with values derived from the row number; the key
+// column gets a code the file does not hold yet.
+class CustomerRows {
+  public:
+    explicit CustomerRows(const jet::TableWriter& writer) : writer_(writer) {}
+
+    std::vector<std::optional<jet::Value>> row(long n) const {
+        const auto& columns = writer_.table().columns;
+        std::vector<std::optional<jet::Value>> values(columns.size());
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            if (columns[i].type != jet::ColumnType::Text) {
+                continue;
+            }
+            std::string text =
+                i == 0 ? code(n) : columns[i].name + " " + std::to_string(n * 31 % 9973);
+            text.resize(std::min<std::size_t>(text.size(), columns[i].size));
+            values[i] = jet::Value{jet::Text{text}};
+        }
+        return values;
+    }
+
+  private:
+    const jet::TableWriter& writer_;
+};
+
+double seconds_since(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+int run(const Arguments& arguments) {
+    const std::filesystem::path copy = arguments.file + ".bench";
+    std::filesystem::copy_file(arguments.file, copy,
+                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::permissions(copy, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    jet::OpenOptions options;
+    options.code_page = 1252;
+    options.writable = true;
+    auto db = jet::Database::open(copy, options);
+    jet::TableWriter writer(*db, arguments.table);
+    const CustomerRows rows(writer);
+
+    long n = 1000000;  // past the codes a small table holds
+    for (long i = 0; i < arguments.warm_up; ++i) {
+        writer.insert(rows.row(n++));
+    }
+    const long tenth = std::max(1L, arguments.rows / 10);
+    double first_tenth = 0;
+    const auto start = Clock::now();
+    for (long i = 0; i < arguments.rows; ++i) {
+        writer.insert(rows.row(n++));
+        if (i + 1 == tenth) {
+            first_tenth = seconds_since(start);
+        }
+    }
+    db->close();
+    const double total = seconds_since(start);
+
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::cout << std::fixed << std::setprecision(2) << "table " << arguments.table << ": "
+              << arguments.warm_up << " rows appended first, then " << arguments.rows << " rows in "
+              << total << " s: " << std::setprecision(0)
+              << static_cast<double>(arguments.rows) / total << " rows/s\n"
+              << std::setprecision(2) << "time for " << arguments.rows << " rows / time for "
+              << tenth << " rows: " << total / first_tenth << "\n"
+              << "peak memory: " << usage.ru_maxrss / 1024.0 << " MB\n"
+              << "result: " << copy.string() << " (" << std::filesystem::file_size(copy) / 1048576.0
+              << " MB)\n";
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return run(parse_arguments(argc, argv));
+    } catch (const UsageError& e) {
+        std::cerr << "append: " << e.what()
+                  << "\nusage: append FILE [--table NAME] [--warm-up N] [--rows N]\n";
+        return 2;
+    } catch (const std::exception& e) {
+        std::cerr << "append: " << e.what() << "\n";
+        return 1;
+    }
+}
