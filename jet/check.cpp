@@ -69,9 +69,7 @@ class DatabaseChecker {
             const auto page = static_cast<PageNumber>(entry.id);
             if (!seen.insert(page).second) {
                 log_.error(page, "catalogue",
-                           "table '" + entry.name +
-                               "' has the same definition page as another "
-                               "table");
+                           "table '" + entry.name + "' has the same definition page as another");
                 continue;
             }
             tables.push_back({page, entry.name});
