@@ -105,6 +105,7 @@ IndexPage parse_index_page(PageNumber page_number, std::span<const std::uint8_t>
 
     std::span<const std::uint8_t> first;
     std::size_t start = 0;
+    page.entries.reserve(ends.size());
     for (std::size_t i = 0; i < ends.size(); ++i) {
         std::span<const std::uint8_t> stored = data.subspan(start, ends[i] - start);
         std::vector<std::uint8_t> whole;

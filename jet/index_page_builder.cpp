@@ -39,19 +39,25 @@ std::size_t pointer_length(IndexPageKind kind) {
     return kRowPointerLength + (kind == IndexPageKind::Leaf ? 0 : kChildPointerLength);
 }
 
-// The entry as stored whole: key | page u24 BE | row u8 [| child u32 BE].
-std::vector<std::uint8_t> whole_entry(const IndexEntry& entry, IndexPageKind kind) {
-    std::vector<std::uint8_t> bytes = entry.key;
-    bytes.push_back(static_cast<std::uint8_t>(entry.row.page >> 16));
-    bytes.push_back(static_cast<std::uint8_t>(entry.row.page >> 8));
-    bytes.push_back(static_cast<std::uint8_t>(entry.row.page));
-    bytes.push_back(entry.row.row);
-    if (kind == IndexPageKind::Intermediate) {
-        for (int shift = 24; shift >= 0; shift -= 8) {
-            bytes.push_back(static_cast<std::uint8_t>(entry.child >> shift));
-        }
+// Byte `i` of the entry as stored whole: key | page u24 BE | row u8
+// [| child u32 BE].
+std::uint8_t whole_entry_byte(const IndexEntry& entry, std::size_t i) {
+    if (i < entry.key.size()) {
+        return entry.key[i];
     }
-    return bytes;
+    i -= entry.key.size();
+    switch (i) {
+        case 0:
+            return static_cast<std::uint8_t>(entry.row.page >> 16);
+        case 1:
+            return static_cast<std::uint8_t>(entry.row.page >> 8);
+        case 2:
+            return static_cast<std::uint8_t>(entry.row.page);
+        case 3:
+            return entry.row.row;
+        default:
+            return static_cast<std::uint8_t>(entry.child >> (8 * (7 - i)));
+    }
 }
 
 [[noreturn]] void fail(const std::string& what) {
@@ -99,26 +105,27 @@ void build_index_page(Page& page, const IndexPage& contents) {
     page[kPrefixOffset] = static_cast<std::uint8_t>(prefix);
     page[kIntermediateMarkOffset] = kind == IndexPageKind::Leaf ? 0x00 : 0x01;
 
-    std::vector<std::uint8_t> first;
+    std::uint8_t* const data = &page[kDataOffset];
     std::size_t end = 0;
     for (std::size_t i = 0; i < contents.entries.size(); ++i) {
-        std::vector<std::uint8_t> whole = whole_entry(contents.entries[i], kind);
-        std::size_t skip = 0;
-        if (i == 0) {
-            if (whole.size() < prefix) {
-                fail("the first entry is shorter than the shared prefix of " +
-                     std::to_string(prefix) + " bytes");
-            }
-            first = whole;
-        } else {
-            if (whole.size() <= prefix ||
-                !std::equal(first.begin(), first.begin() + prefix, whole.begin())) {
+        const IndexEntry& entry = contents.entries[i];
+        const std::size_t whole = index_entry_length(entry, kind);
+        if (whole < prefix || (i > 0 && whole == prefix)) {
+            fail("entry " + std::to_string(i) + " is not longer than the shared prefix of " +
+                 std::to_string(prefix) + " bytes");
+        }
+        const std::size_t skip = i == 0 ? 0 : prefix;
+        for (std::size_t b = 0; b < skip; ++b) {
+            if (whole_entry_byte(entry, b) != data[b]) {
                 fail("entry " + std::to_string(i) + " does not start with the shared prefix");
             }
-            skip = prefix;
         }
-        std::memcpy(&page[kDataOffset + end], whole.data() + skip, whole.size() - skip);
-        end += whole.size() - skip;
+        const std::size_t key_bytes = entry.key.size() > skip ? entry.key.size() - skip : 0;
+        std::memcpy(data + end, entry.key.data() + skip, key_bytes);
+        for (std::size_t b = skip + key_bytes; b < whole; ++b) {
+            data[end + b - skip] = whole_entry_byte(entry, b);
+        }
+        end += whole - skip;
         page[kBitmapOffset + end / 8] |= static_cast<std::uint8_t>(1u << (end % 8));
     }
 }
