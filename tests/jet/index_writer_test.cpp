@@ -25,15 +25,17 @@
 #include "jet/index_page_builder.h"
 #include "jet/index_reader.h"
 #include "jet/page_allocator.h"
+#include "jet/table_writer.h"
 #include "jet/usage_map.h"
 #include "jet/usage_map_writer.h"
+#include "jet/write_error.h"
 
 namespace jet {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using KeyBytes = std::vector<std::uint8_t>;
 
-IndexEntry entry_of(Bytes key, PageNumber page, std::uint8_t row, PageNumber child = 0) {
+IndexEntry entry_of(KeyBytes key, PageNumber page, std::uint8_t row, PageNumber child = 0) {
     IndexEntry entry;
     entry.key = std::move(key);
     entry.row = {page, row};
@@ -146,7 +148,7 @@ TEST(IndexPageBuilder, BuiltPagesDecodeToTheirEntriesAndRefuseWhatDoesNotFit) {
 
     IndexPage leaf;
     leaf.kind = IndexPageKind::Leaf;
-    leaf.entries.push_back(entry_of(Bytes(1796, 0x7F), 1, 0));
+    leaf.entries.push_back(entry_of(KeyBytes(1796, 0x7F), 1, 0));
     build_index_page(bytes, leaf);
     EXPECT_EQ(parse_index_page(5, bytes).free_space, 0);
     leaf.entries.push_back(entry_of({0x7F}, 1, 1));
@@ -157,7 +159,7 @@ std::vector<IndexEntry> numbered_entries(std::size_t count, std::size_t key_leng
                                          PageNumber first_child = 0) {
     std::vector<IndexEntry> entries;
     for (std::size_t i = 0; i < count; ++i) {
-        Bytes key(key_length, 0x7F);
+        KeyBytes key(key_length, 0x7F);
         key[key_length - 2] = static_cast<std::uint8_t>(i >> 8);
         key[key_length - 1] = static_cast<std::uint8_t>(i);
         entries.push_back(entry_of(key, 300, static_cast<std::uint8_t>(i),
@@ -298,7 +300,7 @@ TEST(IndexWriter, RebuildsEveryRealIndexOfTheRealFilesEntryByEntry) {
                 copy.pager().begin_change();
                 empty_index(copy, table, index);
                 std::shuffle(entries.begin(), entries.end(), random);
-                std::set<Bytes> keys;
+                std::set<KeyBytes> keys;
                 for (const IndexEntry& entry : entries) {
                     const auto result = insert_index_entry(copy.pager(), copy.allocator(), table,
                                                            index, entry.key, entry.row);
@@ -340,7 +342,7 @@ class SyntheticTree {
         copy_.pager().commit();
     }
 
-    void insert(const Bytes& key, RowPointer row) {
+    void insert(const KeyBytes& key, RowPointer row) {
         const auto result =
             insert_index_entry(copy_.pager(), copy_.allocator(), table_, index_, key, row);
         EXPECT_EQ(result.new_key, keys_.insert(key).second);
@@ -388,14 +390,14 @@ class SyntheticTree {
     WritableCopy& copy_;
     const TableDefinition& table_;
     const RealIndex& index_;
-    std::set<Bytes> keys_;
+    std::set<KeyBytes> keys_;
     std::size_t new_keys_ = 0;
     std::vector<ExpectedIndexEntry> expected_;
 };
 
 // A Currency key: start byte and 8 big-endian bytes with the top bit flipped.
-Bytes currency_key(std::uint32_t n) {
-    Bytes key{0x7F, 0x80, 0, 0, 0};
+KeyBytes currency_key(std::uint32_t n) {
+    KeyBytes key{0x7F, 0x80, 0, 0, 0};
     for (int shift = 24; shift >= 0; shift -= 8) {
         key.push_back(static_cast<std::uint8_t>(n >> shift));
     }
@@ -403,8 +405,8 @@ Bytes currency_key(std::uint32_t n) {
 }
 
 // A text-like key of 10 to 70 bytes whose order follows `n`.
-Bytes text_key(std::uint32_t n) {
-    Bytes key{0x7F};
+KeyBytes text_key(std::uint32_t n) {
+    KeyBytes key{0x7F};
     for (int shift = 12; shift >= 0; shift -= 4) {
         key.push_back(static_cast<std::uint8_t>(0x60 + ((n >> shift) & 0x0F)));
     }
@@ -420,7 +422,7 @@ RowPointer row_for(std::uint32_t n) {
 struct TreeCase {
     const char* name;
     std::uint32_t count;
-    Bytes (*key)(std::uint32_t);
+    KeyBytes (*key)(std::uint32_t);
     enum Order { Ascending, Descending, Random } order;
     std::uint32_t duplicates;  // rows per key
 };
@@ -506,7 +508,7 @@ TEST(IndexWriter, GrowsThreeLevelTreesInAnyOrderWithDuplicates) {
         const auto walked = walked_entries(copy.pager(), tree.table(), tree.index());
         ASSERT_EQ(walked.size(), c.count);
         EXPECT_TRUE(index_has_key(copy.pager(), tree.table(), tree.index(), c.key(0)));
-        EXPECT_FALSE(index_has_key(copy.pager(), tree.table(), tree.index(), Bytes{0x7F, 0x01}));
+        EXPECT_FALSE(index_has_key(copy.pager(), tree.table(), tree.index(), KeyBytes{0x7F, 0x01}));
 
         copy.close();
         auto db = Database::open(copy.path(), {.code_page = 1252});
@@ -522,6 +524,73 @@ TEST(IndexWriter, GrowsThreeLevelTreesInAnyOrderWithDuplicates) {
         }
         EXPECT_EQ(other_errors, 0u);
     }
+}
+
+std::size_t tree_depth(Pager& pager, PageNumber root) {
+    std::size_t levels = 1;
+    for (PageNumber page = root;; ++levels) {
+        const IndexPage p = parse_index_page(page, *pager.read(page));
+        if (p.kind == IndexPageKind::Leaf) {
+            return levels;
+        }
+        page = p.entries.front().child;
+    }
+}
+
+// Rows stored through the table writer in random key order grow Northwind's
+// Customers indexes (a unique text primary key, text indexes with many equal
+// keys) to three levels; the whole file stays consistent.
+TEST(IndexWriter, RowsInRandomOrderGrowRealIndexesToThreeLevels) {
+    SKIP_WITHOUT_FIXTURES();
+    jet_test::ScratchFile file(jet_test::read_bytes(jet_test::fixture("nwind.mdb")));
+    std::mt19937 random(874);
+    const std::string letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    const std::string name_bytes = "abcdefghijklmnopqrstuvwxyz \xE0\xE9\xFC\xDF\xC7\xF1";
+    const std::vector<std::string> cities = {"Berlin", "M\xE9xico D.F.", "Lule\xE5", "London"};
+    std::size_t stored = 0;
+    {
+        auto db = Database::open(file.path(), {.code_page = 1252, .writable = true});
+        TableWriter writer(*db, "Customers");
+        const std::size_t id = writer.column_position("CustomerID");
+        const std::size_t name = writer.column_position("CompanyName");
+        const std::size_t city = writer.column_position("City");
+        std::set<std::string> ids;
+        while (stored < 3000) {
+            std::string customer;
+            for (int i = 0; i < 5; ++i) {
+                customer += letters[random() % letters.size()];
+            }
+            if (!ids.insert(customer).second) {
+                continue;
+            }
+            std::string company;
+            for (std::size_t i = 0, n = 25 + random() % 15; i < n; ++i) {
+                company += name_bytes[random() % name_bytes.size()];
+            }
+            std::vector<std::optional<Value>> values(writer.table().columns.size());
+            values[id] = Text{customer};
+            values[name] = Text{company};
+            values[city] = Text{cities[random() % cities.size()]};
+            try {
+                writer.insert(values);
+                ++stored;
+            } catch (const WriteRefused& e) {
+                // a generated ID that folds onto one of Northwind's own
+                ASSERT_EQ(e.kind(), WriteRefused::Kind::DuplicateKey) << e.what();
+            }
+        }
+    }
+    auto db = Database::open(file.path(), {.code_page = 1252});
+    const CheckReport report = check_database(*db);
+    EXPECT_TRUE(report.ok()) << failures(report);
+    const TableDefinition& table = db->table("Customers");
+    std::size_t deepest = 0;
+    for (const RealIndex& index : table.real_indexes) {
+        deepest = std::max(deepest, tree_depth(db->pager(), index.root_page));
+        EXPECT_EQ(walked_entries(db->pager(), table, index).size(), 91 + stored)
+            << describe_index(table, index);
+    }
+    EXPECT_EQ(deepest, 3u);
 }
 
 }  // namespace
