@@ -1,0 +1,123 @@
+// The song table writer: one Song row per MIDI file of the current triple.
+//
+// For the k-th MIDI file of MidFolder the row holds the first four characters
+// of its name as songID, the first and second lines of the k-th lyric file as
+// songName and artid ("no name" when a line is missing or only blanks), and
+// the full native paths of the k-th MIDI, cursor and lyric files. Each row is
+// stored by its own Update, so the rows of a triple appear one by one and stay
+// when a later one fails.
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "songdb/lyric_reader.h"
+#include "songdb/update.h"
+#include "window/native_text.h"
+
+namespace songdb {
+namespace {
+
+using window::ListIndex;
+
+constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
+constexpr std::string_view kNoName = "no name";
+constexpr std::size_t kSongIdCharacters = 4;
+
+// Line `index` of the lyric file as stored: the line as read, or "no name"
+// when there is none or it holds only spaces.
+std::string line_or_no_name(const std::vector<std::string>& lines, std::size_t index) {
+    if (index >= lines.size() || lines[index].find_first_not_of(' ') == std::string::npos) {
+        return std::string(kNoName);
+    }
+    return lines[index];
+}
+
+// The first `count` characters of a UTF-8 name, or all of it when shorter.
+std::string leading_characters(std::string_view name, std::size_t count) {
+    std::size_t end = 0;
+    for (std::size_t characters = 0; end < name.size() && characters < count; ++characters) {
+        ++end;
+        while (end < name.size() && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) {
+            ++end;
+        }
+    }
+    return std::string(name.substr(0, end));
+}
+
+// The name at position k of a partner file list, refusing a list shorter than
+// the MIDI list before the row is begun.
+const std::string& partner_name(const window::FileList& list, const std::string& folder,
+                                ListIndex k, ListIndex midi_files) {
+    if (k >= list.ListCount()) {
+        throw std::runtime_error(
+            "the folder " + folder + " holds " + std::to_string(list.ListCount()) + " \"" +
+            list.Pattern() + "\" files, fewer than the " + std::to_string(midi_files) +
+            " MIDI files: MIDI file " + std::to_string(k + 1) + " has no partner");
+    }
+    return list.List(k);
+}
+
+}  // namespace
+
+void AddFolderSongs(window::ReNameFold& window, const UpdateTarget& target) {
+    std::unique_ptr<dao::Database> db;
+    std::unique_ptr<dao::Recordset> songs;
+    try {
+        db = target.engine().OpenDatabase(target.database);
+        songs = db->OpenRecordset("SELECT * FROM Song");
+    } catch (const std::exception& e) {
+        throw UpdateFailure(e.what(), window.MidFolder, "");
+    }
+    if (window.MidFile.ListCount() <= 0) {
+        return;
+    }
+    window.process_pending_events();
+    const ListIndex midi_files = window.MidFile.ListCount();
+    for (ListIndex k = 0; k < midi_files; ++k) {
+        const std::string& mid_name = window.MidFile.List(k);
+        try {
+            const std::string mid_path = window.MidFolder + kSeparator + mid_name;
+            const std::string cur_path =
+                window.CurFolder + kSeparator +
+                partner_name(window.CurFile, window.CurFolder, k, midi_files);
+            const std::string lyr_path =
+                window.LyrFolder + kSeparator +
+                partner_name(window.LyrFile, window.LyrFolder, k, midi_files);
+
+            if (songs->RecordCount() > 0) {
+                songs->MoveLast();
+            }
+            songs->AddNew();
+            const std::vector<std::string> lines =
+                read_lyric_lines(window::path_of_text(lyr_path), db->code_page());
+            const std::string title = line_or_no_name(lines, 0);
+            const std::string artist = line_or_no_name(lines, 1);
+            const std::string song_id = leading_characters(mid_name, kSongIdCharacters);
+
+            window.process_pending_events();
+            window.Label9.set_Caption("Folder: " + mid_path);
+
+            songs->set_field("songID", song_id);
+            songs->set_field("songName", title);
+            songs->set_field("artid", artist);
+            songs->set_field("MidPath", mid_path);
+            songs->set_field("CurPath", cur_path);
+            songs->set_field("Lyrpath", lyr_path);
+            songs->Update();
+            if (target.song_stored) {
+                target.song_stored(StoredSong{mid_path});
+            }
+        } catch (const std::exception& e) {
+            throw UpdateFailure(e.what(), window.MidFolder, mid_name);
+        }
+    }
+    try {
+        db->Close();
+    } catch (const std::exception& e) {
+        throw UpdateFailure(e.what(), window.MidFolder, "");
+    }
+    window.Label9.set_Caption("");
+}
+
+}  // namespace songdb

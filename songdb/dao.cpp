@@ -1,0 +1,223 @@
+#include "songdb/dao.h"
+
+#include <algorithm>
+#include <cctype>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "jet/database.h"
+#include "jet/error.h"
+#include "jet/table_writer.h"
+#include "jet/value_parse.h"
+#include "jet/write_error.h"
+
+namespace songdb::dao {
+namespace {
+
+Error::Kind kind_of(jet::WriteRefused::Kind refusal) {
+    using R = jet::WriteRefused::Kind;
+    switch (refusal) {
+        case R::MissingColumn:
+            return Error::Kind::MissingColumn;
+        case R::Conversion:
+        case R::Overflow:
+            return Error::Kind::Conversion;
+        case R::FieldTooSmall:
+            return Error::Kind::FieldTooSmall;
+        case R::RequiredMissing:
+        case R::ZeroLength:
+            return Error::Kind::RequiredMissing;
+        case R::DuplicateKey:
+            return Error::Kind::DuplicateKey;
+        case R::BrokenRelationship:
+        case R::ValidationRule:
+        case R::UnsupportedSortOrder:
+            return Error::Kind::Refused;
+    }
+    return Error::Kind::Refused;
+}
+
+bool same_name(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+bool keyword(std::string_view word, std::string_view expected) {
+    return std::equal(
+        word.begin(), word.end(), expected.begin(), expected.end(),
+        [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) == b; });
+}
+
+std::vector<std::string_view> words_of(std::string_view text) {
+    std::vector<std::string_view> words;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (std::isspace(static_cast<unsigned char>(text[i]))) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end]))) {
+            ++end;
+        }
+        words.push_back(text.substr(i, end - i));
+        i = end;
+    }
+    return words;
+}
+
+// What a database and the record sets opened on it share: the open file, or
+// nothing once it is closed.
+struct OpenFile {
+    std::filesystem::path path;
+    std::unique_ptr<jet::Database> db;
+
+    jet::Database& open_db() {
+        if (!db) {
+            throw Error(Error::Kind::Closed, path.string() + ": the database is closed");
+        }
+        return *db;
+    }
+};
+
+class JetRecordset : public Recordset {
+  public:
+    JetRecordset(std::shared_ptr<OpenFile> file, std::string_view table)
+        : file_(std::move(file)), writer_(make_writer(*file_, table)) {
+        rows_ = writer_->table().row_count;
+    }
+
+    std::int64_t RecordCount() const override { return rows_; }
+
+    void MoveLast() override {
+        file_->open_db();
+        if (rows_ == 0) {
+            throw Error(Error::Kind::NoCurrentRecord,
+                        "table '" + writer_->table().name + "' holds no row: no current record");
+        }
+    }
+
+    void AddNew() override {
+        file_->open_db();
+        new_row_.emplace(writer_->table().columns.size());
+    }
+
+    void set_field(std::string_view column, std::string_view utf8) override {
+        jet::Database& db = file_->open_db();
+        require_new_row();
+        try {
+            const std::size_t position = writer_->column_position(column);
+            (*new_row_)[position] =
+                jet::value_from_text(utf8, writer_->table().columns[position], db.code_page());
+        } catch (const jet::WriteRefused& e) {
+            throw Error(kind_of(e.kind()), e.what());
+        } catch (const jet::CodePageError& e) {
+            throw Error(Error::Kind::Conversion,
+                        "column '" + std::string(column) + "': " + std::string(e.what()));
+        }
+    }
+
+    void Update() override {
+        file_->open_db();
+        require_new_row();
+        try {
+            writer_->insert(*new_row_);
+        } catch (const jet::WriteRefused& e) {
+            new_row_.reset();
+            throw Error(kind_of(e.kind()), e.what());
+        }
+        new_row_.reset();
+        ++rows_;
+    }
+
+  private:
+    static std::unique_ptr<jet::TableWriter> make_writer(OpenFile& file, std::string_view table) {
+        jet::Database& db = file.open_db();
+        const std::vector<std::string> names = db.table_names();
+        if (std::none_of(names.begin(), names.end(),
+                         [&](const std::string& name) { return same_name(name, table); })) {
+            throw Error(Error::Kind::NoSuchTable,
+                        file.path.string() + ": there is no table '" + std::string(table) + "'");
+        }
+        try {
+            return std::make_unique<jet::TableWriter>(db, table);
+        } catch (const jet::WriteRefused& e) {
+            throw Error(kind_of(e.kind()), file.path.string() + ": " + e.what());
+        }
+    }
+
+    void require_new_row() const {
+        if (!new_row_) {
+            throw Error(Error::Kind::NoNewRow,
+                        "table '" + writer_->table().name + "': no new row begun by AddNew");
+        }
+    }
+
+    std::shared_ptr<OpenFile> file_;
+    std::unique_ptr<jet::TableWriter> writer_;
+    std::int64_t rows_ = 0;
+    std::optional<std::vector<std::optional<jet::Value>>> new_row_;
+};
+
+class JetDatabase : public Database {
+  public:
+    explicit JetDatabase(std::shared_ptr<OpenFile> file) : file_(std::move(file)) {}
+
+    std::unique_ptr<Recordset> OpenRecordset(std::string_view query) override {
+        return std::make_unique<JetRecordset>(file_, table_of_query(query));
+    }
+
+    const jet::CodePage& code_page() const override { return file_->open_db().code_page(); }
+
+    void Close() override {
+        file_->open_db().close();
+        file_->db.reset();
+    }
+
+  private:
+    std::shared_ptr<OpenFile> file_;
+};
+
+}  // namespace
+
+std::string table_of_query(std::string_view query) {
+    const std::vector<std::string_view> words = words_of(query);
+    if (words.size() != 4 || !keyword(words[0], "SELECT") || words[1] != "*" ||
+        !keyword(words[2], "FROM")) {
+        throw Error(Error::Kind::QueryRefused,
+                    "the query '" + std::string(query) +
+                        "' is not understood: only SELECT * FROM <table> opens a record set");
+    }
+    return std::string(words[3]);
+}
+
+JetEngine::JetEngine(std::optional<int> code_page) : code_page_(code_page) {}
+
+std::unique_ptr<Database> JetEngine::OpenDatabase(const std::filesystem::path& path) {
+    jet::OpenOptions options;
+    options.code_page = code_page_;
+    options.writable = true;
+    auto file = std::make_shared<OpenFile>();
+    file->path = path;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        throw Error(Error::Kind::CannotOpen, path.string() + ": there is no database file");
+    }
+    try {
+        file->db = jet::Database::open(path, options);
+    } catch (const jet::Error& e) {
+        throw Error(Error::Kind::CannotOpen,
+                    path.string() + ": cannot be opened as a database: " + e.what());
+    }
+    return std::make_unique<JetDatabase>(std::move(file));
+}
+
+DBEngine& program_engine() {
+    static JetEngine engine;
+    return engine;
+}
+
+}  // namespace songdb::dao

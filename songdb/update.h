@@ -1,0 +1,81 @@
+// The song database update: the update command and the song table writer, as
+// functions of the window object.
+//
+// They are free functions taking the window rather than members of ReNameFold,
+// because they need the database facade: a member would make window/ name the
+// types of songdb/, and window/ stays below songdb/. The window and `listsong
+// add` both run them, so the two share one code path.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+#include "songdb/dao.h"
+#include "window/re_name_fold.h"
+
+namespace songdb {
+
+// One stored song, as the progress of a run reports it.
+struct StoredSong {
+    std::string mid_path;  // UTF-8
+};
+
+// Where an update stores its rows.
+struct UpdateTarget {
+    // The engine, reached at the first database opening.
+    std::function<dao::DBEngine&()> engine = dao::program_engine;
+    // The catalogue file.
+    std::filesystem::path database;
+    // Called after each row is stored; may be empty.
+    std::function<void(const StoredSong&)> song_stored;
+};
+
+// The catalogue the window updates: LISTSONG.mdb in the program's own folder.
+std::filesystem::path program_database(const window::ReNameFold& window);
+
+// The program's target: its own engine and program_database(window).
+UpdateTarget program_target(const window::ReNameFold& window);
+
+// A failure of an update run, with where it came: the folder of the triple
+// and the file being stored when there was one.
+class UpdateFailure : public std::runtime_error {
+  public:
+    UpdateFailure(const std::string& cause, std::string folder, std::string file);
+
+    const std::string& cause() const { return cause_; }
+    const std::string& folder() const { return folder_; }  // empty: before any folder
+    const std::string& file() const { return file_; }      // empty: no file concerned
+
+  private:
+    std::string cause_;
+    std::string folder_;
+    std::string file_;
+};
+
+// Appends one row per MIDI file of the current triple (window.MidFolder,
+// CurFolder, LyrFolder and the file lists pointed at them) to the table Song.
+// Catches nothing: a failure leaves at once as UpdateFailure; ProgramEnding
+// passes through when the program ends while pending events are processed.
+void AddFolderSongs(window::ReNameFold& window, const UpdateTarget& target);
+
+// Walks the triples of List1, List2 and List3 and calls AddFolderSongs for
+// each; returns false when a list is empty and nothing was done. Failures
+// leave as UpdateFailure.
+bool update_songs(window::ReNameFold& window, const UpdateTarget& target);
+
+// The click of "Update database": update_songs, then "  Update Ok " titled
+// " SongName chang!! ", or "   Error " with the default title at the first
+// failure.
+void CmdChDir_Click(window::ReNameFold& window, const UpdateTarget& target);
+
+// Binds CmdChDir's click to CmdChDir_Click on `target`. A click that arrives
+// while a run processes pending events is ignored, so two runs never share
+// the database.
+void bind_update(window::ReNameFold& window, UpdateTarget target);
+// The same on program_target(window).
+void bind_update(window::ReNameFold& window);
+
+}  // namespace songdb

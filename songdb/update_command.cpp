@@ -1,0 +1,126 @@
+// The update command: walks the folder triples of List1, List2 and List3 by
+// position and has the song table writer store each triple's songs.
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "songdb/update.h"
+#include "window/native_text.h"
+
+namespace songdb {
+namespace {
+
+using window::ListIndex;
+
+constexpr const char* kCatalogueName = "LISTSONG.mdb";
+
+std::string describe_failure(const std::string& cause, const std::string& folder,
+                             const std::string& file) {
+    std::string where;
+    if (!folder.empty()) {
+        where = "folder " + folder;
+        if (!file.empty()) {
+            where += ", file " + file;
+        }
+        where += ": ";
+    }
+    return where + cause;
+}
+
+// The item at position i of a folder list's partner, refused before the triple
+// is begun when the list is shorter than List1.
+const std::string& partner_folder(const window::ListBox& list, const char* heading, ListIndex i,
+                                  const std::string& midi_folder) {
+    if (i >= list.ListCount()) {
+        throw UpdateFailure(std::string("\"") + heading + "\" holds " +
+                                std::to_string(list.ListCount()) + " folders, none at position " +
+                                std::to_string(i + 1) + " to go with this MIDI folder",
+                            midi_folder, "");
+    }
+    return list.List(i);
+}
+
+// Sets a flag for the length of a scope and clears it on every way out.
+class RunningScope {
+  public:
+    explicit RunningScope(bool& running) : running_(running) { running_ = true; }
+    ~RunningScope() { running_ = false; }
+    RunningScope(const RunningScope&) = delete;
+    RunningScope& operator=(const RunningScope&) = delete;
+
+  private:
+    bool& running_;
+};
+
+}  // namespace
+
+UpdateFailure::UpdateFailure(const std::string& cause, std::string folder, std::string file)
+    : std::runtime_error(describe_failure(cause, folder, file)),
+      cause_(cause),
+      folder_(std::move(folder)),
+      file_(std::move(file)) {}
+
+std::filesystem::path program_database(const window::ReNameFold& window) {
+    return window::path_of_text(window.app.Path()) / kCatalogueName;
+}
+
+UpdateTarget program_target(const window::ReNameFold& window) {
+    UpdateTarget target;
+    target.database = program_database(window);
+    return target;
+}
+
+bool update_songs(window::ReNameFold& window, const UpdateTarget& target) {
+    if (window.List1.ListCount() < 1 || window.List2.ListCount() < 1 ||
+        window.List3.ListCount() < 1) {
+        return false;
+    }
+    const ListIndex triples = window.List1.ListCount();
+    for (ListIndex i = 0; i < triples; ++i) {
+        const std::string midi_folder = window.List1.List(i);
+        const std::string cur_folder = partner_folder(window.List2, "Cur path", i, midi_folder);
+        const std::string lyr_folder = partner_folder(window.List3, "Lyr path", i, midi_folder);
+        window.MidFolder = midi_folder;
+        window.CurFolder = cur_folder;
+        window.LyrFolder = lyr_folder;
+        try {
+            window.MidFile.set_Path(midi_folder);
+            window.CurFile.set_Path(cur_folder);
+            window.LyrFile.set_Path(lyr_folder);
+        } catch (const std::exception& e) {
+            throw UpdateFailure(e.what(), midi_folder, "");
+        }
+        AddFolderSongs(window, target);
+    }
+    return true;
+}
+
+void CmdChDir_Click(window::ReNameFold& window, const UpdateTarget& target) {
+    bool updated = false;
+    try {
+        updated = update_songs(window, target);
+    } catch (const std::exception&) {
+        window.message_box("   Error ", window::kOkOnly);
+        return;
+    }
+    if (updated) {
+        window.message_box("  Update Ok ", window::kOkOnly, " SongName chang!! ");
+    }
+}
+
+void bind_update(window::ReNameFold& window, UpdateTarget target) {
+    auto running = std::make_shared<bool>(false);
+    window.on_click(window.CmdChDir, [&window, target = std::move(target), running] {
+        if (*running) {
+            return;
+        }
+        RunningScope scope(*running);
+        CmdChDir_Click(window, target);
+    });
+}
+
+void bind_update(window::ReNameFold& window) {
+    bind_update(window, program_target(window));
+}
+
+}  // namespace songdb
