@@ -1,0 +1,68 @@
+// listsong-window: the desktop window that fills the song catalogue.
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <iostream>
+
+#include "qt/main_window.h"
+#include "qt/qt_toolkit.h"
+#include "window/re_name_fold.h"
+
+namespace {
+
+constexpr const char* kProgram = "listsong-window";
+
+// On Linux a window needs an X or Wayland display, unless Qt is told to use
+// another platform.
+bool display_named() {
+#if defined(_WIN32) || defined(__APPLE__)
+    return true;
+#else
+    const auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+#endif
+}
+
+QtMessageHandler qt_default_handler = nullptr;
+
+// Qt ends the program on a fatal message, such as a display it cannot open;
+// say so in one line instead of aborting.
+void report_fatal(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "%s: cannot open the window: %s\n", kProgram,
+                     message.toLocal8Bit().constData());
+        std::_Exit(1);
+    }
+    qt_default_handler(type, context, message);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!display_named()) {
+        std::cerr << kProgram
+                  << ": no display to open the window on (DISPLAY and WAYLAND_DISPLAY are unset)\n";
+        return 1;
+    }
+    qt_default_handler = qInstallMessageHandler(report_fatal);
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("ListSong");
+
+    try {
+        listsong_qt::QtToolkit toolkit;
+        window::ReNameFold model(toolkit);
+        listsong_qt::MainWindow view(model);
+        toolkit.attach(view, [&view] { view.show_model(); });
+        model.load();
+        view.show_model();
+        view.show();
+        return QApplication::exec();
+    } catch (const std::exception& failure) {
+        std::cerr << kProgram << ": " << failure.what() << '\n';
+        return 1;
+    }
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cmath>
+
+namespace listsong_qt {
+
+// The window's design is in twips; the screen has 15 of them to a pixel.
+inline constexpr float kTwipsPerPixel = 15;
+
+inline int pixels_of_twips(float twips) {
+    return static_cast<int>(std::lround(twips / kTwipsPerPixel));
+}
+
+inline float twips_of_pixels(int pixels) {
+    return static_cast<float>(pixels) * kTwipsPerPixel;
+}
+
+}  // namespace listsong_qt
