@@ -8,6 +8,7 @@
 
 namespace cli {
 
+int run_create(const std::vector<std::string>& args, std::ostream& out);
 int run_info(const std::vector<std::string>& args, std::ostream& out);
 int run_dump(const std::vector<std::string>& args, std::ostream& out);
 int run_check(const std::vector<std::string>& args, std::ostream& out);

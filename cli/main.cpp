@@ -11,7 +11,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: listsong info FILE [--codepage N]\n"
+    "usage: listsong create FILE\n"
+    "       listsong info FILE [--codepage N]\n"
     "       listsong dump FILE [TABLE...] [--json] [--codepage N]\n"
     "       listsong check FILE [--codepage N]\n"
     "       listsong import FILE TABLE CSV [--codepage N]\n";
@@ -23,6 +24,9 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + (argc > 1 ? 2 : argc), argv + argc);
     const std::string command = argc > 1 ? argv[1] : "";
     try {
+        if (command == "create") {
+            return cli::run_create(args, std::cout);
+        }
         if (command == "info") {
             return cli::run_info(args, std::cout);
         }

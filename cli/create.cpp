@@ -1,0 +1,20 @@
+// listsong create FILE: a new, empty Access 97 catalogue holding the Song
+// table. An existing file is never overwritten.
+#include "cli/commands.h"
+#include "cli/options.h"
+#include "jet/create_database.h"
+
+namespace cli {
+
+int run_create(const std::vector<std::string>& args, std::ostream& out) {
+    const Options options = parse_options(args, false);
+    if (options.positional.size() != 1) {
+        throw UsageError(options.positional.empty() ? "create needs a FILE"
+                                                    : "create takes one FILE");
+    }
+    jet::create_database(options.positional[0]);
+    out << "created " << options.positional[0] << "\n";
+    return 0;
+}
+
+}  // namespace cli

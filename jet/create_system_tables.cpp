@@ -1,0 +1,101 @@
+#include "jet/create_system_tables.h"
+
+namespace jet {
+namespace {
+
+// Column flags: every column of the engine's own tables carries 0x10, their
+// two SID-like Binary columns 0x20 too; 0x02 is on every column.
+constexpr std::uint8_t kSystemFixed = 0x13;
+constexpr std::uint8_t kSystemVariable = 0x12;
+constexpr std::uint8_t kSystemSid = 0x32;
+constexpr std::uint8_t kUserFixed = 0x03;
+constexpr std::uint8_t kUserVariable = 0x02;
+
+NewTable system_table(const char* name, std::vector<NewColumn> columns,
+                      std::vector<NewIndex> indexes) {
+    NewTable table;
+    table.name = name;
+    table.table_type = 'S';
+    table.columns = std::move(columns);
+    table.indexes = std::move(indexes);
+    table.column_number_twice = false;
+    return table;
+}
+
+}  // namespace
+
+std::vector<NewTable> system_tables() {
+    using T = ColumnType;
+    std::vector<NewTable> tables;
+    tables.push_back(system_table("MSysObjects",
+                                  {{"Id", T::Long, 0, kSystemFixed},
+                                   {"ParentId", T::Long, 0, kSystemFixed},
+                                   {"Name", T::Text, 255, kSystemVariable},
+                                   {"Type", T::Integer, 0, kSystemFixed},
+                                   {"DateCreate", T::DateTime, 0, kSystemFixed},
+                                   {"DateUpdate", T::DateTime, 0, kSystemFixed},
+                                   {"Owner", T::Binary, 255, kSystemSid},
+                                   {"Flags", T::Long, 0, kSystemFixed},
+                                   {"Database", T::Memo, 0, kSystemVariable},
+                                   {"Connect", T::Memo, 0, kSystemVariable},
+                                   {"ForeignName", T::Text, 255, kSystemVariable},
+                                   {"RmtInfoShort", T::Binary, 255, kSystemVariable},
+                                   {"RmtInfoLong", T::Ole, 0, kSystemVariable},
+                                   {"Lv", T::Ole, 0, kSystemVariable},
+                                   {"LvProp", T::Ole, 0, kSystemVariable},
+                                   {"LvModule", T::Ole, 0, kSystemVariable},
+                                   {"LvExtra", T::Ole, 0, kSystemVariable}},
+                                  {{"ParentIdName", {1, 2}, RealIndex::kUnique, IndexKind::Other},
+                                   {"Id", {0}, RealIndex::kUnique, IndexKind::PrimaryKey}}));
+    tables.push_back(system_table("MSysACEs",
+                                  {{"ObjectId", T::Long, 0, kSystemFixed},
+                                   {"SID", T::Binary, 255, kSystemSid},
+                                   {"ACM", T::Long, 0, kSystemFixed},
+                                   {"FInheritable", T::Boolean, 0, kSystemFixed}},
+                                  {{"ObjectId", {0}, RealIndex::kRequired, IndexKind::Other}}));
+    tables.push_back(system_table(
+        "MSysQueries",
+        {{"ObjectId", T::Long, 0, kSystemFixed},
+         {"Attribute", T::Byte, 0, kSystemFixed},
+         {"Order", T::Binary, 255, kSystemVariable},
+         {"Name1", T::Text, 255, kSystemVariable},
+         {"Name2", T::Text, 255, kSystemVariable},
+         {"Expression", T::Memo, 0, kSystemVariable},
+         {"Flag", T::Integer, 0, kSystemFixed}},
+        {{"ObjectIdAttribute", {0, 1, 2}, RealIndex::kUnique, IndexKind::PrimaryKey}}));
+    tables.push_back(system_table("MSysRelationships",
+                                  {{"szRelationship", T::Text, 255, kSystemVariable},
+                                   {"grbit", T::Long, 0, kSystemFixed},
+                                   {"ccolumn", T::Long, 0, kSystemFixed},
+                                   {"icolumn", T::Long, 0, kSystemFixed},
+                                   {"szObject", T::Text, 255, kSystemVariable},
+                                   {"szColumn", T::Text, 255, kSystemVariable},
+                                   {"szReferencedObject", T::Text, 255, kSystemVariable},
+                                   {"szReferencedColumn", T::Text, 255, kSystemVariable}},
+                                  {{"szRelationship", {0}, RealIndex::kIgnoreNulls},
+                                   {"szObject", {4}, RealIndex::kIgnoreNulls},
+                                   {"szReferencedObject", {6}, RealIndex::kIgnoreNulls}}));
+    return tables;
+}
+
+NewTable song_table() {
+    using T = ColumnType;
+    NewTable table;
+    table.name = "Song";
+    table.table_type = 'N';
+    table.columns = {{"ID", T::Long, 0, kUserFixed | Column::kLongAutonumber},
+                     {"songID", T::Text, 10, kUserVariable},
+                     {"songName", T::Text, 100, kUserVariable},
+                     {"artid", T::Text, 100, kUserVariable},
+                     {"MidPath", T::Text, 255, kUserVariable},
+                     {"CurPath", T::Text, 255, kUserVariable},
+                     {"Lyrpath", T::Text, 255, kUserVariable}};
+    table.indexes = {
+        {"PrimaryKey", {0}, RealIndex::kUnique | RealIndex::kRequired, IndexKind::PrimaryKey},
+        {"songID", {1}, 0, IndexKind::Other},
+        {"songName", {2}, 0, IndexKind::Other},
+        {"artid", {3}, 0, IndexKind::Other}};
+    return table;
+}
+
+}  // namespace jet
