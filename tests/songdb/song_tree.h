@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "songdb/update.h"
+#include "tests/window/window_fixture.h"
+
+namespace songdb::testing {
+
+// A window over three song roots, a/songs/midi, a/songs/cur and a/songs/lyr,
+// each holding the same sub-folders, with the update bound to CmdChDir on
+// `target`, whose database is LISTSONG.mdb in the program folder.
+class SongTreeTest : public window::testing::WindowTest {
+  protected:
+    SongTreeTest();
+
+    // Adds one song: <name>.mid, <name>.cur and <name>.Lyr (holding `lyric`)
+    // in the sub-folder `folder` of each root.
+    void song(const std::string& folder, const std::string& name, const std::string& lyric);
+    std::filesystem::path midi_root() const { return tree.root() / "a/songs/midi"; }
+    std::filesystem::path cur_root() const { return tree.root() / "a/songs/cur"; }
+    std::filesystem::path lyr_root() const { return tree.root() / "a/songs/lyr"; }
+
+    // Opens the window, binds the update and points Dir1, Dir2 and Dir3 at the roots.
+    window::ReNameFold& open_on_songs();
+    void press_update() { window->CmdChDir.press(); }
+
+    std::vector<std::string> prompts() const;
+    // Runs `action` at the first processing of pending events after the
+    // `count`-th row is stored.
+    void after_stored(std::size_t count, std::function<void()> action);
+
+    std::filesystem::path database;
+    UpdateTarget target;
+    // Label9 at each stored row, and the MIDI paths stored.
+    std::vector<std::string> status_at_store;
+    std::vector<std::string> stored;
+    std::map<std::size_t, std::function<void()>> stored_actions;
+};
+
+}  // namespace songdb::testing
