@@ -1,0 +1,163 @@
+// The update end to end: into a catalogue made by the engine, through the
+// Access engine's writer, read back by the independent reader mdb-reader and
+// checked by `listsong check`.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "jet/create_database.h"
+#include "tests/songdb/song_tree.h"
+
+namespace songdb::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kThai = 874;
+
+std::string run(const std::string& command, int& status) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        status = -1;
+        return out;
+    }
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        out.append(buffer, n);
+    }
+    status = pclose(pipe);
+    return out;
+}
+
+std::string quoted(const fs::path& path) {
+    return "'" + path.string() + "'";
+}
+
+std::string json_row(int id, const std::vector<std::string>& values) {
+    static const char* const kColumns[] = {"songID",  "songName", "artid",
+                                           "MidPath", "CurPath",  "Lyrpath"};
+    std::string line = "{\"ID\":" + std::to_string(id);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        line += ",\"" + std::string(kColumns[i]) + "\":\"" + values[i] + "\"";
+    }
+    return line + "}\n";
+}
+
+class UpdateCatalogueTest : public SongTreeTest {
+  protected:
+    UpdateCatalogueTest() : engine(kThai) {
+        target.engine = [this]() -> dao::DBEngine& { return engine; };
+    }
+
+    // The Song rows as mdb-reader reads them, one JSON object a line.
+    std::string read_back() {
+        const char* source = std::getenv("LISTSONG_SOURCE");
+        int status = 0;
+        run("node --version >/dev/null 2>&1", status);
+        if (source == nullptr || status != 0) {
+            ADD_FAILURE() << "node and LISTSONG_SOURCE are needed to read back with mdb-reader";
+            return {};
+        }
+        const std::string out =
+            run("node '" + std::string(source) + "/tests/tools/mdb-reader-dump.mjs' " +
+                    quoted(database) + " Song --codepage 874",
+                status);
+        EXPECT_EQ(status, 0) << out;
+        return out;
+    }
+    void expect_checked() {
+        const char* cli = std::getenv("LISTSONG_CLI");
+        ASSERT_NE(cli, nullptr) << "LISTSONG_CLI names the listsong program";
+        int status = 0;
+        const std::string out =
+            run("'" + std::string(cli) + "' check " + quoted(database) + " --codepage 874 2>&1",
+                status);
+        EXPECT_EQ(status, 0) << out;
+        EXPECT_FALSE(fs::exists(database.string() + "-journal")) << "the journal is retired";
+    }
+    std::string path(const fs::path& root, const std::string& relative) {
+        return text(root / fs::path(std::u8string(relative.begin(), relative.end())));
+    }
+
+    dao::JetEngine engine;
+};
+
+TEST_F(UpdateCatalogueTest, AFullRunReadsBackAsStoredWithThaiTextInItsCodePage) {
+    jet::create_database(database);
+    // "เพลงรัก" / "นักร้อง" in Windows-874 bytes, in a Thai-named folder.
+    song("เพลงไทย", "0123song", "\xE0\xBE\xC5\xA7\xC3\xD1\xA1\r\n\xB9\xD1\xA1\xC3\xE9\xCD\xA7\r\n");
+    song("เพลงไทย", "a", "  Blanks kept  \r\n   \r\nthird\r\nfourth\r\n");
+    song("pop", "b", "");
+    song("pop", "c", "Only title");
+    window::ReNameFold& window = open_on_songs();
+
+    press_update();
+
+    ASSERT_EQ(prompts(), std::vector<std::string>{"  Update Ok "});
+    EXPECT_EQ(window.Label9.Caption(), "");
+    const std::string expected =
+        json_row(1, {"b.mi", "no name", "no name", path(midi_root(), "pop/b.mid"),
+                     path(cur_root(), "pop/b.cur"), path(lyr_root(), "pop/b.Lyr")}) +
+        json_row(2, {"c.mi", "Only title", "no name", path(midi_root(), "pop/c.mid"),
+                     path(cur_root(), "pop/c.cur"), path(lyr_root(), "pop/c.Lyr")}) +
+        json_row(3, {"0123", "เพลงรัก", "นักร้อง", path(midi_root(), "เพลงไทย/0123song.mid"),
+                     path(cur_root(), "เพลงไทย/0123song.cur"),
+                     path(lyr_root(), "เพลงไทย/0123song.Lyr")}) +
+        json_row(4, {"a.mi", "  Blanks kept  ", "no name", path(midi_root(), "เพลงไทย/a.mid"),
+                     path(cur_root(), "เพลงไทย/a.cur"), path(lyr_root(), "เพลงไทย/a.Lyr")});
+    EXPECT_EQ(read_back(), expected);
+    expect_checked();
+
+    press_update();
+    EXPECT_EQ(prompts(), (std::vector<std::string>{"  Update Ok ", "  Update Ok "}));
+    expect_checked();
+}
+
+TEST_F(UpdateCatalogueTest, ANameTheCodePageCannotHoldFailsTheRun) {
+    jet::create_database(database);
+    song("1", "0001", "One\n");
+    song("2-日本", "0002", "Two\n");
+    open_on_songs();
+    press_update();
+    EXPECT_EQ(prompts(), std::vector<std::string>{"   Error "});
+    EXPECT_EQ(read_back(),
+              json_row(1, {"0001", "One", "no name", path(midi_root(), "1/0001.mid"),
+                           path(cur_root(), "1/0001.cur"), path(lyr_root(), "1/0001.Lyr")}));
+    expect_checked();
+}
+
+TEST_F(UpdateCatalogueTest, ExitDuringARunKeepsTheStoredRowsAndAConsistentFile) {
+    jet::create_database(database);
+    song("1", "0001", "One\n");
+    song("1", "0002", "Two\n");
+    window::ReNameFold& window = open_on_songs();
+    after_stored(1, [&] { window.Command1.press(); });
+    press_update();
+    EXPECT_TRUE(toolkit.messages().empty());
+    EXPECT_EQ(read_back(),
+              json_row(1, {"0001", "One", "no name", path(midi_root(), "1/0001.mid"),
+                           path(cur_root(), "1/0001.cur"), path(lyr_root(), "1/0001.Lyr")}));
+    expect_checked();
+    EXPECT_NO_THROW(engine.OpenDatabase(database)->Close()) << "the database was released";
+}
+
+TEST_F(UpdateCatalogueTest, ADatabaseMissingOrWithoutSongIsAnError) {
+    song("1", "0001", "One\n");
+    open_on_songs();
+    press_update();
+    EXPECT_EQ(prompts(), std::vector<std::string>{"   Error "});
+
+    const char* fixtures = std::getenv("LISTSONG_FIXTURES");
+    if (fixtures == nullptr || !fs::exists(fs::path(fixtures) / "testV1997.mdb")) {
+        GTEST_SKIP() << "the real file testV1997.mdb (LISTSONG_FIXTURES) is absent";
+    }
+    fs::copy_file(fs::path(fixtures) / "testV1997.mdb", database);
+    press_update();
+    EXPECT_EQ(prompts(), (std::vector<std::string>{"   Error ", "   Error "}));
+}
+
+}  // namespace
+}  // namespace songdb::testing
