@@ -13,5 +13,6 @@ int run_info(const std::vector<std::string>& args, std::ostream& out);
 int run_dump(const std::vector<std::string>& args, std::ostream& out);
 int run_check(const std::vector<std::string>& args, std::ostream& out);
 int run_import(const std::vector<std::string>& args, std::ostream& out);
+int run_add(const std::vector<std::string>& args, std::ostream& out);
 
 }  // namespace cli

@@ -15,7 +15,8 @@ constexpr const char* kUsage =
     "       listsong info FILE [--codepage N]\n"
     "       listsong dump FILE [TABLE...] [--json] [--codepage N]\n"
     "       listsong check FILE [--codepage N]\n"
-    "       listsong import FILE TABLE CSV [--codepage N]\n";
+    "       listsong import FILE TABLE CSV [--codepage N]\n"
+    "       listsong add --midi DIR --cur DIR --lyr DIR [--db FILE] [--codepage N]\n";
 
 }  // namespace
 
@@ -38,6 +39,9 @@ int main(int argc, char** argv) {
         }
         if (command == "import") {
             return cli::run_import(args, std::cout);
+        }
+        if (command == "add") {
+            return cli::run_add(args, std::cout);
         }
         if (command.empty()) {
             throw cli::UsageError("no command given");

@@ -31,6 +31,8 @@ struct UpdateTarget {
     std::filesystem::path database;
     // Called after each row is stored; may be empty.
     std::function<void(const StoredSong&)> song_stored;
+    // Called after each triple is stored, with its MIDI folder; may be empty.
+    std::function<void(const std::string&)> folder_done;
 };
 
 // The catalogue the window updates: LISTSONG.mdb in the program's own folder.

@@ -91,6 +91,9 @@ bool update_songs(window::ReNameFold& window, const UpdateTarget& target) {
             throw UpdateFailure(e.what(), midi_folder, "");
         }
         AddFolderSongs(window, target);
+        if (target.folder_done) {
+            target.folder_done(midi_folder);
+        }
     }
     return true;
 }
