@@ -7,6 +7,7 @@
 
 #include "qt/main_window.h"
 #include "qt/qt_toolkit.h"
+#include "songdb/update.h"
 #include "window/re_name_fold.h"
 
 namespace {
@@ -55,6 +56,7 @@ int main(int argc, char** argv) {
     try {
         listsong_qt::QtToolkit toolkit;
         window::ReNameFold model(toolkit);
+        songdb::bind_update(model);
         listsong_qt::MainWindow view(model);
         toolkit.attach(view, [&view] { view.show_model(); });
         model.load();

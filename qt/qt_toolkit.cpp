@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QStyle>
+#include <QWindow>
 #include <stdexcept>
 #include <string>
 
@@ -91,12 +92,14 @@ window::TwipSize QtToolkit::screen_size() const {
     return {twips_of_pixels(size.width()), twips_of_pixels(size.height())};
 }
 
-// Before the window is first shown the system has not framed it yet; its
-// caption bar and border are then taken from the style.
+// Before the window is first shown the platform may not know its frame yet;
+// its caption bar and border are then taken from the style.
 window::TwipSize QtToolkit::window_outer_size() const {
-    const QWidget& top = window();
-    QSize outer = top.frameGeometry().size();
-    if (outer == top.size()) {
+    QWidget& top = window();
+    top.winId();
+    const QMargins frame = top.windowHandle()->frameMargins();
+    QSize outer = top.size().grownBy(frame);
+    if (frame.isNull()) {
         const QStyle& style = *top.style();
         const int border = style.pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, &top);
         const int caption = style.pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &top);
