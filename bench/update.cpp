@@ -1,0 +1,294 @@
+// bench/update: the whole update, side by side with the I/O it cannot avoid.
+//
+// usage: update LISTSONG [--folder DIR] [--triples N] [--songs N] [--existing N]
+//
+// Generates under DIR (default: a fresh temporary folder, removed at the end)
+// three trees of --triples sub-folders (default 100) with --songs songs each
+// (default 1,000): a MIDI, a cursor and a three-line lyric file per song, some
+// titles in Thai as Windows-874 bytes. A catalogue made by the engine is given
+// --existing rows (default 50,000) untimed. Then, each in a process of its own,
+// so that each has its own peak memory:
+//   floor    listing the same folders with the window's folder and file lists
+//            and reading the first three lines of every lyric file; no database
+//   add      `listsong add` into a copy of the catalogue
+//   window   the window object on the headless toolkit, "Update database"
+//            pressed, into another copy
+// It reports the wall time, the songs per second and the peak resident memory
+// (getrusage) of each, and the ratios add/floor and window/add.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iomanip>
+#include <iostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "jet/create_database.h"
+#include "songdb/lyric_reader.h"
+#include "songdb/update.h"
+#include "tests/window/headless_toolkit.h"
+#include "window/folder_list.h"
+#include "window/re_name_fold.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kThai = 874;
+
+struct Settings {
+    fs::path listsong;
+    fs::path folder;
+    bool own_folder = true;
+    long triples = 100;
+    long songs = 1000;
+    long existing = 50000;
+};
+
+long parse_count(const std::string& flag, const std::string& text) {
+    long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < 0) {
+        throw std::runtime_error(flag + " needs a count, not '" + text + "'");
+    }
+    return value;
+}
+
+Settings parse(int argc, char** argv) {
+    if (argc < 2) {
+        throw std::runtime_error(
+            "usage: update LISTSONG [--folder DIR] [--triples N] [--songs N] [--existing N]");
+    }
+    Settings settings;
+    settings.listsong = fs::absolute(argv[1]);
+    for (int i = 2; i < argc; ++i) {
+        const std::string flag = argv[i];
+        if (i + 1 == argc) {
+            throw std::runtime_error(flag + " needs a value");
+        }
+        const std::string value = argv[++i];
+        if (flag == "--folder") {
+            settings.folder = fs::absolute(value);
+            settings.own_folder = false;
+        } else if (flag == "--triples") {
+            settings.triples = parse_count(flag, value);
+        } else if (flag == "--songs") {
+            settings.songs = parse_count(flag, value);
+        } else if (flag == "--existing") {
+            settings.existing = parse_count(flag, value);
+        } else {
+            throw std::runtime_error("unknown option " + flag);
+        }
+    }
+    if (settings.own_folder) {
+        settings.folder =
+            fs::temp_directory_path() / ("listsong-bench-update-" + std::to_string(::getpid()));
+    }
+    return settings;
+}
+
+void write_file(const fs::path& path, const std::string& contents) {
+    std::ofstream out(path, std::ios::binary);
+    out << contents;
+    if (!out) {
+        throw std::runtime_error("cannot write " + path.string());
+    }
+}
+
+std::string number(long value, int width) {
+    std::string text = std::to_string(value);
+    return std::string(width > static_cast<int>(text.size()) ? width - text.size() : 0, '0') + text;
+}
+
+void generate_tree(const Settings& s) {
+    // "เพลง" and "นักร้อง" in Windows-874.
+    const std::string thai_title = "\xE0\xBE\xC5\xA7";
+    const std::string thai_artist = "\xB9\xD1\xA1\xC3\xE9\xCD\xA7";
+    for (long t = 0; t < s.triples; ++t) {
+        const std::string folder = "f" + number(t, 3);
+        for (const char* root : {"midi", "cur", "lyr"}) {
+            fs::create_directories(s.folder / root / folder);
+        }
+        for (long k = 0; k < s.songs; ++k) {
+            const std::string name = number(t * s.songs + k, 7);
+            write_file(s.folder / "midi" / folder / (name + ".mid"), "MThd");
+            write_file(s.folder / "cur" / folder / (name + ".cur"), "0 0\r\n");
+            const bool thai = k % 4 == 0;
+            write_file(s.folder / "lyr" / folder / (name + ".Lyr"),
+                       (thai ? thai_title : "Song") + " " + name + "\r\n" +
+                           (thai ? thai_artist : "Artist") + "\r\nla la la\r\nmore\r\n");
+        }
+    }
+}
+
+void fill_catalogue(const fs::path& path, long rows) {
+    jet::create_database(path);
+    songdb::dao::JetEngine engine(kThai);
+    const auto db = engine.OpenDatabase(path);
+    const auto songs = db->OpenRecordset("SELECT * FROM Song");
+    for (long i = 0; i < rows; ++i) {
+        songs->AddNew();
+        songs->set_field("songID", "x" + number(i, 5));
+        songs->set_field("songName", "Existing song " + std::to_string(i));
+        songs->set_field("artid", "Existing artist");
+        songs->set_field("MidPath", "/old/midi/" + std::to_string(i) + ".mid");
+        songs->set_field("CurPath", "/old/cur/" + std::to_string(i) + ".cur");
+        songs->set_field("Lyrpath", "/old/lyr/" + std::to_string(i) + ".Lyr");
+        songs->Update();
+    }
+    db->Close();
+}
+
+struct Measure {
+    double seconds = 0;
+    long peak_kib = 0;
+};
+
+// Runs `work` in a child process; its time and peak memory. The child's exit
+// code 0 is success.
+Measure in_child(const std::function<int()>& work) {
+    const auto start = Clock::now();
+    const pid_t child = ::fork();
+    if (child < 0) {
+        throw std::runtime_error("fork failed");
+    }
+    if (child == 0) {
+        int code = 1;
+        try {
+            code = work();
+        } catch (const std::exception& e) {
+            std::cerr << "bench/update: " << e.what() << "\n";
+        }
+        std::cout.flush();
+        ::_exit(code);
+    }
+    int status = 0;
+    rusage usage{};
+    if (::wait4(child, &status, 0, &usage) != child) {
+        throw std::runtime_error("wait4 failed");
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        throw std::runtime_error("a measured run failed");
+    }
+    return {seconds, usage.ru_maxrss};
+}
+
+int io_floor(const Settings& s) {
+    const jet::CodePage& code_page = jet::CodePage::get(kThai);
+    window::FileList mid(window::control_design("MidFile"));
+    window::FileList cur(window::control_design("CurFile"));
+    window::FileList lyr(window::control_design("LyrFile"));
+    window::testing::HeadlessToolkit toolkit(s.folder, s.folder);
+    toolkit.add_drive(s.folder.root_path(), "root");
+    window::FolderList midi_root(window::control_design("Dir1"), toolkit, s.folder / "midi");
+    window::FolderList cur_root(window::control_design("Dir2"), toolkit, s.folder / "cur");
+    window::FolderList lyr_root(window::control_design("Dir3"), toolkit, s.folder / "lyr");
+    long lines = 0;
+    for (window::ListIndex i = 0; i < midi_root.ListCount(); ++i) {
+        mid.set_Path(midi_root.List(i));
+        cur.set_Path(cur_root.List(i));
+        lyr.set_Path(lyr_root.List(i));
+        for (window::ListIndex k = 0; k < lyr.ListCount(); ++k) {
+            const fs::path path = fs::path(lyr.Path()) / lyr.List(k);
+            lines += static_cast<long>(songdb::read_lyric_lines(path, code_page).size());
+        }
+    }
+    return lines > 0 ? 0 : 1;
+}
+
+int through_window(const Settings& s, const fs::path& program_folder) {
+    window::testing::HeadlessToolkit toolkit(s.folder, program_folder);
+    toolkit.add_drive(s.folder.root_path(), "root");
+    window::ReNameFold window(toolkit);
+    window.load();
+    songdb::dao::JetEngine engine(kThai);
+    songdb::UpdateTarget target = songdb::program_target(window);
+    target.engine = [&engine]() -> songdb::dao::DBEngine& { return engine; };
+    songdb::bind_update(window, target);
+    window.Dir1.set_Path((s.folder / "midi").string());
+    window.Dir2.set_Path((s.folder / "cur").string());
+    window.Dir3.set_Path((s.folder / "lyr").string());
+    window.CmdChDir.press();
+    const auto& messages = toolkit.messages();
+    if (messages.size() != 1 || messages[0].prompt != "  Update Ok ") {
+        std::cerr << "bench/update: the window's update did not end with \"  Update Ok \"\n";
+        return 1;
+    }
+    return 0;
+}
+
+int through_listsong_add(const Settings& s, const fs::path& database) {
+    const std::string listsong = s.listsong.string();
+    const std::string midi = (s.folder / "midi").string();
+    const std::string cur = (s.folder / "cur").string();
+    const std::string lyr = (s.folder / "lyr").string();
+    const std::string db = database.string();
+    if (std::freopen("/dev/null", "w", stdout) == nullptr) {
+        return 1;
+    }
+    ::execl(listsong.c_str(), listsong.c_str(), "add", "--midi", midi.c_str(), "--cur", cur.c_str(),
+            "--lyr", lyr.c_str(), "--db", db.c_str(), "--codepage", "874",
+            static_cast<char*>(nullptr));
+    return 1;
+}
+
+void report(const char* name, const Measure& m, long songs) {
+    std::cout << std::left << std::setw(8) << name << std::right << std::fixed
+              << std::setprecision(2) << std::setw(9) << m.seconds << " s" << std::setw(10)
+              << static_cast<long>(songs / (m.seconds > 0 ? m.seconds : 1)) << " songs/s"
+              << std::setw(8) << m.peak_kib / 1024 << " MB peak\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        const Settings s = parse(argc, argv);
+        fs::create_directories(s.folder);
+        const long songs = s.triples * s.songs;
+        std::cout << "generating " << s.triples << " folder triples of " << s.songs
+                  << " songs and a catalogue of " << s.existing << " rows in " << s.folder.string()
+                  << std::endl;
+        generate_tree(s);
+        const fs::path catalogue = s.folder / "catalogue.mdb";
+        fs::remove(catalogue);
+        fill_catalogue(catalogue, s.existing);
+
+        const fs::path add_db = s.folder / "add" / "LISTSONG.mdb";
+        const fs::path window_db = s.folder / "window" / "LISTSONG.mdb";
+        for (const fs::path& copy : {add_db, window_db}) {
+            fs::create_directories(copy.parent_path());
+            fs::copy_file(catalogue, copy, fs::copy_options::overwrite_existing);
+        }
+
+        const Measure floor = in_child([&] { return io_floor(s); });
+        const Measure add = in_child([&] { return through_listsong_add(s, add_db); });
+        const Measure win = in_child([&] { return through_window(s, window_db.parent_path()); });
+
+        std::cout << songs << " songs\n";
+        report("floor", floor, songs);
+        report("add", add, songs);
+        report("window", win, songs);
+        std::cout << std::setprecision(2) << "add / floor   " << add.seconds / floor.seconds
+                  << " (target at most 2)\n"
+                  << "window / add  " << win.seconds / add.seconds << " (target at most 1.5)\n";
+        if (s.own_folder) {
+            fs::remove_all(s.folder);
+        }
+        return 0;
+    } catch (const std::exception& e) {
+        std::cerr << "bench/update: " << e.what() << "\n";
+        return 1;
+    }
+}
