@@ -19,8 +19,7 @@ std::string type_name(const jet::Column& c) {
         case jet::ColumnType::Integer:
             return "Integer";
         case jet::ColumnType::Long:
-            return (c.flags & jet::Column::kLongAutonumber) ? "AutoNumber (Long Integer)"
-                                                            : "Long Integer";
+            return c.long_autonumber() ? "AutoNumber (Long Integer)" : "Long Integer";
         case jet::ColumnType::Currency:
             return "Currency";
         case jet::ColumnType::Single:
@@ -38,8 +37,7 @@ std::string type_name(const jet::Column& c) {
         case jet::ColumnType::Memo:
             return (c.flags & jet::Column::kHyperlink) ? "Hyperlink" : "Memo";
         case jet::ColumnType::Guid:
-            return (c.flags & jet::Column::kGuidAutonumber) ? "AutoNumber (Replication ID)"
-                                                            : "Replication ID";
+            return c.guid_autonumber() ? "AutoNumber (Replication ID)" : "Replication ID";
     }
     return "type " + std::to_string(static_cast<int>(c.type));
 }

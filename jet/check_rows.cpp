@@ -39,7 +39,7 @@ class RowChecker {
             result_.index_entries[i].emplace();
         }
         for (const Column& column : table.columns) {
-            if ((column.flags & Column::kLongAutonumber) && column.type == ColumnType::Long) {
+            if (column.long_autonumber()) {
                 autonumber_ = &column;
             }
         }

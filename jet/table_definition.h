@@ -30,7 +30,15 @@ struct Column {
     static constexpr std::uint8_t kHyperlink = 0x80;
 
     bool fixed() const { return (flags & kFixed) != 0; }
-    bool autonumber() const { return (flags & (kLongAutonumber | kGuidAutonumber)) != 0; }
+    // The flags 0x04 and 0x40 mean an autonumber only on a Long and a
+    // Replication ID column; Access sets 0x40 on ordinary Text and Date/Time
+    // columns too.
+    bool long_autonumber() const {
+        return (flags & kLongAutonumber) != 0 && type == ColumnType::Long;
+    }
+    bool guid_autonumber() const {
+        return (flags & kGuidAutonumber) != 0 && type == ColumnType::Guid;
+    }
 };
 
 struct IndexColumn {

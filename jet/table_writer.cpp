@@ -164,7 +164,7 @@ TableWriter::PreparedRow TableWriter::prepare(const std::vector<std::optional<Va
         const std::optional<Value>& given = i < values.size() ? values[i] : std::nullopt;
         Value value =
             given ? *given : value_for_unset_column(column, column_properties_[i], db_.code_page());
-        if ((column.flags & Column::kLongAutonumber) && column.type == ColumnType::Long) {
+        if (column.long_autonumber()) {
             const std::uint32_t last = get_u32le(definition.data() + kAutonumberOffset);
             if (last >= 0x7FFFFFFFu) {
                 throw WriteRefused(WriteRefused::Kind::Overflow,
@@ -173,8 +173,7 @@ TableWriter::PreparedRow TableWriter::prepare(const std::vector<std::optional<Va
             }
             row.autonumber = last + 1;
             value = static_cast<std::int32_t>(last + 1);
-        } else if ((column.flags & Column::kGuidAutonumber) && column.type == ColumnType::Guid &&
-                   is_null(value)) {
+        } else if (column.guid_autonumber() && is_null(value)) {
             value = random_guid();
         } else if (column.type == ColumnType::Boolean && is_null(value)) {
             value = false;
