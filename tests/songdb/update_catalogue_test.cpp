@@ -2,7 +2,6 @@
 // Access engine's writer, read back by the independent reader mdb-reader and
 // checked by `listsong check`.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -54,27 +53,22 @@ class UpdateCatalogueTest : public SongTreeTest {
 
     // The Song rows as mdb-reader reads them, one JSON object a line.
     std::string read_back() {
-        const char* source = std::getenv("LISTSONG_SOURCE");
         int status = 0;
         run("node --version >/dev/null 2>&1", status);
-        if (source == nullptr || status != 0) {
-            ADD_FAILURE() << "node and LISTSONG_SOURCE are needed to read back with mdb-reader";
+        if (status != 0) {
+            ADD_FAILURE() << "node is needed to read back with mdb-reader (scripts/setup)";
             return {};
         }
-        const std::string out =
-            run("node '" + std::string(source) + "/tests/tools/mdb-reader-dump.mjs' " +
-                    quoted(database) + " Song --codepage 874",
-                status);
+        const std::string out = run("node '" LISTSONG_SOURCE "/tests/tools/mdb-reader-dump.mjs' " +
+                                        quoted(database) + " Song --codepage 874",
+                                    status);
         EXPECT_EQ(status, 0) << out;
         return out;
     }
     void expect_checked() {
-        const char* cli = std::getenv("LISTSONG_CLI");
-        ASSERT_NE(cli, nullptr) << "LISTSONG_CLI names the listsong program";
         int status = 0;
         const std::string out =
-            run("'" + std::string(cli) + "' check " + quoted(database) + " --codepage 874 2>&1",
-                status);
+            run("'" LISTSONG_CLI "' check " + quoted(database) + " --codepage 874 2>&1", status);
         EXPECT_EQ(status, 0) << out;
         EXPECT_FALSE(fs::exists(database.string() + "-journal")) << "the journal is retired";
     }
@@ -150,11 +144,12 @@ TEST_F(UpdateCatalogueTest, ADatabaseMissingOrWithoutSongIsAnError) {
     press_update();
     EXPECT_EQ(prompts(), std::vector<std::string>{"   Error "});
 
-    const char* fixtures = std::getenv("LISTSONG_FIXTURES");
-    if (fixtures == nullptr || !fs::exists(fs::path(fixtures) / "testV1997.mdb")) {
-        GTEST_SKIP() << "the real file testV1997.mdb (LISTSONG_FIXTURES) is absent";
+    const fs::path fixture = fs::path(LISTSONG_FIXTURES) / "testV1997.mdb";
+    if (!fs::exists(fixture)) {
+        GTEST_SKIP() << "the real file " << fixture
+                     << " (CMake setting LISTSONG_FIXTURES) is absent";
     }
-    fs::copy_file(fs::path(fixtures) / "testV1997.mdb", database);
+    fs::copy_file(fixture, database);
     press_update();
     EXPECT_EQ(prompts(), (std::vector<std::string>{"   Error ", "   Error "}));
 }
