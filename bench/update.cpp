@@ -26,10 +26,12 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <iomanip>
 #include <iostream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "jet/create_database.h"
@@ -97,6 +99,15 @@ Settings parse(int argc, char** argv) {
     return settings;
 }
 
+// The texts one after the other.
+std::string join(std::initializer_list<std::string_view> parts) {
+    std::string text;
+    for (std::string_view part : parts) {
+        text += part;
+    }
+    return text;
+}
+
 void write_file(const fs::path& path, const std::string& contents) {
     std::ofstream out(path, std::ios::binary);
     out << contents;
@@ -115,18 +126,18 @@ void generate_tree(const Settings& s) {
     const std::string thai_title = "\xE0\xBE\xC5\xA7";
     const std::string thai_artist = "\xB9\xD1\xA1\xC3\xE9\xCD\xA7";
     for (long t = 0; t < s.triples; ++t) {
-        const std::string folder = "f" + number(t, 3);
+        const std::string folder = join({"f", number(t, 3)});
         for (const char* root : {"midi", "cur", "lyr"}) {
             fs::create_directories(s.folder / root / folder);
         }
         for (long k = 0; k < s.songs; ++k) {
             const std::string name = number(t * s.songs + k, 7);
-            write_file(s.folder / "midi" / folder / (name + ".mid"), "MThd");
-            write_file(s.folder / "cur" / folder / (name + ".cur"), "0 0\r\n");
+            write_file(s.folder / "midi" / folder / join({name, ".mid"}), "MThd");
+            write_file(s.folder / "cur" / folder / join({name, ".cur"}), "0 0\r\n");
             const bool thai = k % 4 == 0;
-            write_file(s.folder / "lyr" / folder / (name + ".Lyr"),
-                       (thai ? thai_title : "Song") + " " + name + "\r\n" +
-                           (thai ? thai_artist : "Artist") + "\r\nla la la\r\nmore\r\n");
+            write_file(s.folder / "lyr" / folder / join({name, ".Lyr"}),
+                       join({thai ? thai_title : "Song", " ", name, "\r\n",
+                             thai ? thai_artist : "Artist", "\r\nla la la\r\nmore\r\n"}));
         }
     }
 }
@@ -138,12 +149,13 @@ void fill_catalogue(const fs::path& path, long rows) {
     const auto songs = db->OpenRecordset("SELECT * FROM Song");
     for (long i = 0; i < rows; ++i) {
         songs->AddNew();
-        songs->set_field("songID", "x" + number(i, 5));
-        songs->set_field("songName", "Existing song " + std::to_string(i));
+        const std::string n = std::to_string(i);
+        songs->set_field("songID", join({"x", number(i, 5)}));
+        songs->set_field("songName", join({"Existing song ", n}));
         songs->set_field("artid", "Existing artist");
-        songs->set_field("MidPath", "/old/midi/" + std::to_string(i) + ".mid");
-        songs->set_field("CurPath", "/old/cur/" + std::to_string(i) + ".cur");
-        songs->set_field("Lyrpath", "/old/lyr/" + std::to_string(i) + ".Lyr");
+        songs->set_field("MidPath", join({"/old/midi/", n, ".mid"}));
+        songs->set_field("CurPath", join({"/old/cur/", n, ".cur"}));
+        songs->set_field("Lyrpath", join({"/old/lyr/", n, ".Lyr"}));
         songs->Update();
     }
     db->Close();
