@@ -35,7 +35,7 @@ std::unique_ptr<Database> Database::open(const std::filesystem::path& path,
     }
     auto pager = std::make_unique<Pager>(
         path, options.writable ? Pager::Mode::ReadWrite : Pager::Mode::ReadOnly,
-        options.cache_pages);
+        options.cache_pages, options.journal);
     if (pager->page_count() == 0) {
         throw UnsupportedFile("not an Access database");
     }

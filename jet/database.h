@@ -29,6 +29,8 @@ struct OpenOptions {
     // Open for writing: exclusively, and only when no `<name>.ldb` shows that
     // another program has the database open.
     bool writable = false;
+    // How each insert is protected against an interruption (journal.h).
+    JournalMode journal = JournalMode::On;
 };
 
 class Database {

@@ -21,8 +21,12 @@ std::string system_reason() {
 
 }  // namespace
 
-Pager::Pager(const std::filesystem::path& path, Mode mode, std::size_t cache_pages)
-    : path_(path), mode_(mode), capacity_(cache_pages == 0 ? 1 : cache_pages) {
+Pager::Pager(const std::filesystem::path& path, Mode mode, std::size_t cache_pages,
+             JournalMode journal)
+    : path_(path),
+      mode_(mode),
+      capacity_(cache_pages == 0 ? 1 : cache_pages),
+      journal_mode_(journal) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
         throw Error(path.string() + ": is a folder, not a database file");
@@ -39,6 +43,15 @@ Pager::Pager(const std::filesystem::path& path, Mode mode, std::size_t cache_pag
         ::close(fd_);
         throw Error(path.string() + ": " + reason);
     }
+    try {
+        recover_on_open(mode == Mode::ReadWrite);
+    } catch (...) {
+        ::close(fd_);
+        throw;
+    }
+    if (mode == Mode::ReadWrite && journal != JournalMode::Off) {
+        journal_ = std::make_unique<Journal>(path, journal == JournalMode::Synchronous);
+    }
     struct stat info {};
     if (::fstat(fd_, &info) != 0) {
         const std::string reason = system_reason();
@@ -48,6 +61,42 @@ Pager::Pager(const std::filesystem::path& path, Mode mode, std::size_t cache_pag
     file_size_ = static_cast<std::uint64_t>(info.st_size);
     std::uint64_t pages = file_size_ / kPageSize;
     page_count_ = pages > 0xFFFFFFu ? 0xFFFFFFu : static_cast<PageNumber>(pages);
+}
+
+// A read-only pager rolls back through a second, writable descriptor under
+// the exclusive lock; when another program holds that lock, the journal is
+// its change in progress and is left alone.
+void Pager::recover_on_open(bool writable) {
+    if (writable) {
+        recovery_ = recover(path_, fd_, true);
+        return;
+    }
+    std::error_code ec;
+    if (!std::filesystem::exists(journal_path(path_), ec)) {
+        return;
+    }
+    const int fd = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+        recovery_ = recover(path_, fd_, false);
+        if (recovery_ == Recovery::NeedsWriting) {
+            throw Error(path_.string() + ": " + journal_path(path_).string() +
+                        " holds an unfinished insert that must be rolled back before the "
+                        "database is read, and the database cannot be opened for writing (" +
+                        system_reason() + "); open it once with write access");
+        }
+        return;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return;
+    }
+    try {
+        recovery_ = recover(path_, fd, true);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    ::close(fd);
 }
 
 Pager::~Pager() {
@@ -131,7 +180,9 @@ Page& Pager::modify(PageNumber number) {
     if (changed != dirty_.end()) {
         return *changed->second;
     }
-    auto copy = std::make_shared<Page>(*read(number));
+    PageRef original = read(number);
+    auto copy = std::make_shared<Page>(*original);
+    originals_.emplace(number, std::move(original));
     Page& page = *copy;
     dirty_.emplace(number, std::move(copy));
     return page;
@@ -166,15 +217,77 @@ void Pager::write_page(PageNumber number, const Page& page) {
     }
 }
 
+JournalInsert Pager::journal_insert() {
+    JournalInsert insert;
+    insert.length_before = file_size_;
+    insert.length_after =
+        std::max<std::uint64_t>(file_size_, static_cast<std::uint64_t>(page_count_) * kPageSize);
+    if (!header_page_hash_) {
+        const auto page0 = originals_.find(0);
+        header_page_hash_ =
+            pages_before_change_ == 0
+                ? 0
+                : hash_bytes((page0 != originals_.end() ? page0->second : read(0))->data(),
+                             kPageSize, 0);
+    }
+    insert.header_page_hash = *header_page_hash_;
+    for (const auto& [number, original] : originals_) {
+        insert.pages.push_back({number, original.get(), dirty_.at(number).get()});
+    }
+    return insert;
+}
+
+void Pager::undo_writes(std::uint64_t length_before) {
+    for (const auto& [number, original] : originals_) {
+        write_page(number, *original);
+    }
+    if (::ftruncate(fd_, static_cast<off_t>(length_before)) != 0) {
+        throw Error(path_.string() + ": cannot restore the file's length (" + system_reason() +
+                    ")");
+    }
+    if (journal_) {
+        journal_->retire();
+    }
+}
+
 void Pager::commit() {
     if (!in_change_) {
         throw std::logic_error("commit without a change of pages");
     }
+    const bool journaled = journal_ && !dirty_.empty();
+    const std::uint64_t length_before = file_size_;
+    if (journaled) {
+        journal_->record(journal_insert());
+    }
+    try {
+        for (const auto& [number, page] : dirty_) {
+            write_page(number, *page);
+        }
+        if (journaled && journal_mode_ == JournalMode::Synchronous && ::fdatasync(fd_) != 0) {
+            throw Error(path_.string() + ": cannot flush the file to disk (" + system_reason() +
+                        ")");
+        }
+        if (journaled) {
+            journal_->retire();
+        }
+    } catch (const std::exception& e) {
+        try {
+            undo_writes(length_before);
+        } catch (const std::exception& undo) {
+            throw Error(std::string(e.what()) + "; putting the pages back failed too (" +
+                        undo.what() + "); the next open rolls the change back from " +
+                        journal_path(path_).string());
+        }
+        throw;
+    }
+    if (dirty_.count(0) != 0) {
+        header_page_hash_.reset();
+    }
     for (auto& [number, page] : dirty_) {
-        write_page(number, *page);
         remember(number, std::move(page));
     }
     dirty_.clear();
+    originals_.clear();
     in_change_ = false;
     file_size_ =
         std::max<std::uint64_t>(file_size_, static_cast<std::uint64_t>(page_count_) * kPageSize);
@@ -182,6 +295,7 @@ void Pager::commit() {
 
 void Pager::discard() {
     dirty_.clear();
+    originals_.clear();
     page_count_ = pages_before_change_;
     in_change_ = false;
 }
@@ -189,6 +303,9 @@ void Pager::discard() {
 void Pager::flush() {
     if (mode_ == Mode::ReadWrite && ::fsync(fd_) != 0) {
         throw Error(path_.string() + ": cannot flush the file to disk (" + system_reason() + ")");
+    }
+    if (journal_) {
+        journal_->remove();
     }
 }
 

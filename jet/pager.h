@@ -6,7 +6,10 @@
 // changes: begin_change(), then modify() and grow() as often as needed, then
 // commit() writes every page the change touched, or discard() forgets them.
 // Until commit() nothing reaches the file, and reading a page modified in the
-// current change returns the modified bytes.
+// current change returns the modified bytes. commit() records the pages'
+// bytes before the change in the rollback journal (journal.h) first, so that
+// a change interrupted part-way is rolled back when the file is next opened;
+// opening a file, for reading or writing, does that roll-back.
 #pragma once
 
 #include <cstdint>
@@ -14,8 +17,10 @@
 #include <list>
 #include <map>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 
+#include "jet/journal.h"
 #include "jet/page.h"
 
 namespace jet {
@@ -24,9 +29,12 @@ class Pager {
   public:
     enum class Mode { ReadOnly, ReadWrite };
 
-    // Opens the file; throws jet::Error when it cannot be opened, and in
-    // ReadWrite mode when another program holds a lock on it.
-    Pager(const std::filesystem::path& path, Mode mode, std::size_t cache_pages);
+    // Opens the file and rolls back an unfinished change its journal holds;
+    // throws jet::Error when it cannot be opened, in ReadWrite mode when
+    // another program holds a lock on it, and when the journal cannot be
+    // applied (recover() in journal.h). `journal` applies to ReadWrite mode.
+    Pager(const std::filesystem::path& path, Mode mode, std::size_t cache_pages,
+          JournalMode journal = JournalMode::On);
     ~Pager();
 
     Pager(const Pager&) = delete;
@@ -55,15 +63,19 @@ class Pager {
     // and returns its number.
     PageNumber grow();
 
-    // Writes every page the change touched and ends it; throws Error when a
-    // write fails.
+    // Journals and writes every page the change touched and ends it; throws
+    // Error when a write fails, after putting back the bytes already
+    // written (the change stays open for discard()).
     void commit();
     // Ends the change without writing anything: the file and the pages read
     // from it are as before begin_change().
     void discard();
 
-    // Forces committed pages to the disk.
+    // Forces committed pages to the disk and deletes the journal.
     void flush();
+
+    // What opening the file did with a journal beside it.
+    Recovery recovery() const { return recovery_; }
 
   private:
     using LruList = std::list<PageNumber>;
@@ -75,6 +87,9 @@ class Pager {
     PageRef load(PageNumber number);
     void remember(PageNumber number, PageRef page);
     void write_page(PageNumber number, const Page& page);
+    void recover_on_open(bool writable);
+    JournalInsert journal_insert();
+    void undo_writes(std::uint64_t length_before);
 
     std::filesystem::path path_;
     Mode mode_;
@@ -88,6 +103,12 @@ class Pager {
     bool in_change_ = false;
     PageNumber pages_before_change_ = 0;
     std::map<PageNumber, std::shared_ptr<Page>> dirty_;  // pages of the current change
+    std::map<PageNumber, PageRef> originals_;  // their bytes before it, for existing pages
+
+    JournalMode journal_mode_;
+    std::unique_ptr<Journal> journal_;
+    std::optional<std::uint64_t> header_page_hash_;
+    Recovery recovery_ = Recovery::NoJournal;
 };
 
 }  // namespace jet

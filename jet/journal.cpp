@@ -1,0 +1,495 @@
+// The rollback journal `<database>-journal`. It holds at most one insert: the
+// record of each insert is written from the start of the file over the
+// previous one. Integers are little-endian.
+//
+// Header, 64 bytes:
+//   0   8  magic "LSJRNL01"
+//   8   4  number of page records that follow
+//   12  4  zero
+//   16  8  sequence number of the insert, new for every record in the file
+//   24  8  length of the database file before the insert
+//   32  8  length of the database file after the insert (it grows by the
+//          pages the insert added)
+//   40  8  hash of page 0 before the insert (0 when the file had none): the
+//          database the journal belongs to
+//   48  8  hash of bytes 0-47
+//   56  4  state: 1 = the insert's pages may be in the database, 0 = retired
+//   60  4  zero
+// Page record, 2096 bytes, one for every page the insert changes that
+// existed before it (pages it added are undone by restoring the length):
+//   0     4     page number
+//   4     4     zero
+//   8     2048  the page's bytes before the insert
+//   2056  32    hashes of the page's four 512-byte sectors after the insert
+//   2088  8     hash of bytes 0-2087, seeded with the sequence number (a
+//               record left over from an earlier insert never validates)
+// Hashes are hash_bytes with seed 0 unless said otherwise.
+//
+// Order of writes for one insert: the whole record (header with state 1 and
+// all page records) in one write; with JournalMode::Synchronous, fdatasync
+// of the journal; the database's pages in ascending order; with
+// Synchronous, fdatasync of the database; state 0. Closing the database
+// flushes it and deletes the journal.
+//
+// Opening a database whose journal has state 1:
+// - every record complete and valid: the database's length must lie between
+//   the lengths before and after the insert, and every sector of every
+//   recorded page must hold its bytes before or after the insert (a prefix
+//   of the insert's writes, in any order). Then the pages' bytes before are
+//   written back, the length restored, the database flushed and the journal
+//   deleted. Otherwise the database changed since: an error, nothing touched.
+// - records missing or failing their hash (a torn journal): the journal was
+//   still being written, and database writes start only after it is
+//   complete, so the database never saw the insert. That is verified (the
+//   length is the one before, every valid record's page holds its bytes
+//   before) and the journal is ignored; if the check fails it is an error.
+// - page 0's hash differs from the header's while no record holds page 0:
+//   the journal belongs to another database; an error.
+// - a journal shorter than its header holds no insert and is ignored; other
+//   magic bytes or a header failing its hash are errors.
+// Rolling back needs write access. A database opened for reading whose
+// journal holds an insert is rolled back when the file can be opened for
+// writing and locked; when it cannot be opened for writing the open is
+// refused; when another program holds the lock the journal is that
+// program's insert in progress and is left alone.
+#include "jet/journal.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "jet/coding.h"
+#include "jet/error.h"
+
+namespace jet {
+namespace {
+
+constexpr std::array<std::uint8_t, 8> kMagic = {'L', 'S', 'J', 'R', 'N', 'L', '0', '1'};
+constexpr std::size_t kHeaderSize = 64;
+constexpr std::size_t kHeaderHashOffset = 48;
+constexpr std::size_t kStateOffset = 56;
+constexpr std::size_t kSectorSize = 512;
+constexpr std::size_t kSectors = kPageSize / kSectorSize;
+constexpr std::size_t kRecordBeforeOffset = 8;
+constexpr std::size_t kRecordAfterOffset = kRecordBeforeOffset + kPageSize;
+constexpr std::size_t kRecordHashOffset = kRecordAfterOffset + 8 * kSectors;
+constexpr std::size_t kRecordSize = kRecordHashOffset + 8;
+constexpr std::uint32_t kStatePending = 1;
+
+std::function<void(std::size_t)>& recovery_step_hook() {
+    static std::function<void(std::size_t)> hook;
+    return hook;
+}
+
+void put_u32(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+    }
+}
+
+void put_u64(std::uint8_t* p, std::uint64_t v) {
+    put_u32(p, static_cast<std::uint32_t>(v));
+    put_u32(p + 4, static_cast<std::uint32_t>(v >> 32));
+}
+
+std::string system_reason() {
+    return std::strerror(errno);
+}
+
+void write_all(int fd, const std::uint8_t* data, std::size_t size, std::uint64_t offset,
+               const std::filesystem::path& path) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pwrite(fd, data + done, size - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            throw Error(path.string() + ": cannot write (" + system_reason() + ")");
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+// Reads up to `size` bytes; fewer only at the end of the file.
+std::size_t read_some(int fd, std::uint8_t* data, std::size_t size, std::uint64_t offset,
+                      const std::filesystem::path& path) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd, data + done, size - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            throw Error(path.string() + ": cannot read (" + system_reason() + ")");
+        }
+        if (n == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+void sync_data(int fd, const std::filesystem::path& path) {
+    if (::fdatasync(fd) != 0) {
+        throw Error(path.string() + ": cannot flush the file to disk (" + system_reason() + ")");
+    }
+}
+
+void sync_folder(const std::filesystem::path& file) {
+    const std::filesystem::path folder =
+        file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        throw Error(folder.string() + ": cannot open the folder (" + system_reason() + ")");
+    }
+    const int result = ::fsync(fd);
+    ::close(fd);
+    if (result != 0) {
+        throw Error(folder.string() + ": cannot flush the folder to disk (" + system_reason() +
+                    ")");
+    }
+}
+
+std::uint64_t file_length(int fd, const std::filesystem::path& path) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        throw Error(path.string() + ": cannot read the file's length (" + system_reason() + ")");
+    }
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
+void remove_file(const std::filesystem::path& path) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+        throw Error(path.string() + ": cannot delete the journal (" + system_reason() + ")");
+    }
+}
+
+// A journal as read back from its file.
+struct ReadJournal {
+    std::uint64_t sequence = 0;
+    std::uint64_t length_before = 0;
+    std::uint64_t length_after = 0;
+    std::uint64_t header_page_hash = 0;
+    std::uint32_t declared_records = 0;
+    // The records that are present and valid, up to the first that is not.
+    std::vector<const std::uint8_t*> records;
+    bool complete() const { return records.size() == declared_records; }
+};
+
+class Recoverer {
+  public:
+    Recoverer(const std::filesystem::path& database, int fd, bool writable)
+        : database_(database), journal_(journal_path(database)), fd_(fd), writable_(writable) {}
+
+    Recovery run() {
+        if (!load()) {
+            return Recovery::NoJournal;
+        }
+        const std::optional<ReadJournal> journal = parse();
+        if (!journal) {
+            return Recovery::NoJournal;
+        }
+        const std::uint64_t length = file_length(fd_, database_);
+        check_identity(*journal, length);
+        if (!journal->complete()) {
+            check_untouched(*journal, length);
+            if (writable_) {
+                remove_file(journal_);
+            }
+            return Recovery::Ignored;
+        }
+        check_prefix_of_insert(*journal, length);
+        if (!writable_) {
+            return Recovery::NeedsWriting;
+        }
+        roll_back(*journal, length);
+        return Recovery::RolledBack;
+    }
+
+  private:
+    bool load() {
+        const int fd = ::open(journal_.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            if (errno == ENOENT) {
+                return false;
+            }
+            throw Error(journal_.string() + ": cannot open the journal (" + system_reason() + ")");
+        }
+        try {
+            bytes_.resize(file_length(fd, journal_));
+            bytes_.resize(read_some(fd, bytes_.data(), bytes_.size(), 0, journal_));
+        } catch (...) {
+            ::close(fd);
+            throw;
+        }
+        ::close(fd);
+        return true;
+    }
+
+    std::optional<ReadJournal> parse() const {
+        if (bytes_.size() < kHeaderSize) {
+            return std::nullopt;
+        }
+        const std::uint8_t* h = bytes_.data();
+        if (std::memcmp(h, kMagic.data(), kMagic.size()) != 0) {
+            throw Error(journal_.string() +
+                        ": not a journal this program wrote (its first bytes are unknown); the "
+                        "database was not touched. Move the file away to open the database.");
+        }
+        if (hash_bytes(h, kHeaderHashOffset, 0) != get_u64le(h + kHeaderHashOffset)) {
+            throw Error(journal_.string() +
+                        ": the journal's header is damaged; the database was not touched. If no "
+                        "program was writing the database when it stopped, delete the journal.");
+        }
+        if (get_u32le(h + kStateOffset) != kStatePending) {
+            return std::nullopt;
+        }
+        ReadJournal journal;
+        journal.declared_records = get_u32le(h + 8);
+        journal.sequence = get_u64le(h + 16);
+        journal.length_before = get_u64le(h + 24);
+        journal.length_after = get_u64le(h + 32);
+        journal.header_page_hash = get_u64le(h + 40);
+        for (std::size_t offset = kHeaderSize; journal.records.size() < journal.declared_records &&
+                                               offset + kRecordSize <= bytes_.size();
+             offset += kRecordSize) {
+            const std::uint8_t* record = bytes_.data() + offset;
+            if (hash_bytes(record, kRecordHashOffset, journal.sequence) !=
+                get_u64le(record + kRecordHashOffset)) {
+                break;
+            }
+            journal.records.push_back(record);
+        }
+        return journal;
+    }
+
+    Page read_page(PageNumber number) const {
+        Page page{};
+        const std::size_t n = read_some(fd_, page.data(), kPageSize,
+                                        static_cast<std::uint64_t>(number) * kPageSize, database_);
+        if (n != kPageSize) {
+            throw changed("page " + std::to_string(number) + " is missing");
+        }
+        return page;
+    }
+
+    Error changed(const std::string& what) const {
+        return Error(database_.string() + ": the database changed after the insert recorded in " +
+                     journal_.string() + " was interrupted (" + what +
+                     "); nothing was rolled back. Restore the database from a copy, or delete "
+                     "the journal to keep the database as it is.");
+    }
+
+    void check_identity(const ReadJournal& journal, std::uint64_t length) const {
+        if (journal.length_before < kPageSize) {
+            return;
+        }
+        for (const std::uint8_t* record : journal.records) {
+            if (get_u32le(record) == 0) {
+                return;
+            }
+        }
+        const bool same = length >= kPageSize &&
+                          hash_bytes(read_page(0).data(), kPageSize, 0) == journal.header_page_hash;
+        if (!same) {
+            throw Error(journal_.string() +
+                        ": the journal belongs to another database (its "
+                        "header page differs from " +
+                        database_.string() +
+                        "'s); nothing was rolled back. Put it beside its own database, or "
+                        "delete it if that database is gone.");
+        }
+    }
+
+    void check_untouched(const ReadJournal& journal, std::uint64_t length) const {
+        if (length != journal.length_before) {
+            throw changed("its length is " + std::to_string(length) + " bytes, not " +
+                          std::to_string(journal.length_before));
+        }
+        for (const std::uint8_t* record : journal.records) {
+            const PageNumber number = get_u32le(record);
+            const Page page = read_page(number);
+            if (std::memcmp(page.data(), record + kRecordBeforeOffset, kPageSize) != 0) {
+                throw changed("page " + std::to_string(number) +
+                              " differs, yet the journal is torn");
+            }
+        }
+    }
+
+    void check_prefix_of_insert(const ReadJournal& journal, std::uint64_t length) const {
+        if (length < journal.length_before || length > journal.length_after) {
+            throw changed("its length is " + std::to_string(length) + " bytes, outside " +
+                          std::to_string(journal.length_before) + " to " +
+                          std::to_string(journal.length_after));
+        }
+        for (const std::uint8_t* record : journal.records) {
+            const PageNumber number = get_u32le(record);
+            if (static_cast<std::uint64_t>(number) * kPageSize + kPageSize >
+                journal.length_before) {
+                throw changed("the journal names page " + std::to_string(number) +
+                              " past the length before the insert");
+            }
+            const Page page = read_page(number);
+            for (std::size_t s = 0; s < kSectors; ++s) {
+                const std::uint8_t* sector = page.data() + s * kSectorSize;
+                const bool before =
+                    std::memcmp(sector, record + kRecordBeforeOffset + s * kSectorSize,
+                                kSectorSize) == 0;
+                const bool after = hash_bytes(sector, kSectorSize, 0) ==
+                                   get_u64le(record + kRecordAfterOffset + 8 * s);
+                if (!before && !after) {
+                    throw changed("page " + std::to_string(number) +
+                                  " holds neither its bytes before the insert nor after it");
+                }
+            }
+        }
+    }
+
+    void roll_back(const ReadJournal& journal, std::uint64_t length) const {
+        const auto& hook = recovery_step_hook();
+        std::size_t steps = 0;
+        for (const std::uint8_t* record : journal.records) {
+            const PageNumber number = get_u32le(record);
+            write_all(fd_, record + kRecordBeforeOffset, kPageSize,
+                      static_cast<std::uint64_t>(number) * kPageSize, database_);
+            if (hook) {
+                hook(++steps);
+            }
+        }
+        if (length != journal.length_before &&
+            ::ftruncate(fd_, static_cast<off_t>(journal.length_before)) != 0) {
+            throw Error(database_.string() + ": cannot restore the file's length (" +
+                        system_reason() + ")");
+        }
+        if (hook) {
+            hook(++steps);
+        }
+        sync_data(fd_, database_);
+        remove_file(journal_);
+    }
+
+    std::filesystem::path database_;
+    std::filesystem::path journal_;
+    int fd_;
+    bool writable_;
+    std::vector<std::uint8_t> bytes_;
+};
+
+}  // namespace
+
+std::filesystem::path journal_path(const std::filesystem::path& database) {
+    std::filesystem::path path = database;
+    path += "-journal";
+    return path;
+}
+
+std::uint64_t hash_bytes(const std::uint8_t* data, std::size_t size, std::uint64_t seed) {
+    constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+    constexpr std::uint64_t kMixer = 0xBF58476D1CE4E5B9ull;
+    std::uint64_t h = seed ^ (size * kMultiplier);
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, data + i, 8);
+        h = (h ^ (word * kMixer)) * kMultiplier;
+        h ^= h >> 29;
+    }
+    for (; i < size; ++i) {
+        h = (h ^ data[i]) * kMultiplier;
+    }
+    h ^= h >> 31;
+    h *= kMixer;
+    h ^= h >> 32;
+    return h;
+}
+
+Journal::Journal(std::filesystem::path database, bool synchronous)
+    : path_(journal_path(database)), synchronous_(synchronous) {}
+
+Journal::~Journal() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        if (!pending_) {
+            ::unlink(path_.c_str());
+        }
+    }
+}
+
+void Journal::open() {
+    fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd_ < 0) {
+        throw Error(path_.string() + ": cannot create the journal (" + system_reason() + ")");
+    }
+    if (synchronous_) {
+        sync_folder(path_);
+    }
+}
+
+void Journal::record(const JournalInsert& insert) {
+    if (fd_ < 0) {
+        open();
+    }
+    ++sequence_;
+    buffer_.assign(kHeaderSize + insert.pages.size() * kRecordSize, 0);
+    std::uint8_t* h = buffer_.data();
+    std::memcpy(h, kMagic.data(), kMagic.size());
+    put_u32(h + 8, static_cast<std::uint32_t>(insert.pages.size()));
+    put_u64(h + 16, sequence_);
+    put_u64(h + 24, insert.length_before);
+    put_u64(h + 32, insert.length_after);
+    put_u64(h + 40, insert.header_page_hash);
+    put_u64(h + kHeaderHashOffset, hash_bytes(h, kHeaderHashOffset, 0));
+    put_u32(h + kStateOffset, kStatePending);
+    std::uint8_t* record = h + kHeaderSize;
+    for (const JournalPage& page : insert.pages) {
+        put_u32(record, page.number);
+        std::memcpy(record + kRecordBeforeOffset, page.before->data(), kPageSize);
+        for (std::size_t s = 0; s < kSectors; ++s) {
+            put_u64(record + kRecordAfterOffset + 8 * s,
+                    hash_bytes(page.after->data() + s * kSectorSize, kSectorSize, 0));
+        }
+        put_u64(record + kRecordHashOffset, hash_bytes(record, kRecordHashOffset, sequence_));
+        record += kRecordSize;
+    }
+    pending_ = true;
+    write_all(fd_, buffer_.data(), buffer_.size(), 0, path_);
+    if (synchronous_) {
+        sync_data(fd_, path_);
+    }
+}
+
+void Journal::retire() {
+    std::uint8_t state[4] = {};
+    write_all(fd_, state, sizeof state, kStateOffset, path_);
+    pending_ = false;
+}
+
+void Journal::remove() {
+    if (fd_ < 0) {
+        return;
+    }
+    ::close(fd_);
+    fd_ = -1;
+    remove_file(path_);
+}
+
+Recovery recover(const std::filesystem::path& database, int fd, bool writable) {
+    return Recoverer(database, fd, writable).run();
+}
+
+namespace testing {
+
+void set_recovery_step_hook(std::function<void(std::size_t)> hook) {
+    recovery_step_hook() = std::move(hook);
+}
+
+}  // namespace testing
+}  // namespace jet

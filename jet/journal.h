@@ -1,0 +1,109 @@
+// The rollback journal of a database, `<database file name>-journal` beside
+// it: before the pager writes the pages of one insert, it records their
+// bytes before the insert there, and retires the record once every page is
+// written. A database whose journal still holds an insert has that insert
+// rolled back before it is read. Byte layout and recovery rules: journal.cpp.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+#include "jet/page.h"
+
+namespace jet {
+
+// How the pager protects each insert.
+enum class JournalMode {
+    // No journal: an insert interrupted half-way leaves a damaged file. For
+    // measuring what the journal costs.
+    Off,
+    // Every insert is recorded in the journal before its pages are written:
+    // when the program is killed or crashes at any moment, the next open
+    // rolls the unfinished insert back. Nothing is forced to the disk before
+    // the database is closed, so a power loss while writing can still damage
+    // the file.
+    On,
+    // As On, and each insert's journal record is forced to the disk before
+    // the database is written, and the database before the record is
+    // retired: a power loss at any moment loses at most the last insert.
+    // Two disk flushes per insert.
+    Synchronous,
+};
+
+std::filesystem::path journal_path(const std::filesystem::path& database);
+
+// A 64-bit hash of bytes, for page identities and record checksums.
+std::uint64_t hash_bytes(const std::uint8_t* data, std::size_t size, std::uint64_t seed);
+
+// One existing page an insert changes.
+struct JournalPage {
+    PageNumber number;
+    const Page* before;
+    const Page* after;
+};
+
+// What an insert changes beyond its pages.
+struct JournalInsert {
+    std::uint64_t length_before = 0;
+    std::uint64_t length_after = 0;
+    // hash_bytes of page 0 before the insert, seed 0; 0 when there was none.
+    std::uint64_t header_page_hash = 0;
+    std::vector<JournalPage> pages;
+};
+
+// The journal file of a database open for writing, created on the first
+// insert. The caller holds the database's exclusive lock and has recovered
+// any earlier journal.
+class Journal {
+  public:
+    Journal(std::filesystem::path database, bool synchronous);
+    // Deletes the file unless it still holds an insert.
+    ~Journal();
+
+    Journal(const Journal&) = delete;
+    Journal& operator=(const Journal&) = delete;
+
+    // Records the insert; returns once the record is in the file (on the
+    // disk when synchronous). Throws Error when it cannot be written.
+    void record(const JournalInsert& insert);
+    // Every page of the recorded insert is in the database.
+    void retire();
+    // Closes and deletes the file; the database has been flushed.
+    void remove();
+
+  private:
+    void open();
+
+    std::filesystem::path path_;
+    bool synchronous_;
+    int fd_ = -1;
+    bool pending_ = false;
+    std::uint64_t sequence_ = 0;
+    std::vector<std::uint8_t> buffer_;
+};
+
+enum class Recovery {
+    NoJournal,     // no journal, or one that holds no insert
+    Ignored,       // a torn record of an insert that never reached the database
+    RolledBack,    // the unfinished insert was undone
+    NeedsWriting,  // an insert must be rolled back, but `fd` is read-only
+};
+
+// Looks at the journal beside `database` (opened as `fd`; `writable` when fd
+// is open for writing under an exclusive lock) and rolls back the insert it
+// holds. Throws Error naming the journal when it is not a journal, belongs to
+// another database, or the database changed since the insert was recorded:
+// then neither file is touched.
+Recovery recover(const std::filesystem::path& database, int fd, bool writable);
+
+namespace testing {
+// Called during a rollback after each page restored and after the length is
+// restored, with the number of steps done; for tests that stop a recovery
+// part-way. Empty by default.
+void set_recovery_step_hook(std::function<void(std::size_t steps_done)> hook);
+}  // namespace testing
+
+}  // namespace jet
