@@ -294,7 +294,8 @@ int main(int argc, char** argv) {
         report("window", win, songs);
         std::cout << std::setprecision(2) << "add / floor   " << add.seconds / floor.seconds
                   << " (target at most 2)\n"
-                  << "window / add  " << win.seconds / add.seconds << " (target at most 1.5)\n";
+                  << "window / add  " << win.seconds / add.seconds << " (target at most 1.5)"
+                  << std::endl;
         if (s.own_folder) {
             fs::remove_all(s.folder);
         }
