@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <exception>
 #include <iostream>
+#include <utility>
+#include <vector>
 
 #include "qt/main_window.h"
 #include "qt/qt_toolkit.h"
@@ -29,16 +31,34 @@ bool display_named() {
 }
 
 QtMessageHandler qt_default_handler = nullptr;
+// While Qt opens the display, its messages are held back: if it fails, the
+// first of them says why in one line.
+bool opening_display = false;
+std::vector<std::pair<QtMsgType, QString>> held_messages;
 
 // Qt ends the program on a fatal message, such as a display it cannot open;
 // say so in one line instead of aborting.
 void report_fatal(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     if (type == QtFatalMsg) {
+        const QString cause = held_messages.empty() ? message : held_messages.front().second;
         std::fprintf(stderr, "%s: cannot open the window: %s\n", kProgram,
-                     message.toLocal8Bit().constData());
+                     cause.toLocal8Bit().constData());
         std::_Exit(1);
     }
+    if (opening_display) {
+        held_messages.emplace_back(type, message);
+        return;
+    }
     qt_default_handler(type, context, message);
+}
+
+// Passes on the messages held back while the display opened.
+void release_held_messages() {
+    opening_display = false;
+    for (const auto& [type, message] : held_messages) {
+        qt_default_handler(type, QMessageLogContext(), message);
+    }
+    held_messages.clear();
 }
 
 }  // namespace
@@ -50,7 +70,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     qt_default_handler = qInstallMessageHandler(report_fatal);
+    opening_display = true;
     QApplication application(argc, argv);
+    release_held_messages();
     QApplication::setApplicationName("ListSong");
 
     try {
