@@ -45,8 +45,9 @@
 //   before) and the journal is ignored; if the check fails it is an error.
 // - page 0's hash differs from the header's while no record holds page 0:
 //   the journal belongs to another database; an error.
-// - a journal shorter than its header holds no insert and is ignored; other
-//   magic bytes or a header failing its hash are errors.
+// - a journal shorter than its header, or with state 0, holds no insert and
+//   is ignored; other magic bytes or a header failing its hash are errors.
+// Ignored journals are deleted when the database is open for writing.
 // Rolling back needs write access. A database opened for reading whose
 // journal holds an insert is rolled back when the file can be opened for
 // writing and locked; when it cannot be opened for writing the open is
@@ -195,6 +196,9 @@ class Recoverer {
         }
         const std::optional<ReadJournal> journal = parse();
         if (!journal) {
+            if (writable_) {
+                remove_file(journal_);
+            }
             return Recovery::NoJournal;
         }
         const std::uint64_t length = file_length(fd_, database_);

@@ -19,6 +19,11 @@ std::string system_reason() {
     return std::strerror(errno);
 }
 
+std::function<void(std::size_t)>& commit_step_hook() {
+    static std::function<void(std::size_t)> hook;
+    return hook;
+}
+
 }  // namespace
 
 Pager::Pager(const std::filesystem::path& path, Mode mode, std::size_t cache_pages,
@@ -259,9 +264,17 @@ void Pager::commit() {
     if (journaled) {
         journal_->record(journal_insert());
     }
+    const auto& hook = commit_step_hook();
     try {
+        std::size_t step = 0;
+        if (hook) {
+            hook(step);
+        }
         for (const auto& [number, page] : dirty_) {
             write_page(number, *page);
+            if (hook) {
+                hook(++step);
+            }
         }
         if (journaled && journal_mode_ == JournalMode::Synchronous && ::fdatasync(fd_) != 0) {
             throw Error(path_.string() + ": cannot flush the file to disk (" + system_reason() +
@@ -309,4 +322,11 @@ void Pager::flush() {
     }
 }
 
+namespace testing {
+
+void set_commit_step_hook(std::function<void(std::size_t)> hook) {
+    commit_step_hook() = std::move(hook);
+}
+
+}  // namespace testing
 }  // namespace jet

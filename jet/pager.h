@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <list>
 #include <map>
 #include <memory>
@@ -110,5 +111,12 @@ class Pager {
     std::optional<std::uint64_t> header_page_hash_;
     Recovery recovery_ = Recovery::NoJournal;
 };
+
+namespace testing {
+// Called in commit() once the journal holds the change (step 0) and after
+// each page written (steps 1, 2, ...), for tests that stop or fail a commit
+// part-way. Empty by default.
+void set_commit_step_hook(std::function<void(std::size_t step)> hook);
+}  // namespace testing
 
 }  // namespace jet

@@ -1,0 +1,353 @@
+// The rollback journal: an insert stopped at any step of its commit, or a
+// recovery stopped part-way, leaves the file byte for byte as before the
+// insert once it is opened again; torn, damaged and foreign journals are
+// either ignored (when the database never saw the insert) or refused with
+// their own error, touching nothing.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "jet/check.h"
+#include "jet/create_database.h"
+#include "jet/database.h"
+#include "jet/error.h"
+#include "jet/journal.h"
+#include "jet/table_writer.h"
+#include "tests/jet/fixtures.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::optional<jet::Value>> song(int n) {
+    const std::string id = "K" + std::to_string(10000 + n);
+    return {std::nullopt,
+            jet::Value{jet::Text{id}},
+            jet::Value{jet::Text{"Song " + std::to_string(n * 7919 % 1000)}},
+            jet::Value{jet::Text{"Artist " + std::to_string(n % 13)}},
+            jet::Value{jet::Text{"D:\\MIDI\\" + id + ".mid"}},
+            jet::Value{jet::Text{"D:\\CUR\\" + id + ".cur"}},
+            jet::Value{jet::Text{"D:\\LYR\\" + id + ".lyr"}}};
+}
+
+jet::OpenOptions writable() {
+    jet::OpenOptions options;
+    options.code_page = 1252;
+    options.writable = true;
+    return options;
+}
+
+void append_songs(const fs::path& path, int first, int count) {
+    const auto db = jet::Database::open(path, writable());
+    jet::TableWriter writer(*db, "Song");
+    for (int n = first; n < first + count; ++n) {
+        writer.insert(song(n));
+    }
+    db->close();
+}
+
+std::size_t song_rows(const fs::path& path) {
+    jet::OpenOptions options;
+    options.code_page = 1252;
+    const auto db = jet::Database::open(path, options);
+    std::size_t rows = 0;
+    db->for_each_row(db->table("Song"), [&](jet::RowPointer, const std::vector<jet::Value>&) {
+        ++rows;
+        return true;
+    });
+    return rows;
+}
+
+// Runs `body` in a child process and reports whether SIGKILL ended it.
+bool killed_in_child(const std::function<void()>& body) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        try {
+            body();
+        } catch (...) {
+            ::_exit(3);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (WIFEXITED(status)) {
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "the child failed";
+    }
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+// Inserts song n into the database, killing the process at the commit's
+// step `stop` (0: journal written; k: k pages written).
+bool insert_killed_at(const fs::path& path, int n, std::size_t stop) {
+    return killed_in_child([&] {
+        jet::testing::set_commit_step_hook([stop](std::size_t step) {
+            if (step == stop) {
+                ::raise(SIGKILL);
+            }
+        });
+        const auto db = jet::Database::open(path, writable());
+        jet::TableWriter(*db, "Song").insert(song(n));
+        db->close();
+    });
+}
+
+void expect_error_containing(const fs::path& path, bool open_writable,
+                             const std::vector<std::string>& parts) {
+    jet::OpenOptions options = writable();
+    options.writable = open_writable;
+    try {
+        jet::Database::open(path, options);
+        ADD_FAILURE() << "opened without an error";
+    } catch (const jet::Error& e) {
+        for (const std::string& part : parts) {
+            EXPECT_NE(std::string(e.what()).find(part), std::string::npos) << e.what();
+        }
+    }
+}
+
+class Journal : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("jet-journal-" + std::to_string(::getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        base_ = folder_ / "base.mdb";
+        jet::create_database(base_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    fs::path copy_of(const fs::path& source, const std::string& name) const {
+        const fs::path target = folder_ / name;
+        fs::copy_file(source, target, fs::copy_options::overwrite_existing);
+        return target;
+    }
+
+    // The number of the last step of the commit of song `rows` after `rows`
+    // songs, found by stopping copies at ever later steps.
+    std::size_t last_commit_step(const fs::path& path, int rows) const {
+        const fs::path probe = folder_ / "probe.mdb";
+        std::size_t last = 0;
+        for (;; ++last) {
+            fs::copy_file(path, probe, fs::copy_options::overwrite_existing);
+            fs::remove(jet::journal_path(probe));
+            if (!insert_killed_at(probe, rows, last + 1)) {
+                return last;
+            }
+        }
+    }
+
+    fs::path folder_;
+    fs::path base_;
+};
+
+TEST_F(Journal, InsertKilledAtAnyStepIsRolledBackToTheExactBytesBefore) {
+    // 0 rows: the insert grows the file by a data page; 40 rows: it does not.
+    for (const int rows : {0, 40}) {
+        const fs::path path = copy_of(base_, "db.mdb");
+        append_songs(path, 0, rows);
+        const std::vector<std::uint8_t> before = jet_test::read_bytes(path);
+        std::size_t stop = 0;
+        for (; insert_killed_at(path, rows, stop); ++stop) {
+            ASSERT_TRUE(fs::exists(jet::journal_path(path)));
+            // Opening for reading rolls back as well as opening for writing.
+            jet::OpenOptions options = writable();
+            options.writable = stop % 2 == 0;
+            const auto db = jet::Database::open(path, options);
+            EXPECT_EQ(db->pager().recovery(), jet::Recovery::RolledBack) << "step " << stop;
+            EXPECT_EQ(jet_test::read_bytes(path), before) << rows << " rows, step " << stop;
+            EXPECT_FALSE(fs::exists(jet::journal_path(path)));
+        }
+        EXPECT_GE(stop, 4u) << "an insert writes a data page, three indexes and its definition";
+        EXPECT_EQ(song_rows(path), static_cast<std::size_t>(rows) + 1);
+        const auto db = jet::Database::open(path, writable());
+        EXPECT_TRUE(jet::check_database(*db).ok());
+    }
+}
+
+TEST_F(Journal, RecoveryKilledPartWayIsFinishedByTheNextOpen) {
+    for (const int rows : {0, 40}) {
+        const fs::path path = copy_of(base_, "db.mdb");
+        append_songs(path, 0, rows);
+        const std::vector<std::uint8_t> before = jet_test::read_bytes(path);
+        const std::size_t last = last_commit_step(path, rows);
+        ASSERT_TRUE(insert_killed_at(path, rows, last));
+        const fs::path interrupted = copy_of(path, "interrupted.mdb");
+        const fs::path interrupted_journal = jet::journal_path(path);
+        const fs::path saved_journal = folder_ / "saved-journal";
+        fs::copy_file(interrupted_journal, saved_journal, fs::copy_options::overwrite_existing);
+        std::size_t stop = 1;
+        for (;; ++stop) {
+            fs::copy_file(interrupted, path, fs::copy_options::overwrite_existing);
+            fs::copy_file(saved_journal, interrupted_journal, fs::copy_options::overwrite_existing);
+            const bool killed = killed_in_child([&] {
+                jet::testing::set_recovery_step_hook([stop](std::size_t step) {
+                    if (step == stop) {
+                        ::raise(SIGKILL);
+                    }
+                });
+                jet::Database::open(path, writable());
+            });
+            if (!killed) {
+                break;
+            }
+            EXPECT_TRUE(fs::exists(interrupted_journal));
+            EXPECT_EQ(jet::Database::open(path, writable())->pager().recovery(),
+                      jet::Recovery::RolledBack);
+            EXPECT_EQ(jet_test::read_bytes(path), before) << "stopped at step " << stop;
+        }
+        EXPECT_GE(stop, 3u);
+        EXPECT_EQ(jet_test::read_bytes(path), before);
+    }
+}
+
+TEST_F(Journal, FailedWriteInCommitPutsThePagesBackAndLaterInsertsWork) {
+    const fs::path path = copy_of(base_, "db.mdb");
+    append_songs(path, 0, 10);
+    const std::vector<std::uint8_t> before = jet_test::read_bytes(path);
+    {
+        const auto db = jet::Database::open(path, writable());
+        jet::TableWriter writer(*db, "Song");
+        jet::testing::set_commit_step_hook([](std::size_t step) {
+            if (step == 2) {
+                throw jet::Error("simulated write failure");
+            }
+        });
+        EXPECT_THROW(writer.insert(song(10)), jet::Error);
+        jet::testing::set_commit_step_hook({});
+        EXPECT_EQ(jet_test::read_bytes(path), before);
+        writer.insert(song(11));
+        db->close();
+        EXPECT_FALSE(fs::exists(jet::journal_path(path))) << "Close deletes the journal";
+    }
+    EXPECT_EQ(song_rows(path), 11u);
+    const auto db = jet::Database::open(path, writable());
+    EXPECT_TRUE(jet::check_database(*db).ok());
+}
+
+// Each case: what is done to the journal of an insert killed after writing
+// its pages (or before writing any), and whether the open ignores it or
+// refuses with which words. Refusals leave both files as they were.
+TEST_F(Journal, TornDamagedAndForeignJournalsAreIgnoredOrRefusedNeverApplied) {
+    const fs::path path = copy_of(base_, "db.mdb");
+    append_songs(path, 0, 5);
+    const std::vector<std::uint8_t> clean = jet_test::read_bytes(path);
+    const fs::path journal = jet::journal_path(path);
+
+    auto journal_bytes = [&] { return jet_test::read_bytes(journal); };
+    auto put = [](const fs::path& file, const std::vector<std::uint8_t>& bytes) {
+        std::ofstream(file, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+    };
+    // The journal of an insert killed before any page reached the database.
+    ASSERT_TRUE(insert_killed_at(path, 5, 0));
+    ASSERT_EQ(jet_test::read_bytes(path), clean);
+    const std::vector<std::uint8_t> unwritten = journal_bytes();
+    // The journal of an insert killed after writing two pages.
+    ASSERT_TRUE(insert_killed_at(path, 5, 2));
+    const std::vector<std::uint8_t> half_written_db = jet_test::read_bytes(path);
+    const std::vector<std::uint8_t> half_written = journal_bytes();
+    ASSERT_NE(half_written_db, clean);
+
+    auto expect_ignored = [&](const std::vector<std::uint8_t>& bytes, const char* what) {
+        SCOPED_TRACE(what);
+        put(path, clean);
+        put(journal, bytes);
+        const auto db = jet::Database::open(path, writable());
+        EXPECT_NE(db->pager().recovery(), jet::Recovery::RolledBack);
+        EXPECT_EQ(jet_test::read_bytes(path), clean);
+        EXPECT_FALSE(fs::exists(journal));
+    };
+    auto expect_refused = [&](const std::vector<std::uint8_t>& db_bytes,
+                              const std::vector<std::uint8_t>& bytes,
+                              const std::vector<std::string>& words, const char* what) {
+        SCOPED_TRACE(what);
+        put(path, db_bytes);
+        put(journal, bytes);
+        std::vector<std::string> parts = words;
+        parts.push_back(journal.filename().string());
+        expect_error_containing(path, true, parts);
+        expect_error_containing(path, false, parts);
+        EXPECT_EQ(jet_test::read_bytes(path), db_bytes);
+        EXPECT_EQ(journal_bytes(), bytes);
+    };
+
+    // Ignored: the insert never reached the database.
+    std::vector<std::uint8_t> cut = unwritten;
+    cut.resize(cut.size() - 100);
+    expect_ignored(cut, "truncated in the last record, database untouched");
+    std::vector<std::uint8_t> flipped = unwritten;
+    flipped[64 + 500] ^= 0x01;
+    expect_ignored(flipped, "a record's checksum fails, database untouched");
+    expect_ignored(std::vector<std::uint8_t>(unwritten.begin(), unwritten.begin() + 20),
+                   "shorter than its header");
+    expect_ignored({}, "empty");
+
+    // Refused: a torn journal while the database holds part of the insert.
+    cut = half_written;
+    cut.resize(cut.size() - 100);
+    expect_refused(half_written_db, cut, {"changed", "nothing was rolled back"},
+                   "truncated, database written");
+    // Refused: the header is damaged.
+    std::vector<std::uint8_t> damaged = half_written;
+    damaged[30] ^= 0x40;
+    expect_refused(half_written_db, damaged, {"header is damaged"}, "header checksum");
+    // Refused: not a journal at all.
+    expect_refused(half_written_db, std::vector<std::uint8_t>(200, 'x'), {"not a journal"},
+                   "unknown magic");
+    // Refused: the database changed after the interruption (a page the
+    // journal records now holds other bytes).
+    std::vector<std::uint8_t> edited = half_written_db;
+    const std::uint32_t recorded_page = half_written[64] | (half_written[65] << 8);
+    edited[recorded_page * jet::kPageSize + 1000] ^= 0xFF;
+    expect_refused(edited, half_written, {"changed", "neither"}, "page edited since");
+    // Refused: the database grew since.
+    std::vector<std::uint8_t> grown = half_written_db;
+    grown.resize(grown.size() + 10 * jet::kPageSize);
+    expect_refused(grown, half_written, {"changed", "length"}, "file grown since");
+
+    // Refused: the journal of another database.
+    SKIP_WITHOUT_FIXTURES();
+    const fs::path other = copy_of(jet_test::fixture("nwind.mdb"), "other.mdb");
+    fs::permissions(other, fs::perms::owner_write, fs::perm_options::add);
+    ASSERT_TRUE(killed_in_child([&] {
+        jet::testing::set_commit_step_hook([](std::size_t step) {
+            if (step == 1) {
+                ::raise(SIGKILL);
+            }
+        });
+        const auto db = jet::Database::open(other, writable());
+        jet::TableWriter writer(*db, "Shippers");
+        writer.insert({std::nullopt, jet::Value{jet::Text{"Carrier"}}});
+    }));
+    expect_refused(clean, jet_test::read_bytes(jet::journal_path(other)),
+                   {"belongs to another database"}, "journal of nwind.mdb");
+}
+
+TEST_F(Journal, ReadOnlyFileWithAnUnfinishedInsertIsRefusedNamingTheJournal) {
+    const fs::path path = copy_of(base_, "db.mdb");
+    append_songs(path, 0, 3);
+    ASSERT_TRUE(insert_killed_at(path, 3, 2));
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    if (::access(path.c_str(), W_OK) == 0) {
+        GTEST_SKIP() << "this user can write read-only files";
+    }
+    expect_error_containing(path, false,
+                            {jet::journal_path(path).string(), "open it once with write access"});
+    fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(song_rows(path), 3u);
+}
+
+}  // namespace
