@@ -4,14 +4,17 @@
 //
 // usage: append FILE [--table NAME] [--warm-up N] [--rows N]
 //
-// FILE is copied to FILE.bench (the original is never written). Into the
-// copy's table (default Customers, whose key is a 5-letter text code) it
+// The run is done twice, first without the rollback journal, then with it
+// (JournalMode::On, as `listsong` writes), each on its own copy of FILE,
+// FILE.bench-no-journal and FILE.bench (the original is never written). Into
+// the copy's table (default Customers, whose key is a 5-letter text code) it
 // appends --warm-up rows (default 50,000) untimed, then --rows rows (default
 // 100,000) timed, noting the time the first tenth took. It reports rows per
 // second, the ratio of the whole timed run to its first tenth (a flat cost
-// per row gives 10) and the peak resident memory (getrusage). Times are
-// given as wall-clock time and as the process's CPU time, which a busy
-// machine does not inflate. Checking the result is left to `listsong check`.
+// per row gives 10), the journal's cost (time with it / time without) and
+// the peak resident memory (getrusage). Times are given as wall-clock time
+// and as the process's CPU time, which a busy machine does not inflate.
+// Checking the results is left to `listsong check`.
 #include <sys/resource.h>
 #include <time.h>
 
@@ -140,8 +143,15 @@ Span since(const Instant& start) {
     return {std::chrono::duration<double>(now.wall - start.wall).count(), now.cpu - start.cpu};
 }
 
-int run(const Arguments& arguments) {
-    const std::filesystem::path copy = arguments.file + ".bench";
+struct Measurement {
+    Span total;
+    Span first_tenth;
+    std::filesystem::path copy;
+};
+
+Measurement measure(const Arguments& arguments, jet::JournalMode journal,
+                    const std::string& suffix) {
+    const std::filesystem::path copy = arguments.file + suffix;
     std::filesystem::copy_file(arguments.file, copy,
                                std::filesystem::copy_options::overwrite_existing);
     std::filesystem::permissions(copy, std::filesystem::perms::owner_write,
@@ -149,6 +159,7 @@ int run(const Arguments& arguments) {
     jet::OpenOptions options;
     options.code_page = 1252;
     options.writable = true;
+    options.journal = journal;
     auto db = jet::Database::open(copy, options);
     jet::TableWriter writer(*db, arguments.table);
     const CustomerRows rows(writer);
@@ -171,33 +182,50 @@ int run(const Arguments& arguments) {
         append_one();
     }
     const long tenth = std::max(1L, arguments.rows / 10);
-    Span first_tenth;
+    Measurement result;
+    result.copy = copy;
     const Instant start;
     for (long i = 0; i < arguments.rows; ++i) {
         append_one();
         if (i + 1 == tenth) {
-            first_tenth = since(start);
+            result.first_tenth = since(start);
         }
     }
     db->close();
-    const Span total = since(start);
+    result.total = since(start);
+    return result;
+}
 
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
+void report(const Arguments& arguments, const std::string& title, const Measurement& m) {
+    const long tenth = std::max(1L, arguments.rows / 10);
     const auto rows_per_second = [&](double seconds) {
         return static_cast<long>(static_cast<double>(arguments.rows) / seconds);
     };
+    std::cout << title << ":\n"
+              << "  wall clock: " << m.total.wall << " s, " << rows_per_second(m.total.wall)
+              << " rows/s; time for " << arguments.rows << " rows / time for " << tenth
+              << " rows: " << m.total.wall / m.first_tenth.wall << "\n"
+              << "  CPU time:   " << m.total.cpu << " s, " << rows_per_second(m.total.cpu)
+              << " rows/s; time for " << arguments.rows << " rows / time for " << tenth
+              << " rows: " << m.total.cpu / m.first_tenth.cpu << "\n"
+              << "  result: " << m.copy.string() << " ("
+              << static_cast<double>(std::filesystem::file_size(m.copy)) / 1048576.0 << " MB)\n";
+}
+
+int run(const Arguments& arguments) {
+    const Measurement without = measure(arguments, jet::JournalMode::Off, ".bench-no-journal");
+    const Measurement with = measure(arguments, jet::JournalMode::On, ".bench");
+
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
     std::cout << std::fixed << std::setprecision(2) << "table " << arguments.table << ": "
-              << arguments.warm_up << " rows appended first, then " << arguments.rows << " rows\n"
-              << "wall clock: " << total.wall << " s, " << rows_per_second(total.wall)
-              << " rows/s; time for " << arguments.rows << " rows / time for " << tenth
-              << " rows: " << total.wall / first_tenth.wall << "\n"
-              << "CPU time:   " << total.cpu << " s, " << rows_per_second(total.cpu)
-              << " rows/s; time for " << arguments.rows << " rows / time for " << tenth
-              << " rows: " << total.cpu / first_tenth.cpu << "\n"
-              << "peak memory: " << usage.ru_maxrss / 1024.0 << " MB\n"
-              << "result: " << copy.string() << " ("
-              << static_cast<double>(std::filesystem::file_size(copy)) / 1048576.0 << " MB)\n";
+              << arguments.warm_up << " rows appended first, then " << arguments.rows << " rows\n";
+    report(arguments, "without the journal", without);
+    report(arguments, "with the journal", with);
+    std::cout << "journal cost (time with / time without): wall clock "
+              << with.total.wall / without.total.wall << ", CPU time "
+              << with.total.cpu / without.total.cpu << "\n"
+              << "peak memory: " << usage.ru_maxrss / 1024.0 << " MB\n";
     return 0;
 }
 
