@@ -80,8 +80,14 @@ std::string run(const std::string& command) {
     return out;
 }
 
-bool have_program(const std::string& name) {
-    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+// The independent readers are part of the test setup: a missing one fails the
+// test instead of quietly narrowing what it proves.
+bool require_program(const std::string& name) {
+    const bool found = std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+    if (!found) {
+        ADD_FAILURE() << name << " is missing; scripts/setup installs it";
+    }
+    return found;
 }
 
 std::size_t mdb_export_rows(const std::filesystem::path& file, const std::string& table) {
@@ -125,7 +131,7 @@ class AppendToFixture : public ::testing::TestWithParam<std::string> {};
 TEST_P(AppendToFixture, EveryUserTableTakes2000RowsThatEveryReaderReturns) {
     SKIP_WITHOUT_FIXTURES();
     FixtureCopy copy(GetParam());
-    const bool exporter = have_program("mdb-export");
+    const bool exporter = require_program("mdb-export");
 
     std::map<std::string, std::multiset<std::string>> expected;
     std::map<std::string, std::size_t> exported_before;
@@ -208,16 +214,11 @@ TEST_P(AppendToFixture, EveryUserTableTakes2000RowsThatEveryReaderReturns) {
         }
     }
 
-    const char* cli = std::getenv("LISTSONG_CLI");
-    const char* source = std::getenv("LISTSONG_SOURCE");
-    if (!have_program("node") || cli == nullptr || source == nullptr) {
-        return;
-    }
-    const std::string root = source;
-    const int compared = std::system(("node '" + root + "/tests/readers/compare-dump.mjs' '" + cli +
-                                      "' '" + root + "/tests/tools/mdb-reader-dump.mjs' '" +
-                                      copy.path().string() + "' 1252 >/dev/null")
-                                         .c_str());
+    const std::string root = LISTSONG_SOURCE;
+    const int compared = std::system(
+        ("node '" + root + "/tests/readers/compare-dump.mjs' '" + LISTSONG_CLI + "' '" + root +
+         "/tests/tools/mdb-reader-dump.mjs' '" + copy.path().string() + "' 1252 >/dev/null")
+            .c_str());
     EXPECT_EQ(compared, 0) << "mdb-reader returns other rows than listsong dump";
 }
 
