@@ -99,24 +99,6 @@ Model& model_for(const ControlDesign& design, std::initializer_list<Model*> mode
                            std::string(design.name));
 }
 
-// Lists a list model's items in a list widget, rebuilding it only when they differ.
-template <typename ListModel>
-void show_items(QListWidget& view, const ListModel& model) {
-    const window::ListIndex count = model.ListCount();
-    bool same = view.count() == count;
-    for (window::ListIndex i = 0; same && i < count; ++i) {
-        same = view.item(i)->text().toStdString() == model.List(i);
-    }
-    if (same) {
-        return;
-    }
-    const QSignalBlocker quiet(&view);
-    view.clear();
-    for (window::ListIndex i = 0; i < count; ++i) {
-        view.addItem(QString::fromStdString(model.List(i)));
-    }
-}
-
 }  // namespace
 
 MainWindow::MainWindow(window::ReNameFold& model) : QWidget(nullptr), model_(model) {
@@ -254,7 +236,7 @@ QWidget* MainWindow::build_list_box(const ControlDesign& design, QWidget* contai
     });
     connect(list, &QListWidget::itemDoubleClicked, this,
             [this, &model] { run_event([&] { model.double_click(); }); });
-    list_boxes_.emplace_back(&model, list);
+    list_boxes_.push_back({&model, list, {}});
     return list;
 }
 
@@ -263,7 +245,7 @@ QWidget* MainWindow::build_file_list(const ControlDesign& design, QWidget* conta
         design, {&model_.MidFile, &model_.CurFile, &model_.LyrFile});
     auto* list = new QListWidget(container);
     colour(*list, design, QPalette::Base, QPalette::Text);
-    file_lists_.emplace_back(&model, list);
+    file_lists_.push_back({&model, list, {}});
     return list;
 }
 
@@ -315,6 +297,26 @@ void MainWindow::set_tab_order() {
     }
 }
 
+// Lists the model's items in the widget, rebuilding it only when they differ.
+template <typename ListModel>
+void MainWindow::show_items(ListView<ListModel>& view) {
+    const window::ListIndex count = view.model->ListCount();
+    bool same = view.shown.size() == static_cast<std::size_t>(count);
+    for (window::ListIndex i = 0; same && i < count; ++i) {
+        same = view.shown[static_cast<std::size_t>(i)] == view.model->List(i);
+    }
+    if (same) {
+        return;
+    }
+    const QSignalBlocker quiet(view.widget);
+    view.widget->clear();
+    view.shown.clear();
+    for (window::ListIndex i = 0; i < count; ++i) {
+        view.shown.push_back(view.model->List(i));
+        view.widget->addItem(QString::fromStdString(view.shown.back()));
+    }
+}
+
 void MainWindow::show_model() {
     for (const auto& [model, label] : labels_) {
         const QString caption = QString::fromStdString(model->Caption());
@@ -326,15 +328,15 @@ void MainWindow::show_model() {
             label->move(position);
         }
     }
-    for (const auto& [model, list] : list_boxes_) {
-        show_items(*list, *model);
-        if (list->currentRow() != model->selected()) {
-            const QSignalBlocker quiet(list);
-            list->setCurrentRow(model->selected());
+    for (ListView<window::ListBox>& view : list_boxes_) {
+        show_items(view);
+        if (view.widget->currentRow() != view.model->selected()) {
+            const QSignalBlocker quiet(view.widget);
+            view.widget->setCurrentRow(view.model->selected());
         }
     }
-    for (const auto& [model, list] : file_lists_) {
-        show_items(*list, *model);
+    for (ListView<const window::FileList>& view : file_lists_) {
+        show_items(view);
     }
     for (const auto& [model, list] : folder_lists_) {
         std::vector<std::string> sub_folders;

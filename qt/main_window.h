@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <functional>
 #include <map>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -55,8 +56,19 @@ class MainWindow : public QWidget {
     window::ReNameFold& model_;
     std::map<const window::ControlDesign*, QWidget*> widgets_;
     std::vector<std::pair<const window::Label*, QLabel*>> labels_;
-    std::vector<std::pair<window::ListBox*, QListWidget*>> list_boxes_;
-    std::vector<std::pair<const window::FileList*, QListWidget*>> file_lists_;
+    // A list model and the widget that shows it, with the texts it shows, so
+    // that bringing it in line costs no conversion of Qt's texts.
+    template <typename ListModel>
+    struct ListView {
+        ListModel* model;
+        QListWidget* widget;
+        std::vector<std::string> shown;
+    };
+    template <typename ListModel>
+    static void show_items(ListView<ListModel>& view);
+
+    std::vector<ListView<window::ListBox>> list_boxes_;
+    std::vector<ListView<const window::FileList>> file_lists_;
     std::vector<std::pair<const window::FolderList*, FolderListWidget*>> folder_lists_;
     DriveCombo* drive_list_ = nullptr;
 };
