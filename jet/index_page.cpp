@@ -31,8 +31,9 @@
 // page, row).
 #include "jet/index_page.h"
 
+#include <bit>
+#include <cstring>
 #include <string>
-#include <utility>
 
 #include "jet/coding.h"
 
@@ -49,27 +50,27 @@ constexpr std::size_t kChildPointerLength = 4;
     throw IndexPageError("index page " + std::to_string(page_number) + ": " + what);
 }
 
-// Ends of the entries (offsets into the entry data), from the bitmap.
-std::vector<std::size_t> entry_ends(PageNumber page_number, std::span<const std::uint8_t> page) {
-    std::vector<std::size_t> ends;
-    for (std::size_t pos = 0; pos < (kDataOffset - kBitmapOffset) * 8; ++pos) {
-        if (page[kBitmapOffset + pos / 8] == 0) {
-            pos |= 7;  // no entry ends within this byte
-            continue;
+// Ends of the entries (offsets into the entry data), from the bitmap, into
+// `ends`.
+void entry_ends(PageNumber page_number, std::span<const std::uint8_t> page,
+                std::vector<std::uint16_t>& ends) {
+    ends.clear();
+    for (std::size_t byte = 0; byte < kDataOffset - kBitmapOffset; ++byte) {
+        unsigned bits = page[kBitmapOffset + byte];
+        while (bits != 0) {
+            const std::size_t pos = byte * 8 + static_cast<std::size_t>(std::countr_zero(bits));
+            bits &= bits - 1;
+            if (pos == 0) {
+                fail(page_number, "the entry bitmap marks an empty first entry");
+            }
+            if (pos > kDataCapacity) {
+                fail(page_number, "the entry bitmap marks an entry ending at " +
+                                      std::to_string(kDataOffset + pos) +
+                                      ", past the end of the page");
+            }
+            ends.push_back(static_cast<std::uint16_t>(pos));
         }
-        if ((page[kBitmapOffset + pos / 8] >> (pos % 8) & 1) == 0) {
-            continue;
-        }
-        if (pos == 0) {
-            fail(page_number, "the entry bitmap marks an empty first entry");
-        }
-        if (pos > kDataCapacity) {
-            fail(page_number, "the entry bitmap marks an entry ending at " +
-                                  std::to_string(kDataOffset + pos) + ", past the end of the page");
-        }
-        ends.push_back(pos);
     }
-    return ends;
 }
 
 }  // namespace
@@ -79,7 +80,8 @@ bool is_index_page(std::span<const std::uint8_t> bytes) {
                               bytes[0] == static_cast<std::uint8_t>(IndexPageKind::Intermediate));
 }
 
-IndexPage parse_index_page(PageNumber page_number, std::span<const std::uint8_t> bytes) {
+void decode_index_page(PageNumber page_number, std::span<const std::uint8_t> bytes,
+                       IndexPageView& view) {
     if (bytes.size() != kPageSize) {
         fail(page_number, "expected " + std::to_string(kPageSize) + " bytes, got " +
                               std::to_string(bytes.size()));
@@ -87,57 +89,96 @@ IndexPage parse_index_page(PageNumber page_number, std::span<const std::uint8_t>
     if (!is_index_page(bytes) || bytes[1] != 0x01) {
         fail(page_number, "not an index page (type byte " + std::to_string(bytes[0]) + ")");
     }
-    IndexPage page;
-    page.number = page_number;
-    page.kind = static_cast<IndexPageKind>(bytes[0]);
-    page.free_space = get_u16le(bytes.data() + 2);
-    page.table_page = get_u32le(bytes.data() + 4);
-    page.previous_page = get_u32le(bytes.data() + 8);
-    page.next_page = get_u32le(bytes.data() + 12);
-    page.tail_page = get_u32le(bytes.data() + 16);
-    page.prefix_length = bytes[20];
+    view.number = page_number;
+    view.kind = static_cast<IndexPageKind>(bytes[0]);
+    view.free_space = get_u16le(bytes.data() + 2);
+    view.table_page = get_u32le(bytes.data() + 4);
+    view.previous_page = get_u32le(bytes.data() + 8);
+    view.next_page = get_u32le(bytes.data() + 12);
+    view.tail_page = get_u32le(bytes.data() + 16);
+    view.prefix_length = bytes[20];
+    view.entries.clear();
+    view.restored.clear();
 
-    const bool leaf = page.kind == IndexPageKind::Leaf;
+    const bool leaf = view.kind == IndexPageKind::Leaf;
     const std::size_t pointer_length = kRowPointerLength + (leaf ? 0 : kChildPointerLength);
-    const std::vector<std::size_t> ends = entry_ends(page_number, bytes);
-    page.entry_bytes = static_cast<std::uint16_t>(ends.empty() ? 0 : ends.back());
-    const std::span<const std::uint8_t> data = bytes.subspan(kDataOffset);
-
-    std::span<const std::uint8_t> first;
+    const std::size_t prefix = view.prefix_length;
+    const std::vector<std::uint16_t>& ends = view.ends;
+    entry_ends(page_number, bytes, view.ends);
+    view.entry_bytes = ends.empty() ? 0 : ends.back();
+    if (ends.empty()) {
+        return;
+    }
+    if (ends[0] < prefix) {
+        fail(page_number, "the first entry (" + std::to_string(ends[0]) +
+                              " bytes) is shorter than the shared prefix (" +
+                              std::to_string(prefix) + " bytes)");
+    }
+    const std::uint8_t* const data = bytes.data() + kDataOffset;
+    if (prefix > 0) {
+        // Sized once, so the spans into it stay valid while it is filled.
+        view.restored.resize((ends.size() - 1) * prefix + (ends.back() - ends[0]));
+    }
+    view.entries.reserve(ends.size());
     std::size_t start = 0;
-    page.entries.reserve(ends.size());
+    std::size_t restored = 0;
     for (std::size_t i = 0; i < ends.size(); ++i) {
-        std::span<const std::uint8_t> stored = data.subspan(start, ends[i] - start);
-        std::vector<std::uint8_t> whole;
-        if (i == 0) {
-            if (stored.size() < page.prefix_length) {
-                fail(page_number, "the first entry (" + std::to_string(stored.size()) +
-                                      " bytes) is shorter than the shared prefix (" +
-                                      std::to_string(page.prefix_length) + " bytes)");
-            }
-            first = stored;
-        } else {
-            whole.assign(first.begin(), first.begin() + page.prefix_length);
+        std::span<const std::uint8_t> whole(data + start, ends[i] - start);
+        if (i > 0 && prefix > 0) {
+            std::uint8_t* const out = view.restored.data() + restored;
+            std::memcpy(out, data, prefix);
+            std::memcpy(out + prefix, whole.data(), whole.size());
+            whole = {out, prefix + whole.size()};
+            restored += whole.size();
         }
-        whole.insert(whole.end(), stored.begin(), stored.end());
         if (whole.size() < pointer_length) {
             fail(page_number, "entry " + std::to_string(i) + " is " + std::to_string(whole.size()) +
                                   " bytes, too short for its " + std::to_string(pointer_length) +
                                   "-byte pointer");
         }
         const std::size_t key_length = whole.size() - pointer_length;
-        IndexEntry entry;
+        IndexEntryRef entry;
+        entry.key = whole.first(key_length);
         entry.row.page = get_u24be(whole.data() + key_length);
         entry.row.row = whole[key_length + 3];
         if (!leaf) {
             entry.child = get_u32be(whole.data() + key_length + kRowPointerLength);
         }
-        whole.resize(key_length);
-        entry.key = std::move(whole);
-        page.entries.push_back(std::move(entry));
+        view.entries.push_back(entry);
         start = ends[i];
     }
+}
+
+IndexEntry to_index_entry(const IndexEntryRef& entry) {
+    IndexEntry copy;
+    copy.key.assign(entry.key.begin(), entry.key.end());
+    copy.row = entry.row;
+    copy.child = entry.child;
+    return copy;
+}
+
+IndexPage to_index_page(const IndexPageView& view) {
+    IndexPage page;
+    page.number = view.number;
+    page.kind = view.kind;
+    page.free_space = view.free_space;
+    page.entry_bytes = view.entry_bytes;
+    page.table_page = view.table_page;
+    page.previous_page = view.previous_page;
+    page.next_page = view.next_page;
+    page.tail_page = view.tail_page;
+    page.prefix_length = view.prefix_length;
+    page.entries.reserve(view.entries.size());
+    for (const IndexEntryRef& entry : view.entries) {
+        page.entries.push_back(to_index_entry(entry));
+    }
     return page;
+}
+
+IndexPage parse_index_page(PageNumber page_number, std::span<const std::uint8_t> bytes) {
+    IndexPageView view;
+    decode_index_page(page_number, bytes, view);
+    return to_index_page(view);
 }
 
 }  // namespace jet

@@ -39,11 +39,48 @@ struct IndexPage {
     std::vector<IndexEntry> entries;  // in stored order
 };
 
+// An entry read in place, without copying it: the key's bytes lie on the
+// page, or, for a later entry of a page with a shared prefix, in the view's
+// own buffer where the prefix has been put back.
+struct IndexEntryRef {
+    std::span<const std::uint8_t> key;
+    RowPointer row;
+    PageNumber child = 0;  // intermediate pages: the child page this entry covers
+};
+
+// A page decoded as IndexPage is, with the entries as IndexEntryRef. Its
+// key spans stay valid while the page's bytes do and until the next decode
+// into the same view, which reuses the view's buffers.
+struct IndexPageView {
+    PageNumber number = 0;
+    IndexPageKind kind = IndexPageKind::Leaf;
+    std::uint16_t free_space = 0;   // as stored
+    std::uint16_t entry_bytes = 0;  // bytes of entry data the bitmap covers
+    PageNumber table_page = 0;
+    PageNumber previous_page = 0;
+    PageNumber next_page = 0;
+    PageNumber tail_page = 0;
+    std::uint8_t prefix_length = 0;
+    std::vector<IndexEntryRef> entries;  // in stored order
+    std::vector<std::uint16_t> ends;     // end of each entry as stored, from the data start
+    std::vector<std::uint8_t> restored;  // later entries with the shared prefix put back
+};
+
 // True when byte 0 says leaf or intermediate index page.
 bool is_index_page(std::span<const std::uint8_t> bytes);
 
 // Decodes the page; throws IndexPageError naming `page_number` if any length,
 // offset or count is out of range. Reads nothing outside `bytes`.
 IndexPage parse_index_page(PageNumber page_number, std::span<const std::uint8_t> bytes);
+
+// Decodes the page into `view` with the checks of parse_index_page. The view
+// refers to `bytes`, which must outlive its use.
+void decode_index_page(PageNumber page_number, std::span<const std::uint8_t> bytes,
+                       IndexPageView& view);
+
+// The entry copied out of the page.
+IndexEntry to_index_entry(const IndexEntryRef& entry);
+// The whole page copied out of its view.
+IndexPage to_index_page(const IndexPageView& view);
 
 }  // namespace jet

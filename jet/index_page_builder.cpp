@@ -130,6 +130,50 @@ void build_index_page(Page& page, const IndexPage& contents) {
     }
 }
 
+void insert_leaf_entry(Page& page, const IndexPageView& view, std::size_t at,
+                       std::span<const std::uint8_t> key, RowPointer row) {
+    if (view.kind != IndexPageKind::Leaf || view.prefix_length != 0 || at > view.entries.size()) {
+        fail("an entry is inserted in place only into a leaf page without a shared prefix");
+    }
+    const std::size_t length = key.size() + kRowPointerLength;
+    const std::size_t used = view.entry_bytes;
+    if (used + length > kIndexPageCapacity) {
+        fail("an entry of " + std::to_string(length) + " bytes does not fit beside the " +
+             std::to_string(used) + " bytes of entries on page " + std::to_string(view.number));
+    }
+    const std::size_t start = at == 0 ? 0 : view.ends[at - 1];
+    std::uint8_t* const data = &page[kDataOffset];
+    std::memmove(data + start + length, data + start, used - start);
+    std::memcpy(data + start, key.data(), key.size());
+    std::uint8_t* const pointer = data + start + key.size();
+    pointer[0] = static_cast<std::uint8_t>(row.page >> 16);
+    pointer[1] = static_cast<std::uint8_t>(row.page >> 8);
+    pointer[2] = static_cast<std::uint8_t>(row.page);
+    pointer[3] = row.row;
+    std::memset(data + used + length, 0, kIndexPageCapacity - used - length);
+
+    std::uint8_t* const bitmap = &page[kBitmapOffset];
+    std::memset(bitmap, 0, kDataOffset - kBitmapOffset);
+    auto mark_end = [&](std::size_t end) {
+        bitmap[end / 8] |= static_cast<std::uint8_t>(1u << (end % 8));
+    };
+    for (std::size_t i = 0; i < at; ++i) {
+        mark_end(view.ends[i]);
+    }
+    mark_end(start + length);
+    for (std::size_t i = at; i < view.ends.size(); ++i) {
+        mark_end(view.ends[i] + length);
+    }
+
+    page[0] = static_cast<std::uint8_t>(IndexPageKind::Leaf);
+    page[1] = 0x01;
+    put_u16le(&page[kFreeSpaceOffset],
+              static_cast<std::uint16_t>(kIndexPageCapacity - used - length));
+    put_u32le(&page[kTailOffset], 0);
+    page[kPrefixOffset] = 0;
+    page[kIntermediateMarkOffset] = 0x00;
+}
+
 IndexSplit split_index_entries(std::vector<IndexEntry> entries, IndexPageKind kind,
                                std::size_t inserted_at, bool first_on_level, bool last_on_level) {
     const bool leaf = kind == IndexPageKind::Leaf;

@@ -35,6 +35,15 @@ std::size_t index_entries_length(std::span<const IndexEntry> entries, IndexPageK
 // prefix.
 void build_index_page(Page& page, const IndexPage& contents);
 
+// Inserts the leaf entry (key, row) before entry `at` of the leaf page
+// `page`, whose decoded form is `view` (a leaf without a shared prefix), in
+// place: the bytes before the entry stay, the later ones move up, and the
+// page ends as build_index_page would write it with the new entry among
+// `view`'s. Throws IndexPageError when the page is not such a leaf or the
+// entry does not fit.
+void insert_leaf_entry(Page& page, const IndexPageView& view, std::size_t at,
+                       std::span<const std::uint8_t> key, RowPointer row);
+
 // An overflowing page cut in two: the lower entries go to a new page, the
 // upper ones stay on the page being split.
 struct IndexSplit {

@@ -18,17 +18,15 @@
 namespace jet {
 
 IndexCursor::IndexCursor(Pager& pager, const TableDefinition& table, const RealIndex& index)
-    : pager_(pager),
-      table_page_(table.page),
-      root_page_(index.root_page),
-      what_(describe_index(table, index)) {}
+    : pager_(pager), table_(table), index_(index) {}
 
 void IndexCursor::fail(PageNumber page, const std::string& what) const {
-    throw FormatError(what_ + ", page " + std::to_string(page) + ": " + what);
+    throw FormatError(describe_index(table_, index_) + ", page " + std::to_string(page) + ": " +
+                      what);
 }
 
 void IndexCursor::reset() {
-    path_.clear();
+    depth_ = 0;
     visited_.clear();
 }
 
@@ -37,26 +35,30 @@ void IndexCursor::enter(PageNumber number, bool from_parent) {
         const std::string outside = std::to_string(number) + ", outside the file's " +
                                     std::to_string(pager_.page_count()) + " pages";
         if (!from_parent) {
-            throw FormatError(what_ + ": the root page is " + outside);
+            throw FormatError(describe_index(table_, index_) + ": the root page is " + outside);
         }
-        fail(path_.back().page.number, "refers to child page " + outside);
+        fail(top().page.number, "refers to child page " + outside);
     }
     if (!visited_.insert(number).second) {
         fail(number, "is reached twice in the index tree (a cycle or a shared page)");
     }
-    PageRef bytes = pager_.read(number);
-    Level level;
-    try {
-        level.page = parse_index_page(number, *bytes);
-    } catch (const IndexPageError& e) {
-        throw FormatError(what_ + ": " + e.what());
+    if (depth_ == levels_.size()) {
+        levels_.emplace_back();
     }
-    if (level.page.table_page != table_page_) {
+    Level& level = levels_[depth_];
+    level.bytes = pager_.read(number);
+    level.position = 0;
+    try {
+        decode_index_page(number, *level.bytes, level.page);
+    } catch (const IndexPageError& e) {
+        throw FormatError(describe_index(table_, index_) + ": " + e.what());
+    }
+    if (level.page.table_page != table_.page) {
         fail(number, "belongs to the table defined on page " +
                          std::to_string(level.page.table_page) + ", not " +
-                         std::to_string(table_page_));
+                         std::to_string(table_.page));
     }
-    path_.push_back(std::move(level));
+    ++depth_;
 }
 
 PageNumber IndexCursor::child_at(const Level& level) const {
@@ -67,50 +69,50 @@ PageNumber IndexCursor::child_at(const Level& level) const {
 // Moves from the current position to the first entry at or after it,
 // descending leftmost into children and climbing out of exhausted pages.
 void IndexCursor::settle() {
-    while (!path_.empty()) {
-        Level& top = path_.back();
-        if (top.page.kind == IndexPageKind::Leaf) {
-            if (top.position < top.page.entries.size()) {
+    while (depth_ > 0) {
+        Level& level = top();
+        if (level.page.kind == IndexPageKind::Leaf) {
+            if (level.position < level.page.entries.size()) {
                 return;
             }
-        } else if (top.position <= top.page.entries.size()) {
-            PageNumber child = child_at(top);
+        } else if (level.position <= level.page.entries.size()) {
+            PageNumber child = child_at(level);
             if (child != 0) {
                 enter(child, true);
                 continue;
             }
-            if (top.position < top.page.entries.size()) {
-                fail(top.page.number,
-                     "entry " + std::to_string(top.position) + " has no child page");
+            if (level.position < level.page.entries.size()) {
+                fail(level.page.number,
+                     "entry " + std::to_string(level.position) + " has no child page");
             }
         }
-        path_.pop_back();
-        if (!path_.empty()) {
-            ++path_.back().position;
+        --depth_;
+        if (depth_ > 0) {
+            ++top().position;
         }
     }
 }
 
 void IndexCursor::seek_first() {
     reset();
-    enter(root_page_, false);
+    enter(index_.root_page, false);
     settle();
 }
 
 void IndexCursor::seek(std::span<const std::uint8_t> key) {
     reset();
-    enter(root_page_, false);
+    enter(index_.root_page, false);
     while (true) {
-        Level& top = path_.back();
-        const auto& entries = top.page.entries;
-        auto first_not_less =
-            std::find_if(entries.begin(), entries.end(),
-                         [&](const IndexEntry& e) { return compare_keys(e.key, key) >= 0; });
-        top.position = static_cast<std::size_t>(first_not_less - entries.begin());
-        if (top.page.kind == IndexPageKind::Leaf) {
+        Level& level = top();
+        const auto& entries = level.page.entries;
+        auto first_not_less = std::partition_point(
+            entries.begin(), entries.end(),
+            [&](const IndexEntryRef& e) { return compare_keys(e.key, key) < 0; });
+        level.position = static_cast<std::size_t>(first_not_less - entries.begin());
+        if (level.page.kind == IndexPageKind::Leaf) {
             break;
         }
-        PageNumber child = child_at(top);
+        PageNumber child = child_at(level);
         if (child == 0) {
             break;
         }
@@ -119,16 +121,24 @@ void IndexCursor::seek(std::span<const std::uint8_t> key) {
     settle();
 }
 
-const IndexEntry& IndexCursor::entry() const {
-    const Level& leaf = path_.back();
+const IndexEntryRef& IndexCursor::entry_ref() const {
+    const Level& leaf = levels_[depth_ - 1];
     return leaf.page.entries[leaf.position];
 }
 
+const IndexEntry& IndexCursor::entry() const {
+    const IndexEntryRef& ref = entry_ref();
+    current_.key.assign(ref.key.begin(), ref.key.end());
+    current_.row = ref.row;
+    current_.child = ref.child;
+    return current_;
+}
+
 void IndexCursor::next() {
-    if (path_.empty()) {
+    if (depth_ == 0) {
         return;
     }
-    ++path_.back().position;
+    ++top().position;
     settle();
 }
 
@@ -144,9 +154,9 @@ std::vector<RowPointer> find_rows(Pager& pager, const TableDefinition& table,
                                   const RealIndex& index, std::span<const std::uint8_t> key) {
     std::vector<RowPointer> rows;
     IndexCursor cursor(pager, table, index);
-    for (cursor.seek(key); !cursor.at_end() && compare_keys(cursor.entry().key, key) == 0;
+    for (cursor.seek(key); !cursor.at_end() && compare_keys(cursor.entry_ref().key, key) == 0;
          cursor.next()) {
-        rows.push_back(cursor.entry().row);
+        rows.push_back(cursor.entry_ref().row);
     }
     return rows;
 }

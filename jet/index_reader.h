@@ -25,7 +25,8 @@ namespace jet {
 // the page, never in an endless walk.
 class IndexCursor {
   public:
-    // Error messages name the index as describe_index does.
+    // Error messages name the index as describe_index does. The cursor keeps
+    // references to `table` and `index`, which must outlive it.
     IndexCursor(Pager& pager, const TableDefinition& table, const RealIndex& index);
 
     // Moves to the first entry of the index.
@@ -33,29 +34,37 @@ class IndexCursor {
     // Moves to the first entry whose key is not less than `key` (memcmp order).
     void seek(std::span<const std::uint8_t> key);
 
-    bool at_end() const { return path_.empty(); }
+    bool at_end() const { return depth_ == 0; }
     // The current entry; only when !at_end().
     const IndexEntry& entry() const;
+    // The current entry read in place, valid until the cursor moves; only
+    // when !at_end().
+    const IndexEntryRef& entry_ref() const;
     void next();
 
   private:
     struct Level {
-        IndexPage page;
+        PageRef bytes;
+        IndexPageView page;
         std::size_t position = 0;  // leaf: entry; intermediate: child (entries.size() = tail)
     };
 
     void reset();
+    Level& top() { return levels_[depth_ - 1]; }
     void enter(PageNumber number, bool from_parent);
     PageNumber child_at(const Level& level) const;
     void settle();
     [[noreturn]] void fail(PageNumber page, const std::string& what) const;
 
     Pager& pager_;
-    PageNumber table_page_;
-    PageNumber root_page_;
-    std::string what_;
-    std::vector<Level> path_;  // root first
+    const TableDefinition& table_;
+    const RealIndex& index_;
+    // levels_[0, depth_) is the path, root first; the levels beyond keep
+    // their buffers for the next descent.
+    std::vector<Level> levels_;
+    std::size_t depth_ = 0;
     std::unordered_set<PageNumber> visited_;
+    mutable IndexEntry current_;  // entry() copies the current entry here
 };
 
 // Calls `visit` for every entry of the index in tree order.

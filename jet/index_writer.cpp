@@ -23,11 +23,14 @@
 //   - the root keeps its page number: when it no longer fits, its entries
 //     move to two new pages and it becomes an intermediate page with one
 //     entry for the lower page and the upper page as its tail.
-// Pages are rewritten whole with no prefix compression.
+// Pages are rewritten whole with no prefix compression. The common insert,
+// which changes only its leaf and finds it without a shared prefix and with
+// room, moves the leaf's later entries up in place instead, which gives the
+// same bytes; pages on the way down are read in place, never copied.
 #include "jet/index_writer.h"
 
+#include <algorithm>
 #include <string>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -41,23 +44,32 @@ namespace jet {
 namespace {
 
 constexpr std::size_t kNodePointerLength = 8;
+constexpr std::size_t kRowPointerLength = 4;
 constexpr std::size_t kNextPageOffset = 12;
 constexpr std::size_t kTablePageOffset = 4;
 // Deeper than any tree of a 1 GB file can be; a longer descent is a cycle.
 constexpr std::size_t kMaxDepth = 32;
 
 // Order of entries in a tree: key bytes, then row pointer.
-int compare_entry(const IndexEntry& entry, std::span<const std::uint8_t> key, RowPointer row) {
-    const int by_key = compare_keys(entry.key, key);
+int compare_entry(std::span<const std::uint8_t> entry_key, RowPointer entry_row,
+                  std::span<const std::uint8_t> key, RowPointer row) {
+    const int by_key = compare_keys(entry_key, key);
     if (by_key != 0) {
         return by_key;
     }
-    return entry.row < row ? -1 : (entry.row == row ? 0 : 1);
+    return entry_row < row ? -1 : (entry_row == row ? 0 : 1);
 }
 
-// One page on the way from the root to the leaf, and which of its entries
-// (or, at entries.size(), its tail) leads down.
+// One page on the way from the root to the leaf, read in place, and which of
+// its entries (or, at entries.size(), its tail) leads down.
 struct Step {
+    PageRef bytes;
+    IndexPageView page;
+    std::size_t position = 0;
+};
+
+// The same page copied out, for inserts that change more than the leaf.
+struct CopiedStep {
     IndexPage page;
     std::size_t position = 0;
 };
@@ -66,83 +78,79 @@ class TreeInsert {
   public:
     TreeInsert(Pager& pager, PageAllocator& allocator, const TableDefinition& table,
                const RealIndex& index)
-        : pager_(pager),
-          allocator_(allocator),
-          table_(table),
-          index_(index),
-          what_(describe_index(table, index)) {}
+        : pager_(pager), allocator_(allocator), table_(table), index_(index) {}
 
     IndexInsertResult run(std::span<const std::uint8_t> key, RowPointer row);
 
   private:
     void descend(std::span<const std::uint8_t> key, RowPointer row);
-    IndexPage read_page(PageNumber number);
+    void read_page(PageNumber number, PageRef& bytes, IndexPageView& page);
     bool neighbour_has_key(PageNumber number, bool last, std::span<const std::uint8_t> key);
+    bool changes_only_the_leaf() const;
+    void insert_and_climb(std::span<const std::uint8_t> key, RowPointer row);
     PageNumber allocate(IndexPageKind kind);
     void write(const IndexPage& page);
     void link_previous(PageNumber previous, PageNumber old_next, PageNumber new_next);
     IndexEntry split(IndexPage& page, std::size_t inserted_at, PageNumber& lower_page);
     void split_root(IndexPage& root, std::size_t inserted_at);
+    std::string what() const { return describe_index(table_, index_); }
     [[noreturn]] void fail(PageNumber page, const std::string& what) const {
-        throw FormatError(what_ + ", page " + std::to_string(page) + ": " + what);
+        throw FormatError(this->what() + ", page " + std::to_string(page) + ": " + what);
     }
 
     Pager& pager_;
     PageAllocator& allocator_;
     const TableDefinition& table_;
     const RealIndex& index_;
-    std::string what_;
     std::vector<Step> path_;  // root first
+    std::vector<CopiedStep> copied_;
 };
 
-IndexPage TreeInsert::read_page(PageNumber number) {
+void TreeInsert::read_page(PageNumber number, PageRef& bytes, IndexPageView& page) {
     if (number == 0 || number >= pager_.page_count()) {
-        throw FormatError(what_ + ": page " + std::to_string(number) + " lies outside the file's " +
-                          std::to_string(pager_.page_count()) + " pages");
+        throw FormatError(what() + ": page " + std::to_string(number) +
+                          " lies outside the file's " + std::to_string(pager_.page_count()) +
+                          " pages");
     }
-    IndexPage page;
+    bytes = pager_.read(number);
     try {
-        page = parse_index_page(number, *pager_.read(number));
+        decode_index_page(number, *bytes, page);
     } catch (const IndexPageError& e) {
-        throw FormatError(what_ + ": " + e.what());
+        throw FormatError(what() + ": " + e.what());
     }
     if (page.table_page != table_.page) {
         fail(number, "belongs to the table defined on page " + std::to_string(page.table_page) +
                          ", not " + std::to_string(table_.page));
     }
-    return page;
 }
 
 void TreeInsert::descend(std::span<const std::uint8_t> key, RowPointer row) {
-    std::unordered_set<PageNumber> visited;
     PageNumber number = index_.root_page;
     while (true) {
-        if (!visited.insert(number).second || visited.size() > kMaxDepth) {
+        const bool seen = std::any_of(path_.begin(), path_.end(),
+                                      [&](const Step& step) { return step.page.number == number; });
+        if (seen || path_.size() + 1 > kMaxDepth) {
             fail(number, "is reached twice on the way down (a cycle in the tree)");
         }
-        Step step;
-        step.page = read_page(number);
+        Step& step = path_.emplace_back();
+        read_page(number, step.bytes, step.page);
         const auto& entries = step.page.entries;
-        std::size_t position = 0;
-        while (position < entries.size() && compare_entry(entries[position], key, row) < 0) {
-            ++position;
-        }
+        const auto first_not_less = std::partition_point(
+            entries.begin(), entries.end(),
+            [&](const IndexEntryRef& e) { return compare_entry(e.key, e.row, key, row) < 0; });
+        const std::size_t position = static_cast<std::size_t>(first_not_less - entries.begin());
         step.position = position;
-        const bool leaf = step.page.kind == IndexPageKind::Leaf;
-        if (!leaf) {
-            if (position == entries.size() && step.page.tail_page == 0) {
-                if (entries.empty()) {
-                    fail(number, "is an intermediate page with no entries and no tail");
-                }
-                step.position = entries.size() - 1;
-            }
-            number =
-                step.position < entries.size() ? entries[step.position].child : step.page.tail_page;
-        }
-        path_.push_back(std::move(step));
-        if (leaf) {
+        if (step.page.kind == IndexPageKind::Leaf) {
             return;
         }
+        if (position == entries.size() && step.page.tail_page == 0) {
+            if (entries.empty()) {
+                fail(number, "is an intermediate page with no entries and no tail");
+            }
+            step.position = entries.size() - 1;
+        }
+        number =
+            step.position < entries.size() ? entries[step.position].child : step.page.tail_page;
     }
 }
 
@@ -152,11 +160,13 @@ bool TreeInsert::neighbour_has_key(PageNumber number, bool last,
     if (number == 0) {
         return false;
     }
-    const IndexPage page = read_page(number);
+    PageRef bytes;
+    IndexPageView page;
+    read_page(number, bytes, page);
     if (page.entries.empty()) {
         return false;
     }
-    const IndexEntry& entry = last ? page.entries.back() : page.entries.front();
+    const IndexEntryRef& entry = last ? page.entries.back() : page.entries.front();
     return compare_keys(entry.key, key) == 0;
 }
 
@@ -246,10 +256,28 @@ void TreeInsert::split_root(IndexPage& root, std::size_t inserted_at) {
     write(root);
 }
 
+// Whether putting the entry on the leaf leaves every page above unchanged:
+// it does unless the entry becomes the leaf's last and some page on the way
+// down leads to it through an entry (whose copy of the last key would change)
+// rather than through its tail, which has no copy.
+bool TreeInsert::changes_only_the_leaf() const {
+    const Step& leaf = path_.back();
+    if (leaf.position < leaf.page.entries.size()) {
+        return true;
+    }
+    for (std::size_t level = path_.size() - 1; level > 0; --level) {
+        const Step& parent = path_[level - 1];
+        if (parent.position < parent.page.entries.size()) {
+            return false;
+        }
+    }
+    return true;
+}
+
 IndexInsertResult TreeInsert::run(std::span<const std::uint8_t> key, RowPointer row) {
     descend(key, row);
-    Step& leaf = path_.back();
-    std::vector<IndexEntry>& entries = leaf.page.entries;
+    const Step& leaf = path_.back();
+    const auto& entries = leaf.page.entries;
     const std::size_t at = leaf.position;
 
     const bool before_has_key = at > 0 ? compare_keys(entries[at - 1].key, key) == 0
@@ -260,6 +288,24 @@ IndexInsertResult TreeInsert::run(std::span<const std::uint8_t> key, RowPointer 
     IndexInsertResult result;
     result.new_key = !before_has_key && !after_has_key;
 
+    if (leaf.page.prefix_length == 0 &&
+        leaf.page.entry_bytes + key.size() + kRowPointerLength <= kIndexPageCapacity &&
+        changes_only_the_leaf()) {
+        insert_leaf_entry(pager_.modify(leaf.page.number), leaf.page, at, key, row);
+    } else {
+        insert_and_climb(key, row);
+    }
+    return result;
+}
+
+// The general insert: every page on the path copied out, the entry put on
+// the leaf, and the changes carried up as far as they go.
+void TreeInsert::insert_and_climb(std::span<const std::uint8_t> key, RowPointer row) {
+    for (const Step& step : path_) {
+        copied_.push_back({to_index_page(step.page), step.position});
+    }
+    std::vector<IndexEntry>& entries = copied_.back().page.entries;
+    const std::size_t at = copied_.back().position;
     IndexEntry entry;
     entry.key.assign(key.begin(), key.end());
     entry.row = row;
@@ -267,16 +313,16 @@ IndexInsertResult TreeInsert::run(std::span<const std::uint8_t> key, RowPointer 
 
     // Climbing from the leaf: what changed on the current page, and whether
     // (and to what) the last entry of its subtree changed.
-    std::size_t level = path_.size() - 1;
+    std::size_t level = copied_.size() - 1;
     std::size_t inserted_at = at;
     bool changed = true;
     bool last_changed = at + 1 == entries.size();
     while (true) {
-        IndexPage& page = path_[level].page;
+        IndexPage& page = copied_[level].page;
         const bool overflows = index_entries_length(page.entries, page.kind) > kIndexPageCapacity;
         if (overflows && level == 0) {
             split_root(page, inserted_at);
-            return result;
+            return;
         }
         PageNumber lower_page = 0;
         IndexEntry separator;
@@ -287,10 +333,10 @@ IndexInsertResult TreeInsert::run(std::span<const std::uint8_t> key, RowPointer 
             write(page);
         }
         if (level == 0) {
-            return result;
+            return;
         }
 
-        Step& parent = path_[level - 1];
+        CopiedStep& parent = copied_[level - 1];
         auto& parent_entries = parent.page.entries;
         const std::size_t position = parent.position;
         bool parent_changed = false;
@@ -312,7 +358,7 @@ IndexInsertResult TreeInsert::run(std::span<const std::uint8_t> key, RowPointer 
             parent_changed = true;
         }
         if (!parent_changed && !parent_last_changed) {
-            return result;
+            return;
         }
         changed = parent_changed;
         last_changed = parent_last_changed;
@@ -343,7 +389,7 @@ bool index_has_key(Pager& pager, const TableDefinition& table, const RealIndex& 
                    std::span<const std::uint8_t> key) {
     IndexCursor cursor(pager, table, index);
     cursor.seek(key);
-    return !cursor.at_end() && compare_keys(cursor.entry().key, key) == 0;
+    return !cursor.at_end() && compare_keys(cursor.entry_ref().key, key) == 0;
 }
 
 }  // namespace jet
