@@ -103,44 +103,12 @@ std::array<std::uint8_t, 16> guid_in_text_order(const Guid& guid) {
     return text;
 }
 
-const char* type_name(ColumnType type) {
-    switch (type) {
-        case ColumnType::Boolean:
-            return "Yes/No";
-        case ColumnType::Byte:
-            return "Byte";
-        case ColumnType::Integer:
-            return "Integer";
-        case ColumnType::Long:
-            return "Long Integer";
-        case ColumnType::Currency:
-            return "Currency";
-        case ColumnType::Single:
-            return "Single";
-        case ColumnType::Double:
-            return "Double";
-        case ColumnType::DateTime:
-            return "Date/Time";
-        case ColumnType::Binary:
-            return "Binary";
-        case ColumnType::Text:
-            return "Text";
-        case ColumnType::Ole:
-            return "OLE Object";
-        case ColumnType::Memo:
-            return "Memo";
-        case ColumnType::Guid:
-            return "Replication ID";
-    }
-    return "unknown type";
-}
-
 template <typename T>
 const T& value_as(const IndexKeyColumn& column, const Value& value) {
     if (const T* v = std::get_if<T>(&value)) {
         return *v;
     }
-    throw IndexKeyError("index column \"" + column.name + "\" (" + type_name(column.type) +
+    throw IndexKeyError("index column \"" + column.name + "\" (" + column_type_name(column.type) +
                         ") was given a value of another type");
 }
 
@@ -190,8 +158,8 @@ void append_value(std::vector<std::uint8_t>& key, const IndexKeyColumn& column,
         case ColumnType::Memo:
             break;
     }
-    throw IndexKeyError("index column \"" + column.name + "\" has type " + type_name(column.type) +
-                        ", which cannot be indexed");
+    throw IndexKeyError("index column \"" + column.name + "\" has type " +
+                        column_type_name(column.type) + ", which cannot be indexed");
 }
 
 }  // namespace

@@ -67,6 +67,11 @@ struct Guid {
 using Value = std::variant<Null, bool, std::uint8_t, std::int16_t, std::int32_t, Currency, float,
                            double, DateTime, Text, Bytes, Guid>;
 
-inline bool is_null(const Value& v) { return std::holds_alternative<Null>(v); }
+inline bool is_null(const Value& v) {
+    return std::holds_alternative<Null>(v);
+}
+
+// The type's name as Access shows it ("Long Integer", "Date/Time", ...).
+const char* column_type_name(ColumnType type);
 
 }  // namespace jet

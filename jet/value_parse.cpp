@@ -18,38 +18,6 @@ namespace {
 // The most bytes a long value's 30-bit length field can give.
 constexpr std::size_t kLongValueLimit = (std::size_t{1} << 30) - 1;
 
-const char* type_name(ColumnType type) {
-    switch (type) {
-        case ColumnType::Boolean:
-            return "Yes/No";
-        case ColumnType::Byte:
-            return "Byte";
-        case ColumnType::Integer:
-            return "Integer";
-        case ColumnType::Long:
-            return "Long";
-        case ColumnType::Currency:
-            return "Currency";
-        case ColumnType::Single:
-            return "Single";
-        case ColumnType::Double:
-            return "Double";
-        case ColumnType::DateTime:
-            return "Date/Time";
-        case ColumnType::Binary:
-            return "Binary";
-        case ColumnType::Text:
-            return "Text";
-        case ColumnType::Ole:
-            return "OLE";
-        case ColumnType::Memo:
-            return "Memo";
-        case ColumnType::Guid:
-            return "Replication ID";
-    }
-    return "unknown";
-}
-
 // Raises the refusals of one conversion, each naming the column and the text.
 class Refusal {
   public:
@@ -74,7 +42,7 @@ class Refusal {
 
   private:
     std::string describe() const {
-        return "column '" + column_.name + "' (" + type_name(column_.type) + ")";
+        return "column '" + column_.name + "' (" + column_type_name(column_.type) + ")";
     }
 
     std::string_view text_;

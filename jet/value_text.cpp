@@ -245,38 +245,6 @@ std::string csv_field(std::string utf8) {
     return out;
 }
 
-const char* type_name(ColumnType type) {
-    switch (type) {
-        case ColumnType::Boolean:
-            return "Yes/No";
-        case ColumnType::Byte:
-            return "Byte";
-        case ColumnType::Integer:
-            return "Integer";
-        case ColumnType::Long:
-            return "Long";
-        case ColumnType::Currency:
-            return "Currency";
-        case ColumnType::Single:
-            return "Single";
-        case ColumnType::Double:
-            return "Double";
-        case ColumnType::DateTime:
-            return "Date/Time";
-        case ColumnType::Binary:
-            return "Binary";
-        case ColumnType::Text:
-            return "Text";
-        case ColumnType::Ole:
-            return "OLE";
-        case ColumnType::Memo:
-            return "Memo";
-        case ColumnType::Guid:
-            return "Replication ID";
-    }
-    return "unknown";
-}
-
 bool value_fits_type(const Value& value, ColumnType type) {
     switch (type) {
         case ColumnType::Boolean:
@@ -311,7 +279,7 @@ void check_type(const Value& value, ColumnType type) {
     if (!is_null(value) && !value_fits_type(value, type)) {
         throw std::invalid_argument(std::string("value of variant alternative ") +
                                     std::to_string(value.index()) + " given for a " +
-                                    type_name(type) + " column");
+                                    column_type_name(type) + " column");
     }
 }
 
