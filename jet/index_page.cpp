@@ -50,6 +50,10 @@ constexpr std::size_t kChildPointerLength = 4;
     throw IndexPageError("index page " + std::to_string(page_number) + ": " + what);
 }
 
+std::size_t pointer_length_of(IndexPageKind kind) {
+    return kRowPointerLength + (kind == IndexPageKind::Leaf ? 0 : kChildPointerLength);
+}
+
 // Ends of the entries (offsets into the entry data), from the bitmap, into
 // `ends`.
 void entry_ends(PageNumber page_number, std::span<const std::uint8_t> page,
@@ -97,11 +101,10 @@ void decode_index_page(PageNumber page_number, std::span<const std::uint8_t> byt
     view.next_page = get_u32le(bytes.data() + 12);
     view.tail_page = get_u32le(bytes.data() + 16);
     view.prefix_length = bytes[20];
-    view.entries.clear();
+    view.data = bytes.data() + kDataOffset;
     view.restored.clear();
 
-    const bool leaf = view.kind == IndexPageKind::Leaf;
-    const std::size_t pointer_length = kRowPointerLength + (leaf ? 0 : kChildPointerLength);
+    const std::size_t pointer_length = pointer_length_of(view.kind);
     const std::size_t prefix = view.prefix_length;
     const std::vector<std::uint16_t>& ends = view.ends;
     entry_ends(page_number, bytes, view.ends);
@@ -114,39 +117,42 @@ void decode_index_page(PageNumber page_number, std::span<const std::uint8_t> byt
                               " bytes) is shorter than the shared prefix (" +
                               std::to_string(prefix) + " bytes)");
     }
-    const std::uint8_t* const data = bytes.data() + kDataOffset;
-    if (prefix > 0) {
-        // Sized once, so the spans into it stay valid while it is filled.
-        view.restored.resize((ends.size() - 1) * prefix + (ends.back() - ends[0]));
-    }
-    view.entries.reserve(ends.size());
-    std::size_t start = 0;
-    std::size_t restored = 0;
     for (std::size_t i = 0; i < ends.size(); ++i) {
-        std::span<const std::uint8_t> whole(data + start, ends[i] - start);
-        if (i > 0 && prefix > 0) {
-            std::uint8_t* const out = view.restored.data() + restored;
-            std::memcpy(out, data, prefix);
-            std::memcpy(out + prefix, whole.data(), whole.size());
-            whole = {out, prefix + whole.size()};
-            restored += whole.size();
-        }
-        if (whole.size() < pointer_length) {
-            fail(page_number, "entry " + std::to_string(i) + " is " + std::to_string(whole.size()) +
+        const std::size_t whole = i == 0 ? ends[0] : prefix + ends[i] - ends[i - 1];
+        if (whole < pointer_length) {
+            fail(page_number, "entry " + std::to_string(i) + " is " + std::to_string(whole) +
                                   " bytes, too short for its " + std::to_string(pointer_length) +
                                   "-byte pointer");
         }
-        const std::size_t key_length = whole.size() - pointer_length;
-        IndexEntryRef entry;
-        entry.key = whole.first(key_length);
-        entry.row.page = get_u24be(whole.data() + key_length);
-        entry.row.row = whole[key_length + 3];
-        if (!leaf) {
-            entry.child = get_u32be(whole.data() + key_length + kRowPointerLength);
-        }
-        view.entries.push_back(entry);
-        start = ends[i];
     }
+    if (prefix > 0 && ends.size() > 1) {
+        view.restored.resize((ends.size() - 1) * prefix + (ends.back() - ends[0]));
+        std::uint8_t* out = view.restored.data();
+        for (std::size_t i = 1; i < ends.size(); ++i) {
+            std::memcpy(out, view.data, prefix);
+            std::memcpy(out + prefix, view.data + ends[i - 1], ends[i] - ends[i - 1]);
+            out += prefix + ends[i] - ends[i - 1];
+        }
+    }
+}
+
+IndexEntryRef IndexPageView::entry(std::size_t i) const {
+    const std::size_t start = i == 0 ? 0 : ends[i - 1];
+    const std::uint8_t* whole = data + start;
+    std::size_t length = ends[i] - start;
+    if (i > 0 && prefix_length > 0) {
+        whole = restored.data() + (i - 1) * prefix_length + (start - ends[0]);
+        length += prefix_length;
+    }
+    const std::size_t key_length = length - pointer_length_of(kind);
+    IndexEntryRef entry;
+    entry.key = {whole, key_length};
+    entry.row.page = get_u24be(whole + key_length);
+    entry.row.row = whole[key_length + 3];
+    if (kind == IndexPageKind::Intermediate) {
+        entry.child = get_u32be(whole + key_length + kRowPointerLength);
+    }
+    return entry;
 }
 
 IndexEntry to_index_entry(const IndexEntryRef& entry) {
@@ -168,9 +174,9 @@ IndexPage to_index_page(const IndexPageView& view) {
     page.next_page = view.next_page;
     page.tail_page = view.tail_page;
     page.prefix_length = view.prefix_length;
-    page.entries.reserve(view.entries.size());
-    for (const IndexEntryRef& entry : view.entries) {
-        page.entries.push_back(to_index_entry(entry));
+    page.entries.reserve(view.size());
+    for (std::size_t i = 0; i < view.size(); ++i) {
+        page.entries.push_back(to_index_entry(view.entry(i)));
     }
     return page;
 }

@@ -48,9 +48,11 @@ struct IndexEntryRef {
     PageNumber child = 0;  // intermediate pages: the child page this entry covers
 };
 
-// A page decoded as IndexPage is, with the entries as IndexEntryRef. Its
-// key spans stay valid while the page's bytes do and until the next decode
-// into the same view, which reuses the view's buffers.
+// A page decoded as IndexPage is, but with its entries left in place:
+// decoding reads the header and the entry ends, and entry(i) reads an entry
+// when it is wanted. The view refers to the page's bytes, which must outlive
+// it; its buffers are reused by the next decode into it, which ends the
+// validity of the keys it handed out.
 struct IndexPageView {
     PageNumber number = 0;
     IndexPageKind kind = IndexPageKind::Leaf;
@@ -61,9 +63,16 @@ struct IndexPageView {
     PageNumber next_page = 0;
     PageNumber tail_page = 0;
     std::uint8_t prefix_length = 0;
-    std::vector<IndexEntryRef> entries;  // in stored order
-    std::vector<std::uint16_t> ends;     // end of each entry as stored, from the data start
-    std::vector<std::uint8_t> restored;  // later entries with the shared prefix put back
+    std::vector<std::uint16_t> ends;  // end of each entry as stored, from the entry data's start
+
+    std::size_t size() const { return ends.size(); }
+    // Entry i, 0 <= i < size().
+    IndexEntryRef entry(std::size_t i) const;
+
+    const std::uint8_t* data = nullptr;  // the page's entry data
+    // Entries 1, 2, ... whole, one after the other, when the page has a
+    // shared prefix.
+    std::vector<std::uint8_t> restored;
 };
 
 // True when byte 0 says leaf or intermediate index page.

@@ -132,7 +132,7 @@ void build_index_page(Page& page, const IndexPage& contents) {
 
 void insert_leaf_entry(Page& page, const IndexPageView& view, std::size_t at,
                        std::span<const std::uint8_t> key, RowPointer row) {
-    if (view.kind != IndexPageKind::Leaf || view.prefix_length != 0 || at > view.entries.size()) {
+    if (view.kind != IndexPageKind::Leaf || view.prefix_length != 0 || at > view.size()) {
         fail("an entry is inserted in place only into a leaf page without a shared prefix");
     }
     const std::size_t length = key.size() + kRowPointerLength;

@@ -62,8 +62,8 @@ void IndexCursor::enter(PageNumber number, bool from_parent) {
 }
 
 PageNumber IndexCursor::child_at(const Level& level) const {
-    const auto& entries = level.page.entries;
-    return level.position < entries.size() ? entries[level.position].child : level.page.tail_page;
+    return level.position < level.page.size() ? level.page.entry(level.position).child
+                                              : level.page.tail_page;
 }
 
 // Moves from the current position to the first entry at or after it,
@@ -72,16 +72,16 @@ void IndexCursor::settle() {
     while (depth_ > 0) {
         Level& level = top();
         if (level.page.kind == IndexPageKind::Leaf) {
-            if (level.position < level.page.entries.size()) {
+            if (level.position < level.page.size()) {
                 return;
             }
-        } else if (level.position <= level.page.entries.size()) {
+        } else if (level.position <= level.page.size()) {
             PageNumber child = child_at(level);
             if (child != 0) {
                 enter(child, true);
                 continue;
             }
-            if (level.position < level.page.entries.size()) {
+            if (level.position < level.page.size()) {
                 fail(level.page.number,
                      "entry " + std::to_string(level.position) + " has no child page");
             }
@@ -104,11 +104,17 @@ void IndexCursor::seek(std::span<const std::uint8_t> key) {
     enter(index_.root_page, false);
     while (true) {
         Level& level = top();
-        const auto& entries = level.page.entries;
-        auto first_not_less = std::partition_point(
-            entries.begin(), entries.end(),
-            [&](const IndexEntryRef& e) { return compare_keys(e.key, key) < 0; });
-        level.position = static_cast<std::size_t>(first_not_less - entries.begin());
+        std::size_t low = 0;
+        std::size_t high = level.page.size();
+        while (low < high) {
+            const std::size_t middle = low + (high - low) / 2;
+            if (compare_keys(level.page.entry(middle).key, key) < 0) {
+                low = middle + 1;
+            } else {
+                high = middle;
+            }
+        }
+        level.position = low;
         if (level.page.kind == IndexPageKind::Leaf) {
             break;
         }
@@ -121,13 +127,13 @@ void IndexCursor::seek(std::span<const std::uint8_t> key) {
     settle();
 }
 
-const IndexEntryRef& IndexCursor::entry_ref() const {
+IndexEntryRef IndexCursor::entry_ref() const {
     const Level& leaf = levels_[depth_ - 1];
-    return leaf.page.entries[leaf.position];
+    return leaf.page.entry(leaf.position);
 }
 
 const IndexEntry& IndexCursor::entry() const {
-    const IndexEntryRef& ref = entry_ref();
+    const IndexEntryRef ref = entry_ref();
     current_.key.assign(ref.key.begin(), ref.key.end());
     current_.row = ref.row;
     current_.child = ref.child;

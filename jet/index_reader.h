@@ -39,7 +39,7 @@ class IndexCursor {
     const IndexEntry& entry() const;
     // The current entry read in place, valid until the cursor moves; only
     // when !at_end().
-    const IndexEntryRef& entry_ref() const;
+    IndexEntryRef entry_ref() const;
     void next();
 
   private:

@@ -134,23 +134,29 @@ void TreeInsert::descend(std::span<const std::uint8_t> key, RowPointer row) {
         }
         Step& step = path_.emplace_back();
         read_page(number, step.bytes, step.page);
-        const auto& entries = step.page.entries;
-        const auto first_not_less = std::partition_point(
-            entries.begin(), entries.end(),
-            [&](const IndexEntryRef& e) { return compare_entry(e.key, e.row, key, row) < 0; });
-        const std::size_t position = static_cast<std::size_t>(first_not_less - entries.begin());
-        step.position = position;
-        if (step.page.kind == IndexPageKind::Leaf) {
+        const IndexPageView& page = step.page;
+        std::size_t low = 0;
+        std::size_t high = page.size();
+        while (low < high) {
+            const std::size_t middle = low + (high - low) / 2;
+            const IndexEntryRef entry = page.entry(middle);
+            if (compare_entry(entry.key, entry.row, key, row) < 0) {
+                low = middle + 1;
+            } else {
+                high = middle;
+            }
+        }
+        step.position = low;
+        if (page.kind == IndexPageKind::Leaf) {
             return;
         }
-        if (position == entries.size() && step.page.tail_page == 0) {
-            if (entries.empty()) {
+        if (low == page.size() && page.tail_page == 0) {
+            if (page.size() == 0) {
                 fail(number, "is an intermediate page with no entries and no tail");
             }
-            step.position = entries.size() - 1;
+            step.position = page.size() - 1;
         }
-        number =
-            step.position < entries.size() ? entries[step.position].child : step.page.tail_page;
+        number = step.position < page.size() ? page.entry(step.position).child : page.tail_page;
     }
 }
 
@@ -163,10 +169,10 @@ bool TreeInsert::neighbour_has_key(PageNumber number, bool last,
     PageRef bytes;
     IndexPageView page;
     read_page(number, bytes, page);
-    if (page.entries.empty()) {
+    if (page.size() == 0) {
         return false;
     }
-    const IndexEntryRef& entry = last ? page.entries.back() : page.entries.front();
+    const IndexEntryRef entry = page.entry(last ? page.size() - 1 : 0);
     return compare_keys(entry.key, key) == 0;
 }
 
@@ -262,12 +268,12 @@ void TreeInsert::split_root(IndexPage& root, std::size_t inserted_at) {
 // rather than through its tail, which has no copy.
 bool TreeInsert::changes_only_the_leaf() const {
     const Step& leaf = path_.back();
-    if (leaf.position < leaf.page.entries.size()) {
+    if (leaf.position < leaf.page.size()) {
         return true;
     }
     for (std::size_t level = path_.size() - 1; level > 0; --level) {
         const Step& parent = path_[level - 1];
-        if (parent.position < parent.page.entries.size()) {
+        if (parent.position < parent.page.size()) {
             return false;
         }
     }
@@ -277,13 +283,12 @@ bool TreeInsert::changes_only_the_leaf() const {
 IndexInsertResult TreeInsert::run(std::span<const std::uint8_t> key, RowPointer row) {
     descend(key, row);
     const Step& leaf = path_.back();
-    const auto& entries = leaf.page.entries;
     const std::size_t at = leaf.position;
 
-    const bool before_has_key = at > 0 ? compare_keys(entries[at - 1].key, key) == 0
+    const bool before_has_key = at > 0 ? compare_keys(leaf.page.entry(at - 1).key, key) == 0
                                        : neighbour_has_key(leaf.page.previous_page, true, key);
-    const bool after_has_key = at < entries.size()
-                                   ? compare_keys(entries[at].key, key) == 0
+    const bool after_has_key = at < leaf.page.size()
+                                   ? compare_keys(leaf.page.entry(at).key, key) == 0
                                    : neighbour_has_key(leaf.page.next_page, false, key);
     IndexInsertResult result;
     result.new_key = !before_has_key && !after_has_key;
