@@ -18,6 +18,8 @@
 // Everything else is zero.
 #include "jet/create_header_page.h"
 
+#include "jet/header.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -25,33 +27,10 @@
 namespace jet {
 namespace {
 
-constexpr std::size_t kMaskStart = 0x18;
-constexpr std::size_t kMaskLength = 126;
+constexpr std::size_t kMaskStart = kHeaderMaskStart;
+constexpr std::size_t kMaskLength = kHeaderMaskLength;
 constexpr std::size_t kCommitBytes = 0x600;
 constexpr std::uint16_t kHeaderCodePage = 1252;
-
-std::array<std::uint8_t, kMaskLength> mask_keystream() {
-    const std::uint8_t key[4] = {0xC7, 0xDA, 0x39, 0x6B};
-    std::array<std::uint8_t, 256> s;
-    for (int i = 0; i < 256; ++i) {
-        s[i] = static_cast<std::uint8_t>(i);
-    }
-    std::uint8_t j = 0;
-    for (int i = 0; i < 256; ++i) {
-        j = static_cast<std::uint8_t>(j + s[i] + key[i % 4]);
-        std::swap(s[i], s[j]);
-    }
-    std::array<std::uint8_t, kMaskLength> out;
-    std::uint8_t a = 0;
-    std::uint8_t b = 0;
-    for (auto& byte : out) {
-        a = static_cast<std::uint8_t>(a + 1);
-        b = static_cast<std::uint8_t>(b + s[a]);
-        std::swap(s[a], s[b]);
-        byte = s[static_cast<std::uint8_t>(s[a] + s[b])];
-    }
-    return out;
-}
 
 }  // namespace
 
@@ -72,7 +51,7 @@ void build_header_page(Page& page, std::uint16_t sort_order) {
     };
     put_u16(0x3A, sort_order);
     put_u16(0x3C, kHeaderCodePage);
-    const auto keystream = mask_keystream();
+    const auto keystream = header_mask_keystream();
     for (std::size_t i = 0; i < kMaskLength; ++i) {
         page[kMaskStart + i] = region[i] ^ keystream[i];
     }

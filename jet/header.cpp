@@ -23,32 +23,8 @@
 namespace jet {
 namespace {
 
-constexpr std::size_t kMaskStart = 0x18;
-constexpr std::size_t kMaskLength = 126;
-
-// RC4 keystream of the header mask.
-std::array<std::uint8_t, kMaskLength> header_keystream() {
-    const std::uint8_t key[4] = {0xC7, 0xDA, 0x39, 0x6B};
-    std::array<std::uint8_t, 256> s;
-    for (int i = 0; i < 256; ++i) {
-        s[i] = static_cast<std::uint8_t>(i);
-    }
-    std::uint8_t j = 0;
-    for (int i = 0; i < 256; ++i) {
-        j = static_cast<std::uint8_t>(j + s[i] + key[i % 4]);
-        std::swap(s[i], s[j]);
-    }
-    std::array<std::uint8_t, kMaskLength> out;
-    std::uint8_t a = 0;
-    std::uint8_t b = 0;
-    for (auto& byte : out) {
-        a = static_cast<std::uint8_t>(a + 1);
-        b = static_cast<std::uint8_t>(b + s[a]);
-        std::swap(s[a], s[b]);
-        byte = s[static_cast<std::uint8_t>(s[a] + s[b])];
-    }
-    return out;
-}
+constexpr std::size_t kMaskStart = kHeaderMaskStart;
+constexpr std::size_t kMaskLength = kHeaderMaskLength;
 
 std::string later_version_name(std::uint32_t version) {
     switch (version) {
@@ -71,6 +47,29 @@ std::string later_version_name(std::uint32_t version) {
 
 }  // namespace
 
+std::array<std::uint8_t, kHeaderMaskLength> header_mask_keystream() {
+    const std::uint8_t key[4] = {0xC7, 0xDA, 0x39, 0x6B};
+    std::array<std::uint8_t, 256> s;
+    for (int i = 0; i < 256; ++i) {
+        s[i] = static_cast<std::uint8_t>(i);
+    }
+    std::uint8_t j = 0;
+    for (int i = 0; i < 256; ++i) {
+        j = static_cast<std::uint8_t>(j + s[i] + key[i % 4]);
+        std::swap(s[i], s[j]);
+    }
+    std::array<std::uint8_t, kMaskLength> out;
+    std::uint8_t a = 0;
+    std::uint8_t b = 0;
+    for (auto& byte : out) {
+        a = static_cast<std::uint8_t>(a + 1);
+        b = static_cast<std::uint8_t>(b + s[a]);
+        std::swap(s[a], s[b]);
+        byte = s[static_cast<std::uint8_t>(s[a] + s[b])];
+    }
+    return out;
+}
+
 Header read_header(const Page& page0) {
     const bool jet = std::memcmp(page0.data() + 4, "Standard Jet DB", 16) == 0;
     const bool ace = std::memcmp(page0.data() + 4, "Standard ACE DB", 16) == 0;
@@ -83,7 +82,7 @@ Header read_header(const Page& page0) {
                               " files are not supported");
     }
     std::array<std::uint8_t, kMaskLength> region;
-    const auto keystream = header_keystream();
+    const auto keystream = header_mask_keystream();
     for (std::size_t i = 0; i < kMaskLength; ++i) {
         region[i] = page0[kMaskStart + i] ^ keystream[i];
     }
