@@ -10,10 +10,18 @@ DriveCombo::DriveCombo(QWidget* parent, const window::DriveList& model,
     read_drives();
     connect(this, &QComboBox::activated, this,
             [this](int index) { choose_(itemText(index).toStdString()); });
+    // The user moved the list away from what it showed, so it is compared anew.
+    connect(this, &QComboBox::currentIndexChanged, this, [this] { shown_drive_.clear(); });
 }
 
+// The model is asked each time events are let through; its text is compared
+// with what was shown last before anything is converted for Qt.
 void DriveCombo::show_selection() {
-    const QString selected = QString::fromStdString(model_.Drive());
+    if (model_.Drive() == shown_drive_) {
+        return;
+    }
+    shown_drive_ = model_.Drive();
+    const QString selected = QString::fromStdString(shown_drive_);
     if (currentText() == selected) {
         return;
     }

@@ -28,6 +28,8 @@ class DriveCombo : public QComboBox {
 
     const window::DriveList& model_;
     std::function<void(const std::string&)> choose_;
+    // The model's drive that the list last showed as selected.
+    std::string shown_drive_;
 };
 
 }  // namespace listsong_qt

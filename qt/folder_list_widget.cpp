@@ -59,10 +59,26 @@ FolderListWidget::FolderListWidget(QWidget* parent, std::function<void(const std
             [this](const QListWidgetItem* item) { open_entry(item); });
 }
 
-void FolderListWidget::show_folder(const std::string& folder, const fs::path& drive_root,
-                                   const std::vector<std::string>& sub_folders) {
-    shown_folder_ = folder;
-    shown_sub_folders_ = sub_folders;
+bool FolderListWidget::shows(const window::FolderList& model) const {
+    if (model.Path() != shown_folder_ ||
+        static_cast<std::size_t>(model.ListCount()) != shown_sub_folders_.size()) {
+        return false;
+    }
+    for (window::ListIndex i = 0; i < model.ListCount(); ++i) {
+        if (model.List(i) != shown_sub_folders_[static_cast<std::size_t>(i)]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void FolderListWidget::show_folder(const window::FolderList& model, const fs::path& drive_root) {
+    shown_folder_ = model.Path();
+    shown_sub_folders_.clear();
+    for (window::ListIndex i = 0; i < model.ListCount(); ++i) {
+        shown_sub_folders_.push_back(model.List(i));
+    }
+    const std::string& folder = shown_folder_;
     clear();
 
     const QIcon open_icon = style()->standardIcon(QStyle::SP_DirOpenIcon);
@@ -84,7 +100,7 @@ void FolderListWidget::show_folder(const std::string& folder, const fs::path& dr
     }
     QListWidgetItem* current_item = item(count() - 1);
 
-    for (const std::string& sub_folder : sub_folders) {
+    for (const std::string& sub_folder : shown_sub_folders_) {
         add_entry(sub_folder, display_name(window::path_of_text(sub_folder)), depth + 1,
                   closed_icon);
     }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "window/folder_list.h"
+
 namespace listsong_qt {
 
 // A folder list drawn as a classic directory list: the current folder's
@@ -17,15 +19,13 @@ class FolderListWidget : public QListWidget {
     // `open` receives the full path, as text, of each entry the user opens.
     FolderListWidget(QWidget* parent, std::function<void(const std::string&)> open);
 
-    // Whether the list shows `folder` (a full path as text) with these sub-folders.
-    bool shows(const std::string& folder, const std::vector<std::string>& sub_folders) const {
-        return folder == shown_folder_ && sub_folders == shown_sub_folders_;
-    }
+    // Whether the list shows the model's folder with its sub-folders; it
+    // compares them in place, as it is asked each time events are let through.
+    bool shows(const window::FolderList& model) const;
 
-    // Shows `folder` (a full path as text) on the drive whose root is
-    // `drive_root`, with the full paths of its sub-folders.
-    void show_folder(const std::string& folder, const std::filesystem::path& drive_root,
-                     const std::vector<std::string>& sub_folders);
+    // Shows the model's folder on the drive whose root is `drive_root`, with
+    // the full paths of its sub-folders.
+    void show_folder(const window::FolderList& model, const std::filesystem::path& drive_root);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -16,6 +16,7 @@
 #include "qt/drive_combo.h"
 #include "qt/folder_list_widget.h"
 #include "qt/icon.h"
+#include "qt/repaint_pacer.h"
 #include "qt/twips.h"
 #include "window/drive.h"
 #include "window/native_text.h"
@@ -87,6 +88,18 @@ void colour(QWidget& widget, const ControlDesign& design, QPalette::ColorRole ba
     }
     widget.setPalette(palette);
 }
+
+// Counts a running action for as long as it runs, also when it throws.
+class Running {
+  public:
+    explicit Running(int& count) : count_(count) { ++count_; }
+    ~Running() { --count_; }
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+
+  private:
+    int& count_;
+};
 
 template <typename Model>
 Model& model_for(const ControlDesign& design, std::initializer_list<Model*> models) {
@@ -220,7 +233,7 @@ QWidget* MainWindow::build_label(const ControlDesign& design, QWidget* container
     label->setTextFormat(Qt::PlainText);
     label->setAutoFillBackground(true);
     colour(*label, design, QPalette::Window, QPalette::WindowText);
-    labels_.emplace_back(&model, label);
+    labels_.push_back({&model, label, new RepaintPacer(*label), std::nullopt});
     return label;
 }
 
@@ -236,7 +249,7 @@ QWidget* MainWindow::build_list_box(const ControlDesign& design, QWidget* contai
     });
     connect(list, &QListWidget::itemDoubleClicked, this,
             [this, &model] { run_event([&] { model.double_click(); }); });
-    list_boxes_.push_back({&model, list, {}});
+    list_boxes_.push_back({&model, list, std::nullopt});
     return list;
 }
 
@@ -245,7 +258,7 @@ QWidget* MainWindow::build_file_list(const ControlDesign& design, QWidget* conta
         design, {&model_.MidFile, &model_.CurFile, &model_.LyrFile});
     auto* list = new QListWidget(container);
     colour(*list, design, QPalette::Base, QPalette::Text);
-    file_lists_.push_back({&model, list, {}});
+    file_lists_.push_back({&model, list, std::nullopt});
     return list;
 }
 
@@ -272,8 +285,8 @@ QWidget* MainWindow::build_drive_list(const ControlDesign& design, QWidget* cont
 // overlap the lower one goes on top: each keeps its first line in sight.
 void MainWindow::stack_labels() {
     std::vector<QLabel*> labels;
-    for (const auto& [model, label] : labels_) {
-        labels.push_back(label);
+    for (const LabelView& view : labels_) {
+        labels.push_back(view.widget);
     }
     std::stable_sort(labels.begin(), labels.end(),
                      [](const QLabel* a, const QLabel* b) { return a->y() < b->y(); });
@@ -297,38 +310,51 @@ void MainWindow::set_tab_order() {
     }
 }
 
-// Lists the model's items in the widget, rebuilding it only when they differ.
-template <typename ListModel>
-void MainWindow::show_items(ListView<ListModel>& view) {
-    const window::ListIndex count = view.model->ListCount();
-    bool same = view.shown.size() == static_cast<std::size_t>(count);
-    for (window::ListIndex i = 0; same && i < count; ++i) {
-        same = view.shown[static_cast<std::size_t>(i)] == view.model->List(i);
-    }
-    if (same) {
+bool MainWindow::in_sight(const QWidget& widget) const {
+    return widget.isVisible() &&
+           QRect(widget.mapTo(this, QPoint(0, 0)), widget.size()).intersects(rect());
+}
+
+void MainWindow::show_label(LabelView& view) {
+    if (view.shown == view.model->revision()) {
         return;
     }
+    view.shown = view.model->revision();
+    const QString caption = QString::fromStdString(view.model->Caption());
+    if (view.widget->text() != caption) {
+        view.pacer->changing();
+        view.widget->setText(caption);
+    }
+    const QPoint position(pixels_of_twips(view.model->Left()), pixels_of_twips(view.model->Top()));
+    if (view.widget->pos() != position) {
+        view.widget->move(position);
+    }
+}
+
+// Lists the model's items in the widget when they changed since it last did.
+template <typename ListModel>
+void MainWindow::show_items(ListView<ListModel>& view) {
+    if (view.shown == view.model->revision()) {
+        return;
+    }
+    view.shown = view.model->revision();
     const QSignalBlocker quiet(view.widget);
     view.widget->clear();
-    view.shown.clear();
-    for (window::ListIndex i = 0; i < count; ++i) {
-        view.shown.push_back(view.model->List(i));
-        view.widget->addItem(QString::fromStdString(view.shown.back()));
+    for (window::ListIndex i = 0; i < view.model->ListCount(); ++i) {
+        view.widget->addItem(QString::fromStdString(view.model->List(i)));
     }
 }
 
 void MainWindow::show_model() {
-    for (const auto& [model, label] : labels_) {
-        const QString caption = QString::fromStdString(model->Caption());
-        if (label->text() != caption) {
-            label->setText(caption);
-        }
-        const QPoint position(pixels_of_twips(model->Left()), pixels_of_twips(model->Top()));
-        if (label->pos() != position) {
-            label->move(position);
+    for (LabelView& view : labels_) {
+        if (to_show(*view.widget)) {
+            show_label(view);
         }
     }
     for (ListView<window::ListBox>& view : list_boxes_) {
+        if (!to_show(*view.widget)) {
+            continue;
+        }
         show_items(view);
         if (view.widget->currentRow() != view.model->selected()) {
             const QSignalBlocker quiet(view.widget);
@@ -336,17 +362,15 @@ void MainWindow::show_model() {
         }
     }
     for (ListView<const window::FileList>& view : file_lists_) {
-        show_items(view);
+        if (to_show(*view.widget)) {
+            show_items(view);
+        }
     }
     for (const auto& [model, list] : folder_lists_) {
-        std::vector<std::string> sub_folders;
-        for (window::ListIndex i = 0; i < model->ListCount(); ++i) {
-            sub_folders.push_back(model->List(i));
-        }
-        if (!list->shows(model->Path(), sub_folders)) {
+        if (to_show(*list) && !list->shows(*model)) {
             const std::filesystem::path folder = window::path_of_text(model->Path());
             const auto drive = window::drive_of(folder, model_.Drive1.drives());
-            list->show_folder(model->Path(), drive ? drive->root : folder.root_path(), sub_folders);
+            list->show_folder(*model, drive ? drive->root : folder.root_path());
         }
     }
     drive_list_->show_selection();
@@ -356,11 +380,14 @@ void MainWindow::run_event(const std::function<void()>& event) {
     if (model_.ending()) {
         return;
     }
-    try {
-        event();
-    } catch (const std::exception& failure) {
-        if (!model_.ending()) {
-            QMessageBox::warning(this, windowTitle(), QString::fromStdString(failure.what()));
+    {
+        const Running running(events_running_);
+        try {
+            event();
+        } catch (const std::exception& failure) {
+            if (!model_.ending()) {
+                QMessageBox::warning(this, windowTitle(), QString::fromStdString(failure.what()));
+            }
         }
     }
     if (!model_.ending()) {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -17,18 +19,24 @@ namespace listsong_qt {
 
 class DriveCombo;
 class FolderListWidget;
+class RepaintPacer;
 
 // The window ReNameFold on the screen: one widget per control of the design
 // table, at its place (15 twips to a pixel), with its colours, font, caption,
 // visibility and tab order. The user's actions go to the control models, whose
 // events run the window object's handlers; show_model() then brings the
-// widgets in line with the models.
+// widgets in line with the models. Each model counts its changes, so a widget
+// is touched only when its model changed since it was last brought in line.
 class MainWindow : public QWidget {
   public:
     explicit MainWindow(window::ReNameFold& model);
 
     // Brings every widget in line with its control's model: captions and
     // positions of labels, items of lists, folders and the selected drive.
+    // While a user's action runs (an update lets events through once per
+    // song), only the widgets in sight are brought in line; the others follow
+    // when the action is over. Captions are painted no faster than the screen
+    // can show, each label always holding its model's caption.
     void show_model();
 
     // The widget of a control; throws std::out_of_range for a control the
@@ -53,16 +61,35 @@ class MainWindow : public QWidget {
     // its own. The widgets show the models afterwards.
     void run_event(const std::function<void()>& event);
 
+    // Whether any of the widget can be seen: it is shown and lies at least
+    // partly within the window.
+    bool in_sight(const QWidget& widget) const;
+    // Whether show_model() brings the widget in line now.
+    bool to_show(const QWidget& widget) const { return events_running_ == 0 || in_sight(widget); }
+
     window::ReNameFold& model_;
     std::map<const window::ControlDesign*, QWidget*> widgets_;
-    std::vector<std::pair<const window::Label*, QLabel*>> labels_;
-    // A list model and the widget that shows it, with the texts it shows, so
-    // that bringing it in line costs no conversion of Qt's texts.
+    // How many users' actions are running, one inside another.
+    int events_running_ = 0;
+
+    // A label model and the widget that shows it, with the model's revision
+    // it shows.
+    struct LabelView {
+        const window::Label* model;
+        QLabel* widget;
+        RepaintPacer* pacer;
+        std::optional<std::uint64_t> shown;
+    };
+    std::vector<LabelView> labels_;
+    static void show_label(LabelView& view);
+
+    // A list model and the widget that shows it, with the model's revision
+    // it shows.
     template <typename ListModel>
     struct ListView {
         ListModel* model;
         QListWidget* widget;
-        std::vector<std::string> shown;
+        std::optional<std::uint64_t> shown;
     };
     template <typename ListModel>
     static void show_items(ListView<ListModel>& view);

@@ -14,6 +14,7 @@ void FileList::set_Path(std::string_view folder) {
     std::vector<std::string> names = list_matching_files(path, pattern_);
     path_text_ = text_of_path(path, path);
     names_ = std::move(names);
+    ++revision_;
 }
 
 const std::string& FileList::List(ListIndex i) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -25,6 +26,9 @@ class FileList {
     void set_Path(std::string_view folder);
 
     ListIndex ListCount() const { return static_cast<ListIndex>(names_.size()); }
+    // Counts the readings of a folder, so that a view can tell whether the
+    // list still holds what it last showed without comparing the names.
+    std::uint64_t revision() const { return revision_; }
     // The bare name of file i, 0 <= i < ListCount(); any other i throws
     // std::out_of_range.
     const std::string& List(ListIndex i) const;
@@ -36,6 +40,7 @@ class FileList {
     std::string pattern_;
     std::string path_text_;
     std::vector<std::string> names_;
+    std::uint64_t revision_ = 0;
 };
 
 }  // namespace window

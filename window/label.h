@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include "window/design_table.h"
@@ -14,14 +15,27 @@ class Label {
     explicit Label(const ControlDesign& design);
 
     const std::string& Caption() const { return caption_; }
-    void set_Caption(std::string caption) { caption_ = std::move(caption); }
+    void set_Caption(std::string caption) {
+        caption_ = std::move(caption);
+        ++revision_;
+    }
 
     float Left() const { return left_; }
-    void set_Left(float left) { left_ = left; }
+    void set_Left(float left) {
+        left_ = left;
+        ++revision_;
+    }
     float Top() const { return top_; }
-    void set_Top(float top) { top_ = top; }
+    void set_Top(float top) {
+        top_ = top;
+        ++revision_;
+    }
     float Width() const { return width_; }
     float Height() const { return height_; }
+
+    // Counts the writes of caption and position, so that a view can tell
+    // whether the label still shows what it last showed without comparing.
+    std::uint64_t revision() const { return revision_; }
 
     const ControlDesign& design() const { return design_; }
 
@@ -32,6 +46,7 @@ class Label {
     float top_;
     float width_;
     float height_;
+    std::uint64_t revision_ = 0;
 };
 
 // The label array Label2: members reached by index, 0 to 21.

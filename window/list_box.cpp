@@ -8,11 +8,13 @@ ListBox::ListBox(const ControlDesign& design) : design_(design) {}
 
 void ListBox::Clear() {
     items_.clear();
+    ++revision_;
     selected_ = -1;
 }
 
 void ListBox::AddItem(std::string text) {
     items_.push_back(std::move(text));
+    ++revision_;
 }
 
 ListIndex ListBox::ListCount() const {

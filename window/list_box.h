@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,10 @@ class ListBox {
     // The text of item i, 0 <= i < ListCount(); any other i throws std::out_of_range.
     const std::string& List(ListIndex i) const;
 
+    // Counts the changes of the items, so that a view can tell whether the
+    // list still holds what it last showed without comparing them.
+    std::uint64_t revision() const { return revision_; }
+
     // The selected item, or -1 when none is.
     ListIndex selected() const { return selected_; }
 
@@ -38,6 +43,7 @@ class ListBox {
   private:
     const ControlDesign& design_;
     std::vector<std::string> items_;
+    std::uint64_t revision_ = 0;
     ListIndex selected_ = -1;
     EventHandler click_;
     EventHandler double_click_;
