@@ -31,6 +31,7 @@
 // page, row).
 #include "jet/index_page.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <string>
@@ -59,10 +60,20 @@ std::size_t pointer_length_of(IndexPageKind kind) {
 void entry_ends(PageNumber page_number, std::span<const std::uint8_t> page,
                 std::vector<std::uint16_t>& ends) {
     ends.clear();
-    for (std::size_t byte = 0; byte < kDataOffset - kBitmapOffset; ++byte) {
-        unsigned bits = page[kBitmapOffset + byte];
+    // Eight bitmap bytes at a time, least significant first: most are zero.
+    constexpr std::size_t kBitmapBytes = kDataOffset - kBitmapOffset;
+    for (std::size_t word = 0; word * 8 < kBitmapBytes; ++word) {
+        std::uint64_t bits = 0;
+        const std::size_t count = std::min<std::size_t>(8, kBitmapBytes - word * 8);
+        if (count == 8 && std::endian::native == std::endian::little) {
+            std::memcpy(&bits, page.data() + kBitmapOffset + word * 8, 8);
+        } else {
+            for (std::size_t b = 0; b < count; ++b) {
+                bits |= static_cast<std::uint64_t>(page[kBitmapOffset + word * 8 + b]) << (8 * b);
+            }
+        }
         while (bits != 0) {
-            const std::size_t pos = byte * 8 + static_cast<std::size_t>(std::countr_zero(bits));
+            const std::size_t pos = word * 64 + static_cast<std::size_t>(std::countr_zero(bits));
             bits &= bits - 1;
             if (pos == 0) {
                 fail(page_number, "the entry bitmap marks an empty first entry");

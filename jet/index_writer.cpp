@@ -60,55 +60,22 @@ int compare_entry(std::span<const std::uint8_t> entry_key, RowPointer entry_row,
     return entry_row < row ? -1 : (entry_row == row ? 0 : 1);
 }
 
-// One page on the way from the root to the leaf, read in place, and which of
-// its entries (or, at entries.size(), its tail) leads down.
-struct Step {
-    PageRef bytes;
-    IndexPageView page;
-    std::size_t position = 0;
-};
+}  // namespace
 
-// The same page copied out, for inserts that change more than the leaf.
-struct CopiedStep {
-    IndexPage page;
-    std::size_t position = 0;
-};
+IndexWriter::IndexWriter(Pager& pager, PageAllocator& allocator, const TableDefinition& table,
+                         const RealIndex& index)
+    : pager_(pager), allocator_(allocator), table_(table), index_(index) {}
 
-class TreeInsert {
-  public:
-    TreeInsert(Pager& pager, PageAllocator& allocator, const TableDefinition& table,
-               const RealIndex& index)
-        : pager_(pager), allocator_(allocator), table_(table), index_(index) {}
+IndexWriter::~IndexWriter() = default;
 
-    IndexInsertResult run(std::span<const std::uint8_t> key, RowPointer row);
+[[noreturn]] void IndexWriter::fail(PageNumber page, const std::string& what) const {
+    throw FormatError(describe_index(table_, index_) + ", page " + std::to_string(page) + ": " +
+                      what);
+}
 
-  private:
-    void descend(std::span<const std::uint8_t> key, RowPointer row);
-    void read_page(PageNumber number, PageRef& bytes, IndexPageView& page);
-    bool neighbour_has_key(PageNumber number, bool last, std::span<const std::uint8_t> key);
-    bool changes_only_the_leaf() const;
-    void insert_and_climb(std::span<const std::uint8_t> key, RowPointer row);
-    PageNumber allocate(IndexPageKind kind);
-    void write(const IndexPage& page);
-    void link_previous(PageNumber previous, PageNumber old_next, PageNumber new_next);
-    IndexEntry split(IndexPage& page, std::size_t inserted_at, PageNumber& lower_page);
-    void split_root(IndexPage& root, std::size_t inserted_at);
-    std::string what() const { return describe_index(table_, index_); }
-    [[noreturn]] void fail(PageNumber page, const std::string& what) const {
-        throw FormatError(this->what() + ", page " + std::to_string(page) + ": " + what);
-    }
-
-    Pager& pager_;
-    PageAllocator& allocator_;
-    const TableDefinition& table_;
-    const RealIndex& index_;
-    std::vector<Step> path_;  // root first
-    std::vector<CopiedStep> copied_;
-};
-
-void TreeInsert::read_page(PageNumber number, PageRef& bytes, IndexPageView& page) {
+void IndexWriter::read_page(PageNumber number, PageRef& bytes, IndexPageView& page) {
     if (number == 0 || number >= pager_.page_count()) {
-        throw FormatError(what() + ": page " + std::to_string(number) +
+        throw FormatError(describe_index(table_, index_) + ": page " + std::to_string(number) +
                           " lies outside the file's " + std::to_string(pager_.page_count()) +
                           " pages");
     }
@@ -116,7 +83,7 @@ void TreeInsert::read_page(PageNumber number, PageRef& bytes, IndexPageView& pag
     try {
         decode_index_page(number, *bytes, page);
     } catch (const IndexPageError& e) {
-        throw FormatError(what() + ": " + e.what());
+        throw FormatError(describe_index(table_, index_) + ": " + e.what());
     }
     if (page.table_page != table_.page) {
         fail(number, "belongs to the table defined on page " + std::to_string(page.table_page) +
@@ -124,15 +91,19 @@ void TreeInsert::read_page(PageNumber number, PageRef& bytes, IndexPageView& pag
     }
 }
 
-void TreeInsert::descend(std::span<const std::uint8_t> key, RowPointer row) {
+void IndexWriter::descend(std::span<const std::uint8_t> key, RowPointer row) {
+    depth_ = 0;
     PageNumber number = index_.root_page;
     while (true) {
-        const bool seen = std::any_of(path_.begin(), path_.end(),
+        const bool seen = std::any_of(path_.begin(), path_.begin() + depth_,
                                       [&](const Step& step) { return step.page.number == number; });
-        if (seen || path_.size() + 1 > kMaxDepth) {
+        if (seen || depth_ + 1 > kMaxDepth) {
             fail(number, "is reached twice on the way down (a cycle in the tree)");
         }
-        Step& step = path_.emplace_back();
+        if (depth_ == path_.size()) {
+            path_.emplace_back();
+        }
+        Step& step = path_[depth_++];
         read_page(number, step.bytes, step.page);
         const IndexPageView& page = step.page;
         std::size_t low = 0;
@@ -161,14 +132,13 @@ void TreeInsert::descend(std::span<const std::uint8_t> key, RowPointer row) {
 }
 
 // Whether the last (or first) entry of the leaf `number` has this key.
-bool TreeInsert::neighbour_has_key(PageNumber number, bool last,
-                                   std::span<const std::uint8_t> key) {
+bool IndexWriter::neighbour_has_key(PageNumber number, bool last,
+                                    std::span<const std::uint8_t> key) {
     if (number == 0) {
         return false;
     }
-    PageRef bytes;
-    IndexPageView page;
-    read_page(number, bytes, page);
+    read_page(number, neighbour_.bytes, neighbour_.page);
+    const IndexPageView& page = neighbour_.page;
     if (page.size() == 0) {
         return false;
     }
@@ -176,19 +146,19 @@ bool TreeInsert::neighbour_has_key(PageNumber number, bool last,
     return compare_keys(entry.key, key) == 0;
 }
 
-PageNumber TreeInsert::allocate(IndexPageKind kind) {
+PageNumber IndexWriter::allocate(IndexPageKind kind) {
     const PageType type = kind == IndexPageKind::Leaf ? PageType::IndexLeaf : PageType::IndexNode;
     const PageNumber number = allocator_.allocate(type, table_.page);
     add_page_to_map(pager_, allocator_, index_.usage_map, number);
     return number;
 }
 
-void TreeInsert::write(const IndexPage& page) {
+void IndexWriter::write(const IndexPage& page) {
     build_index_page(pager_.modify(page.number), page);
 }
 
 // Makes the page before a cut page point to the new lower page.
-void TreeInsert::link_previous(PageNumber previous, PageNumber old_next, PageNumber new_next) {
+void IndexWriter::link_previous(PageNumber previous, PageNumber old_next, PageNumber new_next) {
     if (previous == 0) {
         return;
     }
@@ -208,7 +178,7 @@ void TreeInsert::link_previous(PageNumber previous, PageNumber old_next, PageNum
 
 // Cuts `page` (not the root), writes both halves and returns the parent's
 // entry for the new lower page, whose number goes to `lower_page`.
-IndexEntry TreeInsert::split(IndexPage& page, std::size_t inserted_at, PageNumber& lower_page) {
+IndexEntry IndexWriter::split(IndexPage& page, std::size_t inserted_at, PageNumber& lower_page) {
     IndexSplit cut = split_index_entries(std::move(page.entries), page.kind, inserted_at,
                                          page.previous_page == 0, page.next_page == 0);
     IndexPage lower;
@@ -233,7 +203,7 @@ IndexEntry TreeInsert::split(IndexPage& page, std::size_t inserted_at, PageNumbe
 
 // Moves the root's entries to two new pages; the root becomes an
 // intermediate page over them.
-void TreeInsert::split_root(IndexPage& root, std::size_t inserted_at) {
+void IndexWriter::split_root(IndexPage& root, std::size_t inserted_at) {
     IndexSplit cut =
         split_index_entries(std::move(root.entries), root.kind, inserted_at, true, true);
     IndexPage lower;
@@ -266,12 +236,12 @@ void TreeInsert::split_root(IndexPage& root, std::size_t inserted_at) {
 // it does unless the entry becomes the leaf's last and some page on the way
 // down leads to it through an entry (whose copy of the last key would change)
 // rather than through its tail, which has no copy.
-bool TreeInsert::changes_only_the_leaf() const {
-    const Step& leaf = path_.back();
+bool IndexWriter::changes_only_the_leaf() const {
+    const Step& leaf = path_[depth_ - 1];
     if (leaf.position < leaf.page.size()) {
         return true;
     }
-    for (std::size_t level = path_.size() - 1; level > 0; --level) {
+    for (std::size_t level = depth_ - 1; level > 0; --level) {
         const Step& parent = path_[level - 1];
         if (parent.position < parent.page.size()) {
             return false;
@@ -280,9 +250,15 @@ bool TreeInsert::changes_only_the_leaf() const {
     return true;
 }
 
-IndexInsertResult TreeInsert::run(std::span<const std::uint8_t> key, RowPointer row) {
+IndexInsertResult IndexWriter::insert(std::span<const std::uint8_t> key, RowPointer row) {
+    if (!index_key_fits(key)) {
+        throw Error(describe_index(table_, index_) + ": a key of " + std::to_string(key.size()) +
+                    " bytes is longer than the " +
+                    std::to_string(kMaxIndexEntryLength - kNodePointerLength) +
+                    " bytes an index entry can hold");
+    }
     descend(key, row);
-    const Step& leaf = path_.back();
+    const Step& leaf = path_[depth_ - 1];
     const std::size_t at = leaf.position;
 
     const bool before_has_key = at > 0 ? compare_keys(leaf.page.entry(at - 1).key, key) == 0
@@ -305,9 +281,10 @@ IndexInsertResult TreeInsert::run(std::span<const std::uint8_t> key, RowPointer 
 
 // The general insert: every page on the path copied out, the entry put on
 // the leaf, and the changes carried up as far as they go.
-void TreeInsert::insert_and_climb(std::span<const std::uint8_t> key, RowPointer row) {
-    for (const Step& step : path_) {
-        copied_.push_back({to_index_page(step.page), step.position});
+void IndexWriter::insert_and_climb(std::span<const std::uint8_t> key, RowPointer row) {
+    copied_.clear();
+    for (std::size_t level = 0; level < depth_; ++level) {
+        copied_.push_back({to_index_page(path_[level].page), path_[level].position});
     }
     std::vector<IndexEntry>& entries = copied_.back().page.entries;
     const std::size_t at = copied_.back().position;
@@ -372,8 +349,6 @@ void TreeInsert::insert_and_climb(std::span<const std::uint8_t> key, RowPointer 
     }
 }
 
-}  // namespace
-
 bool index_key_fits(std::span<const std::uint8_t> key) {
     return key.size() + kNodePointerLength <= kMaxIndexEntryLength;
 }
@@ -381,20 +356,18 @@ bool index_key_fits(std::span<const std::uint8_t> key) {
 IndexInsertResult insert_index_entry(Pager& pager, PageAllocator& allocator,
                                      const TableDefinition& table, const RealIndex& index,
                                      std::span<const std::uint8_t> key, RowPointer row) {
-    if (!index_key_fits(key)) {
-        throw Error(describe_index(table, index) + ": a key of " + std::to_string(key.size()) +
-                    " bytes is longer than the " +
-                    std::to_string(kMaxIndexEntryLength - kNodePointerLength) +
-                    " bytes an index entry can hold");
-    }
-    return TreeInsert(pager, allocator, table, index).run(key, row);
+    return IndexWriter(pager, allocator, table, index).insert(key, row);
+}
+
+bool index_has_key(IndexCursor& cursor, std::span<const std::uint8_t> key) {
+    cursor.seek(key);
+    return !cursor.at_end() && compare_keys(cursor.entry_ref().key, key) == 0;
 }
 
 bool index_has_key(Pager& pager, const TableDefinition& table, const RealIndex& index,
                    std::span<const std::uint8_t> key) {
     IndexCursor cursor(pager, table, index);
-    cursor.seek(key);
-    return !cursor.at_end() && compare_keys(cursor.entry_ref().key, key) == 0;
+    return index_has_key(cursor, key);
 }
 
 }  // namespace jet

@@ -5,7 +5,11 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
+#include <vector>
 
+#include "jet/index_page.h"
+#include "jet/index_reader.h"
 #include "jet/page.h"
 #include "jet/page_allocator.h"
 #include "jet/pager.h"
@@ -17,6 +21,56 @@ struct IndexInsertResult {
     // True when no entry with the same key bytes was in the index before:
     // the index's unique-entry count goes up by one.
     bool new_key = false;
+};
+
+// Inserts entries into one index, keeping what it reads the pages into from
+// one insert to the next. It refers to everything it is given, which must
+// outlive it.
+class IndexWriter {
+  public:
+    IndexWriter(Pager& pager, PageAllocator& allocator, const TableDefinition& table,
+                const RealIndex& index);
+    ~IndexWriter();
+    IndexWriter(const IndexWriter&) = delete;
+    IndexWriter& operator=(const IndexWriter&) = delete;
+
+    // As insert_index_entry.
+    IndexInsertResult insert(std::span<const std::uint8_t> key, RowPointer row);
+
+  private:
+    // A page on the way from the root to the leaf, read in place, and which
+    // of its entries (or, at size(), its tail) leads down.
+    struct Step {
+        PageRef bytes;
+        IndexPageView page;
+        std::size_t position = 0;
+    };
+    // The same page copied out, for inserts that change more than the leaf.
+    struct CopiedStep {
+        IndexPage page;
+        std::size_t position = 0;
+    };
+
+    void descend(std::span<const std::uint8_t> key, RowPointer row);
+    void read_page(PageNumber number, PageRef& bytes, IndexPageView& page);
+    bool neighbour_has_key(PageNumber number, bool last, std::span<const std::uint8_t> key);
+    bool changes_only_the_leaf() const;
+    void insert_and_climb(std::span<const std::uint8_t> key, RowPointer row);
+    PageNumber allocate(IndexPageKind kind);
+    void write(const IndexPage& page);
+    void link_previous(PageNumber previous, PageNumber old_next, PageNumber new_next);
+    IndexEntry split(IndexPage& page, std::size_t inserted_at, PageNumber& lower_page);
+    void split_root(IndexPage& root, std::size_t inserted_at);
+    [[noreturn]] void fail(PageNumber page, const std::string& what) const;
+
+    Pager& pager_;
+    PageAllocator& allocator_;
+    const TableDefinition& table_;
+    const RealIndex& index_;
+    std::vector<Step> path_;  // path_[0, depth_) from the root down; the rest kept for reuse
+    std::size_t depth_ = 0;
+    Step neighbour_;  // a leaf beside the path's leaf
+    std::vector<CopiedStep> copied_;
 };
 
 // Inserts the entry (key bytes, row pointer) into the index. The pager must
@@ -32,6 +86,9 @@ IndexInsertResult insert_index_entry(Pager& pager, PageAllocator& allocator,
 // True when an entry with exactly these key bytes is in the index.
 bool index_has_key(Pager& pager, const TableDefinition& table, const RealIndex& index,
                    std::span<const std::uint8_t> key);
+// The same through a cursor on the index, whose buffers serve the next
+// lookup too; the cursor is left on the first entry not less than `key`.
+bool index_has_key(IndexCursor& cursor, std::span<const std::uint8_t> key);
 
 // True when an entry with this key fits the tree (see kMaxIndexEntryLength),
 // so that the insert cannot fail for its length.
