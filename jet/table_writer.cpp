@@ -110,6 +110,9 @@ struct TableWriter::PreparedRow {
         std::vector<std::uint8_t> key;
     };
     std::vector<IndexKey> keys;  // the indexes that get an entry
+    // The row's bytes, when no long value goes out of the row: they are then
+    // the bytes written.
+    std::optional<std::vector<std::uint8_t>> encoded;
 };
 
 TableWriter::TableWriter(Database& db, std::string_view table_name)
@@ -135,8 +138,13 @@ TableWriter::TableWriter(Database& db, std::string_view table_name)
                                        "table cannot be written");
             }
         }
+        index_writers_.push_back(
+            std::make_unique<IndexWriter>(db.pager(), allocator_, table_, index));
+        index_lookups_.push_back(std::make_unique<IndexCursor>(db.pager(), table_, index));
     }
 }
+
+TableWriter::~TableWriter() = default;
 
 std::size_t TableWriter::column_position(std::string_view name) const {
     for (std::size_t i = 0; i < table_.columns.size(); ++i) {
@@ -210,13 +218,18 @@ TableWriter::PreparedRow TableWriter::prepare(const std::vector<std::optional<Va
     // The row's length is known before anything is written: a long value out
     // of the row leaves only its header there.
     std::vector<std::optional<std::vector<std::uint8_t>>> fields(table_.columns.size());
+    bool out_of_row = false;
     for (std::size_t i = 0; i < table_.columns.size(); ++i) {
         if (is_long_value(table_.columns[i]) && !is_null(row.values[i])) {
             fields[i] = row.inline_long_value[i] ? inline_long_value_field(data_of(row.values[i]))
                                                  : std::vector<std::uint8_t>(kLongValueHeader, 0);
+            out_of_row = out_of_row || !row.inline_long_value[i];
         }
     }
-    encode_row(table_, row.values, fields);
+    std::vector<std::uint8_t> encoded = encode_row(table_, row.values, fields);
+    if (!out_of_row) {
+        row.encoded = std::move(encoded);
+    }
 
     for (const RealIndex& index : table_.real_indexes) {
         if (index_skips_row(table_, index, row.values)) {
@@ -252,7 +265,8 @@ void TableWriter::check_constraints(const PreparedRow& row) {
             throw Error(describe_index(table_, index) + ": the key of " +
                         std::to_string(entry.key.size()) + " bytes is too long for an index page");
         }
-        if (index.unique() && !all_null && index_has_key(db_.pager(), table_, index, entry.key)) {
+        const auto position = static_cast<std::size_t>(&index - table_.real_indexes.data());
+        if (index.unique() && !all_null && index_has_key(*index_lookups_[position], entry.key)) {
             throw WriteRefused(WriteRefused::Kind::DuplicateKey,
                                "duplicate key: " + describe_index(table_, index) +
                                    " already holds a row with the same value" +
@@ -290,26 +304,29 @@ PageNumber TableWriter::page_for_row(std::size_t length) {
 
 RowPointer TableWriter::write(PreparedRow& row) {
     Pager& pager = db_.pager();
-    std::vector<std::optional<std::vector<std::uint8_t>>> fields(table_.columns.size());
-    for (std::size_t i = 0; i < table_.columns.size(); ++i) {
-        const Column& column = table_.columns[i];
-        if (!is_long_value(column) || is_null(row.values[i])) {
-            continue;
+    if (!row.encoded) {
+        std::vector<std::optional<std::vector<std::uint8_t>>> fields(table_.columns.size());
+        for (std::size_t i = 0; i < table_.columns.size(); ++i) {
+            const Column& column = table_.columns[i];
+            if (!is_long_value(column) || is_null(row.values[i])) {
+                continue;
+            }
+            const auto data = data_of(row.values[i]);
+            fields[i] = row.inline_long_value[i]
+                            ? inline_long_value_field(data)
+                            : write_long_value(pager, allocator_, table_, column, data);
         }
-        const auto data = data_of(row.values[i]);
-        fields[i] = row.inline_long_value[i]
-                        ? inline_long_value_field(data)
-                        : write_long_value(pager, allocator_, table_, column, data);
+        row.encoded = encode_row(table_, row.values, fields);
     }
-    const std::vector<std::uint8_t> bytes = encode_row(table_, row.values, fields);
+    const std::vector<std::uint8_t>& bytes = *row.encoded;
     const PageNumber page = page_for_row(bytes.size());
     const unsigned slot = append_row(pager.modify(page), bytes);
     const RowPointer at{page, static_cast<std::uint8_t>(slot)};
 
     std::vector<bool> new_key(table_.real_indexes.size(), false);
     for (const PreparedRow::IndexKey& entry : row.keys) {
-        new_key[entry.index->number] =
-            insert_index_entry(pager, allocator_, table_, *entry.index, entry.key, at).new_key;
+        const auto position = static_cast<std::size_t>(entry.index - table_.real_indexes.data());
+        new_key[entry.index->number] = index_writers_[position]->insert(entry.key, at).new_key;
     }
 
     Page& definition = pager.modify(table_.page);

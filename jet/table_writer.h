@@ -4,12 +4,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "jet/database.h"
+#include "jet/index_reader.h"
+#include "jet/index_writer.h"
 #include "jet/page.h"
 #include "jet/page_allocator.h"
 #include "jet/properties.h"
@@ -27,6 +30,10 @@ class TableWriter {
     // column when either has a validation rule (ValidationRule); Error when
     // the table does not exist.
     TableWriter(Database& db, std::string_view table_name);
+    ~TableWriter();
+    // Its index writers and cursors refer to its own table definition.
+    TableWriter(const TableWriter&) = delete;
+    TableWriter& operator=(const TableWriter&) = delete;
 
     const TableDefinition& table() const { return table_; }
 
@@ -55,6 +62,10 @@ class TableWriter {
     std::vector<ColumnProperties> column_properties_;  // one per column
     std::vector<Relationship> relationships_;          // enforced, this table referencing
     PageAllocator allocator_;
+    // One each per real index, in table_.real_indexes order, kept so that
+    // their buffers serve every row.
+    std::vector<std::unique_ptr<IndexWriter>> index_writers_;
+    std::vector<std::unique_ptr<IndexCursor>> index_lookups_;
     // The data page new rows go to while it has room; 0 = look it up.
     PageNumber current_page_ = 0;
     bool current_page_known_ = false;
