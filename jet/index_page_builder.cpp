@@ -64,10 +64,6 @@ std::uint8_t whole_entry_byte(const IndexEntry& entry, std::size_t i) {
     throw IndexPageError("cannot build index page: " + what);
 }
 
-bool fits(std::span<const IndexEntry> entries, IndexPageKind kind) {
-    return index_entries_length(entries, kind) <= kIndexPageCapacity;
-}
-
 }  // namespace
 
 std::size_t index_entry_length(const IndexEntry& entry, IndexPageKind kind) {
@@ -182,12 +178,18 @@ IndexSplit split_index_entries(std::vector<IndexEntry> entries, IndexPageKind ki
     // [0, k), an intermediate one [0, k - 1) with the child of entry k - 1
     // as its tail. Both keep at least one entry.
     const std::size_t lowest = leaf ? 1 : 2;
+    // below[k]: bytes of entries [0, k).
+    std::vector<std::size_t> below(n + 1, 0);
+    for (std::size_t k = 0; k < n; ++k) {
+        below[k + 1] = below[k] + index_entry_length(entries[k], kind);
+    }
+    const std::size_t total = below[n];
     auto valid = [&](std::size_t k) {
         if (k < lowest || k + 1 > n) {
             return false;
         }
-        const std::span<const IndexEntry> all(entries);
-        return fits(all.subspan(0, leaf ? k : k - 1), kind) && fits(all.subspan(k), kind);
+        return below[leaf ? k : k - 1] <= kIndexPageCapacity &&
+               total - below[k] <= kIndexPageCapacity;
     };
 
     std::size_t cut = 0;
@@ -196,13 +198,10 @@ IndexSplit split_index_entries(std::vector<IndexEntry> entries, IndexPageKind ki
     } else if (inserted_at == 0 && first_on_level && valid(lowest)) {
         cut = lowest;
     } else {
-        const std::size_t total = index_entries_length(entries, kind);
         std::size_t best_difference = std::numeric_limits<std::size_t>::max();
-        std::size_t below = 0;
         for (std::size_t k = 1; k < n; ++k) {
-            below += index_entry_length(entries[k - 1], kind);
-            const std::size_t above = total - below;
-            const std::size_t difference = below > above ? below - above : above - below;
+            const std::size_t above = total - below[k];
+            const std::size_t difference = below[k] > above ? below[k] - above : above - below[k];
             if (valid(k) && difference < best_difference) {
                 best_difference = difference;
                 cut = k;
