@@ -26,28 +26,6 @@
 namespace jet {
 namespace {
 
-std::size_t fixed_size(const Column& column) {
-    switch (column.type) {
-        case ColumnType::Boolean:
-            return 0;
-        case ColumnType::Byte:
-            return 1;
-        case ColumnType::Integer:
-            return 2;
-        case ColumnType::Long:
-        case ColumnType::Single:
-            return 4;
-        case ColumnType::Currency:
-        case ColumnType::Double:
-        case ColumnType::DateTime:
-            return 8;
-        case ColumnType::Guid:
-            return 16;
-        default:
-            return column.size;
-    }
-}
-
 class RowDecoder {
   public:
     RowDecoder(Pager& pager, const TableDefinition& table, std::span<const std::uint8_t> row,
@@ -116,7 +94,7 @@ class RowDecoder {
 
     std::span<const std::uint8_t> fixed_bytes(const Column& column) const {
         const std::size_t start = 1 + static_cast<std::size_t>(column.fixed_offset);
-        const std::size_t size = fixed_size(column);
+        const std::size_t size = column.stored_size();
         if (start + size > data_end_) {
             fail("has column '" + column.name + "' at offset " + std::to_string(start) + " (" +
                  std::to_string(size) + " bytes) past its fixed area (" +
@@ -157,7 +135,7 @@ class RowDecoder {
     }
 
     Value convert(const Column& column, std::span<const std::uint8_t> bytes) {
-        const std::size_t need = fixed_size(column);
+        const std::size_t need = column.stored_size();
         const bool sized = column.type != ColumnType::Text && column.type != ColumnType::Binary &&
                            column.type != ColumnType::Memo && column.type != ColumnType::Ole;
         if (sized && bytes.size() != need) {

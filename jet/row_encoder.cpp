@@ -19,28 +19,6 @@
 namespace jet {
 namespace {
 
-std::size_t stored_size(const Column& column) {
-    switch (column.type) {
-        case ColumnType::Boolean:
-            return 0;
-        case ColumnType::Byte:
-            return 1;
-        case ColumnType::Integer:
-            return 2;
-        case ColumnType::Long:
-        case ColumnType::Single:
-            return 4;
-        case ColumnType::Currency:
-        case ColumnType::Double:
-        case ColumnType::DateTime:
-            return 8;
-        case ColumnType::Guid:
-            return 16;
-        default:
-            return column.size;
-    }
-}
-
 void put_le(std::vector<std::uint8_t>& out, std::uint64_t v, std::size_t bytes) {
     for (std::size_t i = 0; i < bytes; ++i) {
         out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
@@ -152,7 +130,7 @@ std::vector<std::uint8_t> encode_row(
     std::size_t fixed_area = 0;
     for (const Column& column : table.columns) {
         if (column.fixed() && column.type != ColumnType::Boolean) {
-            fixed_area = std::max(fixed_area, column.fixed_offset + stored_size(column));
+            fixed_area = std::max(fixed_area, column.fixed_offset + column.stored_size());
         }
     }
     std::vector<std::uint8_t> row(1 + fixed_area, 0);

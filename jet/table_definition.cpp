@@ -294,4 +294,26 @@ TableDefinition read_table_definition(Pager& pager, PageNumber page, const std::
     return t;
 }
 
+std::size_t Column::stored_size() const {
+    switch (type) {
+        case ColumnType::Boolean:
+            return 0;
+        case ColumnType::Byte:
+            return 1;
+        case ColumnType::Integer:
+            return 2;
+        case ColumnType::Long:
+        case ColumnType::Single:
+            return 4;
+        case ColumnType::Currency:
+        case ColumnType::Double:
+        case ColumnType::DateTime:
+            return 8;
+        case ColumnType::Guid:
+            return 16;
+        default:
+            return size;
+    }
+}
+
 }  // namespace jet

@@ -1,6 +1,7 @@
 // Table definitions: columns, indexes, row count and where a table's pages are.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,6 +31,8 @@ struct Column {
     static constexpr std::uint8_t kHyperlink = 0x80;
 
     bool fixed() const { return (flags & kFixed) != 0; }
+    // Bytes the column takes in a row's fixed area, or its maximum size when variable.
+    std::size_t stored_size() const;
     // The flags 0x04 and 0x40 mean an autonumber only on a Long and a
     // Replication ID column; Access sets 0x40 on ordinary Text and Date/Time
     // columns too.

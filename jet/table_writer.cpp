@@ -69,36 +69,6 @@ std::span<const std::uint8_t> data_of(const Value& value) {
     return bytes.data;
 }
 
-bool type_matches(const Column& column, const Value& value) {
-    switch (column.type) {
-        case ColumnType::Boolean:
-            return std::holds_alternative<bool>(value);
-        case ColumnType::Byte:
-            return std::holds_alternative<std::uint8_t>(value);
-        case ColumnType::Integer:
-            return std::holds_alternative<std::int16_t>(value);
-        case ColumnType::Long:
-            return std::holds_alternative<std::int32_t>(value);
-        case ColumnType::Currency:
-            return std::holds_alternative<Currency>(value);
-        case ColumnType::Single:
-            return std::holds_alternative<float>(value);
-        case ColumnType::Double:
-            return std::holds_alternative<double>(value);
-        case ColumnType::DateTime:
-            return std::holds_alternative<DateTime>(value);
-        case ColumnType::Guid:
-            return std::holds_alternative<Guid>(value);
-        case ColumnType::Text:
-        case ColumnType::Memo:
-            return std::holds_alternative<Text>(value);
-        case ColumnType::Binary:
-        case ColumnType::Ole:
-            return std::holds_alternative<Bytes>(value);
-    }
-    return false;
-}
-
 }  // namespace
 
 struct TableWriter::PreparedRow {
@@ -186,7 +156,7 @@ TableWriter::PreparedRow TableWriter::prepare(const std::vector<std::optional<Va
         } else if (column.type == ColumnType::Boolean && is_null(value)) {
             value = false;
         }
-        if (!is_null(value) && !type_matches(column, value)) {
+        if (!is_null(value) && !value_fits_type(value, column.type)) {
             throw WriteRefused(
                 WriteRefused::Kind::Conversion,
                 "the value given for column '" + column.name + "' is not of the column's type");

@@ -74,4 +74,7 @@ inline bool is_null(const Value& v) {
 // The type's name as Access shows it ("Long Integer", "Date/Time", ...).
 const char* column_type_name(ColumnType type);
 
+// Whether a non-null value has the alternative a column of this type holds.
+bool value_fits_type(const Value& value, ColumnType type);
+
 }  // namespace jet

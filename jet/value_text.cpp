@@ -245,36 +245,6 @@ std::string csv_field(std::string utf8) {
     return out;
 }
 
-bool value_fits_type(const Value& value, ColumnType type) {
-    switch (type) {
-        case ColumnType::Boolean:
-            return std::holds_alternative<bool>(value);
-        case ColumnType::Byte:
-            return std::holds_alternative<std::uint8_t>(value);
-        case ColumnType::Integer:
-            return std::holds_alternative<std::int16_t>(value);
-        case ColumnType::Long:
-            return std::holds_alternative<std::int32_t>(value);
-        case ColumnType::Currency:
-            return std::holds_alternative<Currency>(value);
-        case ColumnType::Single:
-            return std::holds_alternative<float>(value);
-        case ColumnType::Double:
-            return std::holds_alternative<double>(value);
-        case ColumnType::DateTime:
-            return std::holds_alternative<DateTime>(value);
-        case ColumnType::Text:
-        case ColumnType::Memo:
-            return std::holds_alternative<Text>(value);
-        case ColumnType::Binary:
-        case ColumnType::Ole:
-            return std::holds_alternative<Bytes>(value);
-        case ColumnType::Guid:
-            return std::holds_alternative<Guid>(value);
-    }
-    return false;
-}
-
 void check_type(const Value& value, ColumnType type) {
     if (!is_null(value) && !value_fits_type(value, type)) {
         throw std::invalid_argument(std::string("value of variant alternative ") +
