@@ -20,6 +20,28 @@ namespace jet {
 IndexCursor::IndexCursor(Pager& pager, const TableDefinition& table, const RealIndex& index)
     : pager_(pager), table_(table), index_(index) {}
 
+void load_index_page(Pager& pager, const TableDefinition& table, const RealIndex& index,
+                     PageNumber number, LoadedIndexPage& loaded) {
+    PageRef bytes = pager.read(number);
+    if (loaded.settled && bytes == loaded.bytes) {
+        return;
+    }
+    loaded.settled = false;
+    loaded.bytes = std::move(bytes);
+    try {
+        decode_index_page(number, *loaded.bytes, loaded.page);
+    } catch (const IndexPageError& e) {
+        throw FormatError(describe_index(table, index) + ": " + e.what());
+    }
+    if (loaded.page.table_page != table.page) {
+        throw FormatError(describe_index(table, index) + ", page " + std::to_string(number) +
+                          ": belongs to the table defined on page " +
+                          std::to_string(loaded.page.table_page) + ", not " +
+                          std::to_string(table.page));
+    }
+    loaded.settled = !pager.modified(number);
+}
+
 void IndexCursor::fail(PageNumber page, const std::string& what) const {
     throw FormatError(describe_index(table_, index_) + ", page " + std::to_string(page) + ": " +
                       what);
@@ -46,18 +68,8 @@ void IndexCursor::enter(PageNumber number, bool from_parent) {
         levels_.emplace_back();
     }
     Level& level = levels_[depth_];
-    level.bytes = pager_.read(number);
+    load_index_page(pager_, table_, index_, number, level);
     level.position = 0;
-    try {
-        decode_index_page(number, *level.bytes, level.page);
-    } catch (const IndexPageError& e) {
-        throw FormatError(describe_index(table_, index_) + ": " + e.what());
-    }
-    if (level.page.table_page != table_.page) {
-        fail(number, "belongs to the table defined on page " +
-                         std::to_string(level.page.table_page) + ", not " +
-                         std::to_string(table_.page));
-    }
     ++depth_;
 }
 

@@ -18,6 +18,21 @@
 
 namespace jet {
 
+// An index page read from the pager and decoded. Loading the same page again
+// decodes it again only when the pager hands out other bytes, or when the
+// bytes decoded were part of a change and so could have been written since.
+struct LoadedIndexPage {
+    PageRef bytes;
+    IndexPageView page;
+    bool settled = false;  // `bytes` lay outside any change when decoded
+};
+
+// Reads page `number` into `loaded`; throws FormatError naming the index
+// when it lies outside the file, is not a sound index page or belongs to
+// another table.
+void load_index_page(Pager& pager, const TableDefinition& table, const RealIndex& index,
+                     PageNumber number, LoadedIndexPage& loaded);
+
 // A position in an index tree. Moving forward visits the entries of the
 // leaves in tree order, which is key order in a sound index. Every page is
 // entered at most once between two seeks, so a damaged tree (cycles, shared
@@ -43,9 +58,7 @@ class IndexCursor {
     void next();
 
   private:
-    struct Level {
-        PageRef bytes;
-        IndexPageView page;
+    struct Level : LoadedIndexPage {
         std::size_t position = 0;  // leaf: entry; intermediate: child (entries.size() = tail)
     };
 

@@ -73,22 +73,13 @@ IndexWriter::~IndexWriter() = default;
                       what);
 }
 
-void IndexWriter::read_page(PageNumber number, PageRef& bytes, IndexPageView& page) {
+void IndexWriter::read_page(PageNumber number, LoadedIndexPage& loaded) {
     if (number == 0 || number >= pager_.page_count()) {
         throw FormatError(describe_index(table_, index_) + ": page " + std::to_string(number) +
                           " lies outside the file's " + std::to_string(pager_.page_count()) +
                           " pages");
     }
-    bytes = pager_.read(number);
-    try {
-        decode_index_page(number, *bytes, page);
-    } catch (const IndexPageError& e) {
-        throw FormatError(describe_index(table_, index_) + ": " + e.what());
-    }
-    if (page.table_page != table_.page) {
-        fail(number, "belongs to the table defined on page " + std::to_string(page.table_page) +
-                         ", not " + std::to_string(table_.page));
-    }
+    load_index_page(pager_, table_, index_, number, loaded);
 }
 
 void IndexWriter::descend(std::span<const std::uint8_t> key, RowPointer row) {
@@ -104,7 +95,7 @@ void IndexWriter::descend(std::span<const std::uint8_t> key, RowPointer row) {
             path_.emplace_back();
         }
         Step& step = path_[depth_++];
-        read_page(number, step.bytes, step.page);
+        read_page(number, step);
         const IndexPageView& page = step.page;
         std::size_t low = 0;
         std::size_t high = page.size();
@@ -137,7 +128,7 @@ bool IndexWriter::neighbour_has_key(PageNumber number, bool last,
     if (number == 0) {
         return false;
     }
-    read_page(number, neighbour_.bytes, neighbour_.page);
+    read_page(number, neighbour_);
     const IndexPageView& page = neighbour_.page;
     if (page.size() == 0) {
         return false;

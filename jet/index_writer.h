@@ -40,9 +40,7 @@ class IndexWriter {
   private:
     // A page on the way from the root to the leaf, read in place, and which
     // of its entries (or, at size(), its tail) leads down.
-    struct Step {
-        PageRef bytes;
-        IndexPageView page;
+    struct Step : LoadedIndexPage {
         std::size_t position = 0;
     };
     // The same page copied out, for inserts that change more than the leaf.
@@ -52,7 +50,7 @@ class IndexWriter {
     };
 
     void descend(std::span<const std::uint8_t> key, RowPointer row);
-    void read_page(PageNumber number, PageRef& bytes, IndexPageView& page);
+    void read_page(PageNumber number, LoadedIndexPage& loaded);
     bool neighbour_has_key(PageNumber number, bool last, std::span<const std::uint8_t> key);
     bool changes_only_the_leaf() const;
     void insert_and_climb(std::span<const std::uint8_t> key, RowPointer row);

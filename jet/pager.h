@@ -55,6 +55,10 @@ class Pager {
     // the pager is read-only.
     void begin_change();
     bool in_change() const { return in_change_; }
+    // True when the page is modified (or grown) in the current change: its
+    // bytes may still change in place. Any other page's bytes never do, since
+    // modify() works on a copy.
+    bool modified(PageNumber number) const { return in_change_ && dirty_.count(number) != 0; }
 
     // A writable copy of the page, recorded as dirty in the current change.
     // The reference stays valid until the change ends.
