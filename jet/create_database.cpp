@@ -6,13 +6,13 @@
 //    MSysQueries and MSysRelationships, then for each table its usage-map
 //    rows on shared holder pages (owned pages, pages with free space, one per
 //    index, two per Memo or OLE column) and one empty root leaf per index;
-//    the song table's definition follows the system tables'. No table has a
+//    the user table's definition follows the system tables'. No table has a
 //    data page yet.
 // 2. The catalogue rows of the four system tables, which the engine needs to
 //    open the file, are placed directly: encoded rows on a new data page of
 //    MSysObjects and their entries in its two indexes.
 // 3. The file is opened as any database and every other row (containers,
-//    the database object, the song table, the permissions) is inserted with
+//    the database object, the user table, the permissions) is inserted with
 //    TableWriter.
 #include "jet/create_database.h"
 
@@ -186,7 +186,8 @@ std::vector<Value> catalogue_values(const CatalogueRow& row, const CodePage& cod
     return values;
 }
 
-PageNumber lay_out(const std::filesystem::path& path, const CodePage& code_page, DateTime created) {
+PageNumber lay_out(const std::filesystem::path& path, const CodePage& code_page, DateTime created,
+                   const NewTable& user_table) {
     Pager pager(path, Pager::Mode::ReadWrite, 64);
     pager.begin_change();
     Skeleton skeleton(pager);
@@ -199,8 +200,8 @@ PageNumber lay_out(const std::filesystem::path& path, const CodePage& code_page,
     for (std::size_t i = 0; i < tables.size(); ++i) {
         skeleton.place_table(tables[i], definitions[i]);
     }
-    const PageNumber song_page = skeleton.new_page();
-    skeleton.place_table(song_table(), song_page);
+    const PageNumber user_page = skeleton.new_page();
+    skeleton.place_table(user_table, user_page);
 
     const TableDefinition catalogue =
         read_table_definition(pager, kFirstDefinitionPage, "MSysObjects", code_page);
@@ -211,25 +212,25 @@ PageNumber lay_out(const std::filesystem::path& path, const CodePage& code_page,
     }
     pager.commit();
     pager.flush();
-    return song_page;
+    return user_page;
 }
 
-void insert_rows(const std::filesystem::path& path, PageNumber song_page, DateTime created) {
+void insert_rows(const std::filesystem::path& path, const NewTable& user_table,
+                 PageNumber user_page, DateTime created) {
     OpenOptions open;
     open.code_page = kCodePage;
     open.writable = true;
     const auto db = Database::open(path, open);
     const CodePage& code_page = db->code_page();
-    const NewTable song = song_table();
     {
         TableWriter catalogue(*db, "MSysObjects");
-        for (const CatalogueRow& row : object_rows(song.name, song_page)) {
+        for (const CatalogueRow& row : object_rows(user_table.name, user_page)) {
             const std::vector<Value> values = catalogue_values(row, code_page, created);
             catalogue.insert(std::vector<std::optional<Value>>(values.begin(), values.end()));
         }
     }
     TableWriter permissions(*db, "MSysACEs");
-    for (const PermissionRow& row : permission_rows(song_page)) {
+    for (const PermissionRow& row : permission_rows(user_page)) {
         permissions.insert({Value{row.object_id}, Value{Bytes{row.sid}}, Value{row.access_mask},
                             Value{row.inheritable}});
     }
@@ -251,8 +252,8 @@ void create_database(const std::filesystem::path& path, const CreateOptions& opt
     try {
         const CodePage& code_page = CodePage::get(kCodePage);
         const DateTime created = options.created.value_or(local_now());
-        const PageNumber song_page = lay_out(path, code_page, created);
-        insert_rows(path, song_page, created);
+        const PageNumber user_page = lay_out(path, code_page, created, options.table);
+        insert_rows(path, options.table, user_page, created);
     } catch (...) {
         std::error_code ignored;
         std::filesystem::remove(path, ignored);

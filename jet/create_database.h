@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <optional>
 
+#include "jet/create_system_tables.h"
+#include "jet/create_table_definition.h"
 #include "jet/value.h"
 
 namespace jet {
@@ -12,13 +14,16 @@ struct CreateOptions {
     // When the objects were made, as their catalogue rows record it; empty =
     // now, in local time as Access records it.
     std::optional<DateTime> created;
+    // The one user table, made empty: the song table unless another layout
+    // is given (a catalogue edited by hand, or one of an older player).
+    NewTable table = song_table();
 };
 
 // Makes the file `path`: the header, the global usage map, the system tables
 // MSysObjects, MSysACEs, MSysQueries and MSysRelationships with their rows
 // (containers, the database object and its properties, permissions), and
-// the empty table Song. Throws Error when the file exists (it is left
-// untouched) or cannot be written; a file it began is removed again.
+// the empty user table of `options` (Song unless told otherwise). Throws Error when the file exists
+// (it is left untouched) or cannot be written; a file it began is removed again.
 void create_database(const std::filesystem::path& path, const CreateOptions& options = {});
 
 }  // namespace jet

@@ -2,8 +2,11 @@
 // Access engine's writer, read back by the independent reader mdb-reader and
 // checked by `listsong check`.
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include <gmock/gmock.h>
 
 #include "jet/create_database.h"
 #include "tests/songdb/song_tree.h"
@@ -76,6 +79,16 @@ class UpdateCatalogueTest : public SongTreeTest {
         return text(root / fs::path(std::u8string(relative.begin(), relative.end())));
     }
 
+    // What a run that fails reports: its folder, file and cause.
+    std::string failure() {
+        try {
+            update_songs(*window, target);
+        } catch (const UpdateFailure& e) {
+            return e.what();
+        }
+        return "no failure";
+    }
+
     dao::JetEngine engine;
 };
 
@@ -138,20 +151,73 @@ TEST_F(UpdateCatalogueTest, ExitDuringARunKeepsTheStoredRowsAndAConsistentFile) 
     EXPECT_NO_THROW(engine.OpenDatabase(database)->Close()) << "the database was released";
 }
 
-TEST_F(UpdateCatalogueTest, ADatabaseMissingOrWithoutSongIsAnError) {
+// The song table laid out otherwise: `change` edits the standard one.
+void create_catalogue(const fs::path& path, const std::function<void(jet::NewTable&)>& change) {
+    jet::CreateOptions options;
+    change(options.table);
+    jet::create_database(path, options);
+}
+
+TEST_F(UpdateCatalogueTest, ADatabaseMissingWithoutSongOrWithoutAColumnIsAnErrorStoringNothing) {
     song("1", "0001", "One\n");
     open_on_songs();
     press_update();
     EXPECT_EQ(prompts(), std::vector<std::string>{"   Error "});
 
-    const fs::path fixture = fs::path(LISTSONG_FIXTURES) / "testV1997.mdb";
-    if (!fs::exists(fixture)) {
-        GTEST_SKIP() << "the real file " << fixture
-                     << " (CMake setting LISTSONG_FIXTURES) is absent";
-    }
-    fs::copy_file(fixture, database);
+    create_catalogue(database, [](jet::NewTable& table) { table.name = "Songs"; });
     press_update();
     EXPECT_EQ(prompts(), (std::vector<std::string>{"   Error ", "   Error "}));
+    expect_checked();
+
+    fs::remove(database);
+    create_catalogue(database, [](jet::NewTable& table) {
+        table.columns.erase(table.columns.begin() + 3);  // artid
+        table.indexes.pop_back();
+    });
+    EXPECT_THAT(failure(),
+                ::testing::HasSubstr("file 0001.mid: table 'Song' has no column 'artid'"));
+    press_update();
+    EXPECT_EQ(prompts(), (std::vector<std::string>{"   Error ", "   Error ", "   Error "}));
+    EXPECT_EQ(read_back(), "");
+    expect_checked();
+}
+
+TEST_F(UpdateCatalogueTest, ANumericSongIdTakesDigitsAndRefusesALetterKeepingTheRowsBefore) {
+    create_catalogue(database, [](jet::NewTable& table) {
+        table.columns[1].type = jet::ColumnType::Long;
+        table.columns[1].size = 0;
+        table.columns[1].flags |= jet::Column::kFixed;
+    });
+    song("1", "0123", "One\n");
+    song("1", "a", "Two\n");
+    song("1", "b", "Three\n");
+    open_on_songs();
+    EXPECT_THAT(failure(), ::testing::HasSubstr("file a.mid: type mismatch: 'a.mi' cannot be "
+                                                "stored in column 'songID' (Long Integer)"));
+    EXPECT_EQ(read_back(),
+              "{\"ID\":1,\"songID\":123,\"songName\":\"One\",\"artid\":\"no name\","
+              "\"MidPath\":\"" +
+                  path(midi_root(), "1/0123.mid") + "\",\"CurPath\":\"" +
+                  path(cur_root(), "1/0123.cur") + "\",\"Lyrpath\":\"" +
+                  path(lyr_root(), "1/0123.Lyr") + "\"}\n");
+    expect_checked();
+}
+
+TEST_F(UpdateCatalogueTest, ADuplicateKeyEndsTheRunKeepingTheRowsBefore) {
+    create_catalogue(database, [](jet::NewTable& table) {
+        table.indexes[1].flags = jet::RealIndex::kUnique;  // songID
+    });
+    song("1", "0001a", "One\n");
+    song("1", "0001b", "Two\n");
+    song("1", "0002", "Three\n");
+    open_on_songs();
+    EXPECT_THAT(failure(),
+                ::testing::HasSubstr("file 0001b.mid: duplicate key: index 'songID' of table "
+                                     "'Song' already holds a row with the same value"));
+    EXPECT_EQ(read_back(),
+              json_row(1, {"0001", "One", "no name", path(midi_root(), "1/0001a.mid"),
+                           path(cur_root(), "1/0001a.cur"), path(lyr_root(), "1/0001a.Lyr")}));
+    expect_checked();
 }
 
 }  // namespace
