@@ -11,6 +11,7 @@
 #include "jet/usage_map_writer.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -125,13 +126,24 @@ class MapWriter {
         bytes[0] = kInline;
         put_u32le(bytes.data() + 1, new_start);
         std::uint8_t* bitmap = bytes.data() + kInlineHeader;
-        for (std::size_t i = 0; i < new_bytes * 8; ++i) {
-            const std::uint64_t p = new_start + i;
-            const bool covered = p >= start && p < old_end;
-            put_bit(bitmap, i,
-                    covered ? get_bit(row.bytes.data() + kInlineHeader, p - start)
-                            : fresh_value(static_cast<PageNumber>(p)));
+        const std::uint8_t* old_bitmap = row.bytes.data() + kInlineHeader;
+        // The old bits keep their pages; they move by whole bytes unless the
+        // old start was not a multiple of 8.
+        const std::size_t shift = start - new_start;
+        if (shift % 8 == 0) {
+            std::memcpy(bitmap + shift / 8, old_bitmap, bits / 8);
+        } else {
+            for (std::size_t i = 0; i < bits; ++i) {
+                put_bit(bitmap, shift + i, get_bit(old_bitmap, i));
+            }
         }
+        auto fresh = [&](std::size_t from, std::size_t to) {
+            for (std::size_t i = from; i < to; ++i) {
+                put_bit(bitmap, i, fresh_value(static_cast<PageNumber>(new_start + i)));
+            }
+        };
+        fresh(0, shift);
+        fresh(shift + bits, new_bytes * 8);
         put_bit(bitmap, page - new_start, bit);
         Page& holder = pager_.modify(row.at.page);
         if (bytes.size() <= row.bytes.size() + data_page_free_space(holder)) {

@@ -4,9 +4,11 @@
 // file still consistent afterwards.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "jet/check.h"
+#include "jet/data_page.h"
 #include "jet/database.h"
 #include "jet/page_allocator.h"
 #include "jet/usage_map.h"
@@ -80,6 +82,42 @@ TEST_F(UsageMaps, MapsGrowPastTheirRangeAndBecomeReferenceMaps) {
     // The pages belong to no table's owned map: the check sees leaked pages
     // (a warning) and no damage.
     EXPECT_EQ(errors(), std::vector<std::string>{});
+}
+
+// An inline map of a table moved to start at `start`, its bits cleared.
+void restart_inline_map(jet::Pager& pager, std::uint32_t map_row, jet::PageNumber start) {
+    const jet::PageNumber holder = map_row >> 8;
+    const jet::DataPage page(pager.read(holder), holder, "the map");
+    const jet::RowSlot slot = page.slot(map_row & 0xFF);
+    jet::Page& bytes = pager.modify(holder);
+    ASSERT_EQ(bytes[slot.start], 0) << "an inline map";
+    for (int i = 0; i < 4; ++i) {
+        bytes[slot.start + 1 + i] = static_cast<std::uint8_t>(start >> (8 * i));
+    }
+    std::fill(bytes.begin() + slot.start + 5, bytes.begin() + slot.end, 0);
+}
+
+TEST_F(UsageMaps, AnInlineMapLengthensBeforeItsStartAndFromAStartOffByBits) {
+    jet::Pager& pager = db_->pager();
+    const jet::TableDefinition table = db_->table("Table");
+    for (const jet::PageNumber start : {jet::PageNumber{803}, jet::PageNumber{800}}) {
+        pager.begin_change();
+        while (pager.page_count() < 3000) {
+            pager.grow();
+        }
+        jet::PageAllocator allocator(pager);
+        restart_inline_map(pager, table.free_pages_map, start);
+        // Inside the range, just past its end, far past it and before its start.
+        const std::vector<jet::PageNumber> pages = {start + 5, start + 100, start + 2150, 5, 797};
+        for (const jet::PageNumber page : pages) {
+            jet::add_page_to_map(pager, allocator, table.free_pages_map, page);
+        }
+        const auto held = jet::read_usage_map(pager, table.free_pages_map, "free pages");
+        EXPECT_EQ(held,
+                  (std::vector<jet::PageNumber>{5, 797, start + 5, start + 100, start + 2150}))
+            << "start " << start;
+        pager.discard();
+    }
 }
 
 }  // namespace
