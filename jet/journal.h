@@ -76,12 +76,21 @@ class Journal {
 
   private:
     void open();
+    // Where to build a record of `size` bytes: the mapped file, grown when
+    // needed, or a buffer when the file cannot be mapped.
+    std::uint8_t* room_for(std::size_t size);
+    void unmap();
+    // The header's state in the mapped file, in one store.
+    void store_state(std::uint32_t state);
 
     std::filesystem::path path_;
     bool synchronous_;
     int fd_ = -1;
     bool pending_ = false;
     std::uint64_t sequence_ = 0;
+    std::uint8_t* mapping_ = nullptr;
+    std::size_t mapped_size_ = 0;
+    bool mappable_;
     std::vector<std::uint8_t> buffer_;
 };
 
@@ -104,6 +113,9 @@ namespace testing {
 // restored, with the number of steps done; for tests that stop a recovery
 // part-way. Empty by default.
 void set_recovery_step_hook(std::function<void(std::size_t steps_done)> hook);
+// Whether journals created from now on map their file (the default); when
+// false they are written as where the file cannot be mapped.
+void set_journal_mapping(bool mapped);
 }  // namespace testing
 
 }  // namespace jet

@@ -152,7 +152,20 @@ class Journal : public ::testing::Test {
     fs::path base_;
 };
 
-TEST_F(Journal, InsertKilledAtAnyStepIsRolledBackToTheExactBytesBefore) {
+// The journal mapped into memory, and written where its file cannot be mapped.
+class JournalWriting : public Journal, public ::testing::WithParamInterface<bool> {
+  protected:
+    void SetUp() override {
+        Journal::SetUp();
+        jet::testing::set_journal_mapping(GetParam());
+    }
+    void TearDown() override {
+        jet::testing::set_journal_mapping(true);
+        Journal::TearDown();
+    }
+};
+
+TEST_P(JournalWriting, InsertKilledAtAnyStepIsRolledBackToTheExactBytesBefore) {
     // 0 rows: the insert grows the file by a data page; 40 rows: it does not.
     for (const int rows : {0, 40}) {
         const fs::path path = copy_of(base_, "db.mdb");
@@ -175,6 +188,8 @@ TEST_F(Journal, InsertKilledAtAnyStepIsRolledBackToTheExactBytesBefore) {
         EXPECT_TRUE(jet::check_database(*db).ok());
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(MappedAndWritten, JournalWriting, ::testing::Bool());
 
 TEST_F(Journal, RecoveryKilledPartWayIsFinishedByTheNextOpen) {
     for (const int rows : {0, 40}) {
@@ -261,6 +276,13 @@ TEST_F(Journal, TornDamagedAndForeignJournalsAreIgnoredOrRefusedNeverApplied) {
     const std::vector<std::uint8_t> half_written = journal_bytes();
     ASSERT_NE(half_written_db, clean);
 
+    // A journal cut 100 bytes before the end of its last record (the file
+    // runs on past it).
+    auto torn = [](std::vector<std::uint8_t> bytes) {
+        const std::size_t records = bytes[8] | bytes[9] << 8 | bytes[10] << 16 | bytes[11] << 24;
+        bytes.resize(64 + records * 2096 - 100);
+        return bytes;
+    };
     auto expect_ignored = [&](const std::vector<std::uint8_t>& bytes, const char* what) {
         SCOPED_TRACE(what);
         put(path, clean);
@@ -285,9 +307,7 @@ TEST_F(Journal, TornDamagedAndForeignJournalsAreIgnoredOrRefusedNeverApplied) {
     };
 
     // Ignored: the insert never reached the database.
-    std::vector<std::uint8_t> cut = unwritten;
-    cut.resize(cut.size() - 100);
-    expect_ignored(cut, "truncated in the last record, database untouched");
+    expect_ignored(torn(unwritten), "truncated in the last record, database untouched");
     std::vector<std::uint8_t> flipped = unwritten;
     flipped[64 + 500] ^= 0x01;
     expect_ignored(flipped, "a record's checksum fails, database untouched");
@@ -296,9 +316,7 @@ TEST_F(Journal, TornDamagedAndForeignJournalsAreIgnoredOrRefusedNeverApplied) {
     expect_ignored({}, "empty");
 
     // Refused: a torn journal while the database holds part of the insert.
-    cut = half_written;
-    cut.resize(cut.size() - 100);
-    expect_refused(half_written_db, cut, {"changed", "nothing was rolled back"},
+    expect_refused(half_written_db, torn(half_written), {"changed", "nothing was rolled back"},
                    "truncated, database written");
     // Refused: the header is damaged.
     std::vector<std::uint8_t> damaged = half_written;
