@@ -112,9 +112,8 @@ Pager::~Pager() {
 
 PageRef Pager::read(PageNumber number) {
     if (in_change_) {
-        auto changed = dirty_.find(number);
-        if (changed != dirty_.end()) {
-            return changed->second;
+        if (const std::shared_ptr<Page>* changed = dirty_.find(number)) {
+            return *changed;
         }
     }
     auto found = cache_.find(number);
@@ -181,15 +180,14 @@ Page& Pager::modify(PageNumber number) {
         throw std::logic_error("page " + std::to_string(number) +
                                " modified outside a change of pages");
     }
-    auto changed = dirty_.find(number);
-    if (changed != dirty_.end()) {
-        return *changed->second;
+    if (const std::shared_ptr<Page>* changed = dirty_.find(number)) {
+        return **changed;
     }
     PageRef original = read(number);
     auto copy = std::make_shared<Page>(*original);
-    originals_.emplace(number, std::move(original));
+    originals_.assign(number, std::move(original));
     Page& page = *copy;
-    dirty_.emplace(number, std::move(copy));
+    dirty_.assign(number, std::move(copy));
     return page;
 }
 
@@ -201,7 +199,7 @@ PageNumber Pager::grow() {
         throw Error(path_.string() + ": the file has reached the largest number of pages");
     }
     const PageNumber number = page_count_++;
-    dirty_[number] = std::make_shared<Page>();
+    dirty_.assign(number, std::make_shared<Page>());
     return number;
 }
 
@@ -228,16 +226,15 @@ JournalInsert Pager::journal_insert() {
     insert.length_after =
         std::max<std::uint64_t>(file_size_, static_cast<std::uint64_t>(page_count_) * kPageSize);
     if (!header_page_hash_) {
-        const auto page0 = originals_.find(0);
+        const PageRef* page0 = originals_.find(0);
         header_page_hash_ =
             pages_before_change_ == 0
                 ? 0
-                : hash_bytes((page0 != originals_.end() ? page0->second : read(0))->data(),
-                             kPageSize, 0);
+                : hash_bytes((page0 != nullptr ? *page0 : read(0))->data(), kPageSize, 0);
     }
     insert.header_page_hash = *header_page_hash_;
     for (const auto& [number, original] : originals_) {
-        insert.pages.push_back({number, original.get(), dirty_.at(number).get()});
+        insert.pages.push_back({number, original.get(), dirty_.find(number)->get()});
     }
     return insert;
 }
@@ -293,7 +290,7 @@ void Pager::commit() {
         }
         throw;
     }
-    if (dirty_.count(0) != 0) {
+    if (dirty_.contains(0)) {
         header_page_hash_.reset();
     }
     for (auto& [number, page] : dirty_) {

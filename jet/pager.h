@@ -16,13 +16,13 @@
 #include <filesystem>
 #include <functional>
 #include <list>
-#include <map>
 #include <memory>
 #include <optional>
 #include <unordered_map>
 
 #include "jet/journal.h"
 #include "jet/page.h"
+#include "jet/page_map.h"
 
 namespace jet {
 
@@ -58,7 +58,7 @@ class Pager {
     // True when the page is modified (or grown) in the current change: its
     // bytes may still change in place. Any other page's bytes never do, since
     // modify() works on a copy.
-    bool modified(PageNumber number) const { return in_change_ && dirty_.count(number) != 0; }
+    bool modified(PageNumber number) const { return in_change_ && dirty_.contains(number); }
 
     // A writable copy of the page, recorded as dirty in the current change.
     // The reference stays valid until the change ends.
@@ -107,8 +107,8 @@ class Pager {
 
     bool in_change_ = false;
     PageNumber pages_before_change_ = 0;
-    std::map<PageNumber, std::shared_ptr<Page>> dirty_;  // pages of the current change
-    std::map<PageNumber, PageRef> originals_;  // their bytes before it, for existing pages
+    PageMap<std::shared_ptr<Page>> dirty_;  // pages of the current change
+    PageMap<PageRef> originals_;            // their bytes before it, for existing pages
 
     JournalMode journal_mode_;
     std::unique_ptr<Journal> journal_;
