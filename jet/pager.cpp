@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
@@ -66,6 +67,9 @@ Pager::Pager(const std::filesystem::path& path, Mode mode, std::size_t cache_pag
     file_size_ = static_cast<std::uint64_t>(info.st_size);
     std::uint64_t pages = file_size_ / kPageSize;
     page_count_ = pages > 0xFFFFFFu ? 0xFFFFFFu : static_cast<PageNumber>(pages);
+    if (mode == Mode::ReadWrite) {
+        page_file_ = std::make_unique<PageFile>(fd_, path_, file_size_);
+    }
 }
 
 // A read-only pager rolls back through a second, writable descriptor under
@@ -204,20 +208,7 @@ PageNumber Pager::grow() {
 }
 
 void Pager::write_page(PageNumber number, const Page& page) {
-    const off_t offset = static_cast<off_t>(number) * static_cast<off_t>(kPageSize);
-    std::size_t done = 0;
-    while (done < kPageSize) {
-        const ssize_t n =
-            ::pwrite(fd_, page.data() + done, kPageSize - done, offset + static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            throw Error(path_.string() + ": cannot write page " + std::to_string(number) + " (" +
-                        system_reason() + ")");
-        }
-        done += static_cast<std::size_t>(n);
-    }
+    page_file_->write(number, page, file_size_);
 }
 
 JournalInsert Pager::journal_insert() {
@@ -273,9 +264,10 @@ void Pager::commit() {
                 hook(++step);
             }
         }
-        if (journaled && journal_mode_ == JournalMode::Synchronous && ::fdatasync(fd_) != 0) {
-            throw Error(path_.string() + ": cannot flush the file to disk (" + system_reason() +
-                        ")");
+        if (journaled && journal_mode_ == JournalMode::Synchronous) {
+            page_file_->sync(std::max<std::uint64_t>(
+                                 file_size_, static_cast<std::uint64_t>(page_count_) * kPageSize),
+                             false);
         }
         if (journaled) {
             journal_->retire();
@@ -311,8 +303,8 @@ void Pager::discard() {
 }
 
 void Pager::flush() {
-    if (mode_ == Mode::ReadWrite && ::fsync(fd_) != 0) {
-        throw Error(path_.string() + ": cannot flush the file to disk (" + system_reason() + ")");
+    if (page_file_) {
+        page_file_->sync(file_size_, true);
     }
     if (journal_) {
         journal_->remove();

@@ -9,7 +9,8 @@
 // current change returns the modified bytes. commit() records the pages'
 // bytes before the change in the rollback journal (journal.h) first, so that
 // a change interrupted part-way is rolled back when the file is next opened;
-// opening a file, for reading or writing, does that roll-back.
+// opening a file, for reading or writing, does that roll-back. Pages reach
+// the file through page_file.h.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +23,7 @@
 
 #include "jet/journal.h"
 #include "jet/page.h"
+#include "jet/page_file.h"
 #include "jet/page_map.h"
 
 namespace jet {
@@ -110,6 +112,7 @@ class Pager {
     PageMap<std::shared_ptr<Page>> dirty_;  // pages of the current change
     PageMap<PageRef> originals_;            // their bytes before it, for existing pages
 
+    std::unique_ptr<PageFile> page_file_;  // in ReadWrite mode
     JournalMode journal_mode_;
     std::unique_ptr<Journal> journal_;
     std::optional<std::uint64_t> header_page_hash_;

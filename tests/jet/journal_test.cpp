@@ -152,15 +152,18 @@ class Journal : public ::testing::Test {
     fs::path base_;
 };
 
-// The journal mapped into memory, and written where its file cannot be mapped.
+// The journal and the database's pages written through memory mappings, and
+// with system calls as where the files cannot be mapped.
 class JournalWriting : public Journal, public ::testing::WithParamInterface<bool> {
   protected:
     void SetUp() override {
         Journal::SetUp();
         jet::testing::set_journal_mapping(GetParam());
+        jet::testing::set_page_mapping(GetParam());
     }
     void TearDown() override {
         jet::testing::set_journal_mapping(true);
+        jet::testing::set_page_mapping(true);
         Journal::TearDown();
     }
 };
