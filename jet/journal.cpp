@@ -40,9 +40,13 @@
 // - every record complete and valid: the database's length must lie between
 //   the lengths before and after the insert, and every sector of every
 //   recorded page must hold its bytes before or after the insert (a prefix
-//   of the insert's writes, in any order). Then the pages' bytes before are
-//   written back, the length restored, the database flushed and the journal
-//   deleted. Otherwise the database changed since: an error, nothing touched.
+//   of the insert's writes, in any order), or else one page holds other
+//   bytes (a page copied in through the mapping when the program was killed)
+//   while every recorded page below it holds its bytes after, every page
+//   above it its bytes before, and the length is the one before. Then the
+//   pages' bytes before are written back, the length restored, the
+//   database flushed and the journal deleted. Otherwise the database changed
+//   since: an error, nothing touched.
 // - records missing or failing their hash (a torn journal): the journal was
 //   still being written, and database writes start only after it is
 //   complete, so the database never saw the insert. That is verified (the
@@ -73,6 +77,8 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "jet/coding.h"
 #include "jet/error.h"
@@ -348,6 +354,10 @@ class Recoverer {
                           std::to_string(journal.length_before) + " to " +
                           std::to_string(journal.length_after));
         }
+        // Per page: whether every sector holds its bytes after the insert,
+        // and whether every sector holds its bytes before it.
+        std::vector<std::pair<bool, bool>> states;
+        std::optional<std::size_t> torn;
         for (const std::uint8_t* record : journal.records) {
             const PageNumber number = get_u32le(record);
             if (static_cast<std::uint64_t>(number) * kPageSize + kPageSize >
@@ -356,6 +366,9 @@ class Recoverer {
                               " past the length before the insert");
             }
             const Page page = read_page(number);
+            bool all_after = true;
+            bool all_before = true;
+            bool each_sector_known = true;
             for (std::size_t s = 0; s < kSectors; ++s) {
                 const std::uint8_t* sector = page.data() + s * kSectorSize;
                 const bool before =
@@ -363,10 +376,39 @@ class Recoverer {
                                 kSectorSize) == 0;
                 const bool after = hash_bytes(sector, kSectorSize, 0) ==
                                    get_u64le(record + kRecordAfterOffset + 8 * s);
-                if (!before && !after) {
-                    throw changed("page " + std::to_string(number) +
-                                  " holds neither its bytes before the insert nor after it");
+                all_after = all_after && after;
+                all_before = all_before && before;
+                each_sector_known = each_sector_known && (before || after);
+            }
+            if (!each_sector_known) {
+                if (torn) {
+                    throw changed("pages " + std::to_string(get_u32le(journal.records[*torn])) +
+                                  " and " + std::to_string(number) +
+                                  " hold neither their bytes before the insert nor after it");
                 }
+                torn = states.size();
+            }
+            states.emplace_back(all_after, all_before);
+        }
+        if (torn) {
+            check_cut_short(journal, length, states, *torn);
+        }
+    }
+
+    // A page holding bytes from neither side is the one being copied in when
+    // the program was killed: pages are written in ascending order, so every
+    // page before it holds its bytes after the insert, every page after it
+    // its bytes before, and no page past the old end has been written yet.
+    void check_cut_short(const ReadJournal& journal, std::uint64_t length,
+                         const std::vector<std::pair<bool, bool>>& states, std::size_t torn) const {
+        const std::string page = std::to_string(get_u32le(journal.records[torn]));
+        for (std::size_t i = 0; i < states.size(); ++i) {
+            const bool in_order =
+                i == 0 || get_u32le(journal.records[i - 1]) < get_u32le(journal.records[i]);
+            const bool expected = i < torn ? states[i].first : (i == torn || states[i].second);
+            if (!in_order || !expected || length != journal.length_before) {
+                throw changed("page " + page +
+                              " holds neither its bytes before the insert nor after it");
             }
         }
     }

@@ -334,6 +334,24 @@ TEST_F(Journal, TornDamagedAndForeignJournalsAreIgnoredOrRefusedNeverApplied) {
     const std::uint32_t recorded_page = half_written[64] | (half_written[65] << 8);
     edited[recorded_page * jet::kPageSize + 1000] ^= 0xFF;
     expect_refused(edited, half_written, {"changed", "neither"}, "page edited since");
+    // Rolled back: the page after the two written was being copied in when
+    // the program was killed; refused when it is not that page.
+    auto cut_short = [&](std::size_t record) {
+        std::vector<std::uint8_t> bytes = half_written_db;
+        const std::uint8_t* r = half_written.data() + 64 + record * 2096;
+        const std::size_t page = r[0] | r[1] << 8 | r[2] << 16;
+        std::fill_n(bytes.begin() + page * jet::kPageSize + 700, 30, 0xA5);
+        return bytes;
+    };
+    put(path, cut_short(2));
+    put(journal, half_written);
+    {
+        const auto db = jet::Database::open(path, writable());
+        EXPECT_EQ(db->pager().recovery(), jet::Recovery::RolledBack);
+    }
+    EXPECT_EQ(jet_test::read_bytes(path), clean);
+    expect_refused(cut_short(3), half_written, {"changed", "neither"},
+                   "a page past the next one holds other bytes");
     // Refused: the database grew since.
     std::vector<std::uint8_t> grown = half_written_db;
     grown.resize(grown.size() + 10 * jet::kPageSize);
