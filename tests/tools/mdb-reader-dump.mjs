@@ -151,7 +151,8 @@ async function main(args) {
     } else {
         for (const table of tables) {
             if (tables.length > 1) lines.push(`# Table: ${table}`);
-            lines.push(...tableLines(reader, table));
+            // One at a time: spreading a table of many rows overflows the stack.
+            for (const line of tableLines(reader, table)) lines.push(line);
         }
     }
     process.stdout.write(lines.map((line) => line + "\n").join(""));
