@@ -2,6 +2,7 @@
 #pragma once
 
 #include <stdexcept>
+#include <string>
 
 namespace jet {
 
@@ -23,5 +24,8 @@ class UnsupportedFile : public Error {
   public:
     using Error::Error;
 };
+
+// What the last failed system call left in errno, as text for a message.
+std::string system_reason();
 
 }  // namespace jet

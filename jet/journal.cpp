@@ -119,10 +119,6 @@ void put_u64(std::uint8_t* p, std::uint64_t v) {
     put_u32(p + 4, static_cast<std::uint32_t>(v >> 32));
 }
 
-std::string system_reason() {
-    return std::strerror(errno);
-}
-
 void write_all(int fd, const std::uint8_t* data, std::size_t size, std::uint64_t offset,
                const std::filesystem::path& path) {
     std::size_t done = 0;

@@ -27,10 +27,6 @@ bool& page_mapping() {
     return mapped;
 }
 
-std::string system_reason() {
-    return std::strerror(errno);
-}
-
 // True on a file system that overwrites a file's blocks where they are and
 // for a file whose every byte has its block.
 bool overwrites_in_place(int fd) {

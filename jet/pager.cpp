@@ -16,10 +16,6 @@
 namespace jet {
 namespace {
 
-std::string system_reason() {
-    return std::strerror(errno);
-}
-
 std::function<void(std::size_t)>& commit_step_hook() {
     static std::function<void(std::size_t)> hook;
     return hook;
