@@ -20,7 +20,6 @@ namespace {
 constexpr std::size_t kLargestFile = std::size_t{0xFFFFFF} * kPageSize;
 // Pages written through the mapping before it lets go of them.
 constexpr std::size_t kPagesBetweenReleases = 512;
-constexpr std::uint64_t kMemoryPage = 4096;
 
 bool& page_mapping() {
     static bool mapped = true;
@@ -46,10 +45,6 @@ bool overwrites_in_place(int fd) {
     (void)fd;
     return false;
 #endif
-}
-
-std::uint64_t whole_memory_pages(std::uint64_t size) {
-    return (size + kMemoryPage - 1) / kMemoryPage * kMemoryPage;
 }
 
 }  // namespace
@@ -99,15 +94,16 @@ void PageFile::write(PageNumber number, const Page& page, std::uint64_t file_siz
 }
 
 // The pages stay in the file cache with their changes; only the mapping's
-// hold on them ends, and the next write through it maps them again.
+// hold on them ends, and the next write through it maps them again. Where
+// the kernel declines, the pages merely stay mapped: nothing is lost.
 void PageFile::release(std::uint64_t file_size) {
     written_since_release_ = 0;
-    ::madvise(mapping_, whole_memory_pages(file_size), MADV_DONTNEED);
+    ::madvise(mapping_, file_size, MADV_DONTNEED);
 }
 
 void PageFile::sync(std::uint64_t file_size, bool metadata) {
     if (mapping_ != nullptr && file_size > 0 &&
-        ::msync(mapping_, whole_memory_pages(file_size), MS_SYNC) != 0) {
+        ::msync(mapping_, file_size, MS_SYNC) != 0) {
         throw Error(path_.string() + ": cannot flush the file to disk (" + system_reason() + ")");
     }
     if ((metadata ? ::fsync(fd_) : ::fdatasync(fd_)) != 0) {
