@@ -22,8 +22,9 @@ struct CreateOptions {
 // Makes the file `path`: the header, the global usage map, the system tables
 // MSysObjects, MSysACEs, MSysQueries and MSysRelationships with their rows
 // (containers, the database object and its properties, permissions), and
-// the empty user table of `options` (Song unless told otherwise). Throws Error when the file exists
-// (it is left untouched) or cannot be written; a file it began is removed again.
+// the empty user table of `options` (Song unless told otherwise). Throws
+// Error when the file exists (it is left untouched) or cannot be written; a
+// file it began is removed again.
 void create_database(const std::filesystem::path& path, const CreateOptions& options = {});
 
 }  // namespace jet

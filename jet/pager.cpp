@@ -203,15 +203,14 @@ PageNumber Pager::grow() {
     return number;
 }
 
-void Pager::write_page(PageNumber number, const Page& page) {
-    page_file_->write(number, page, file_size_);
+std::uint64_t Pager::length_after_change() const {
+    return std::max<std::uint64_t>(file_size_, static_cast<std::uint64_t>(page_count_) * kPageSize);
 }
 
 JournalInsert Pager::journal_insert() {
     JournalInsert insert;
     insert.length_before = file_size_;
-    insert.length_after =
-        std::max<std::uint64_t>(file_size_, static_cast<std::uint64_t>(page_count_) * kPageSize);
+    insert.length_after = length_after_change();
     if (!header_page_hash_) {
         const PageRef* page0 = originals_.find(0);
         header_page_hash_ =
@@ -228,7 +227,7 @@ JournalInsert Pager::journal_insert() {
 
 void Pager::undo_writes(std::uint64_t length_before) {
     for (const auto& [number, original] : originals_) {
-        write_page(number, *original);
+        page_file_->write(number, *original, file_size_);
     }
     if (::ftruncate(fd_, static_cast<off_t>(length_before)) != 0) {
         throw Error(path_.string() + ": cannot restore the file's length (" + system_reason() +
@@ -255,15 +254,13 @@ void Pager::commit() {
             hook(step);
         }
         for (const auto& [number, page] : dirty_) {
-            write_page(number, *page);
+            page_file_->write(number, *page, file_size_);
             if (hook) {
                 hook(++step);
             }
         }
         if (journaled && journal_mode_ == JournalMode::Synchronous) {
-            page_file_->sync(std::max<std::uint64_t>(
-                                 file_size_, static_cast<std::uint64_t>(page_count_) * kPageSize),
-                             false);
+            page_file_->sync(length_after_change(), false);
         }
         if (journaled) {
             journal_->retire();
@@ -287,8 +284,7 @@ void Pager::commit() {
     dirty_.clear();
     originals_.clear();
     in_change_ = false;
-    file_size_ =
-        std::max<std::uint64_t>(file_size_, static_cast<std::uint64_t>(page_count_) * kPageSize);
+    file_size_ = length_after_change();
 }
 
 void Pager::discard() {

@@ -93,7 +93,9 @@ class Pager {
 
     PageRef load(PageNumber number);
     void remember(PageNumber number, PageRef page);
-    void write_page(PageNumber number, const Page& page);
+    // The file's length once the current change is written: pages grown in
+    // it extend the file.
+    std::uint64_t length_after_change() const;
     void recover_on_open(bool writable);
     JournalInsert journal_insert();
     void undo_writes(std::uint64_t length_before);
