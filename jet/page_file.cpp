@@ -59,13 +59,12 @@ PageFile::PageFile(int fd, std::filesystem::path path, std::uint64_t size)
     void* mapped = ::mmap(nullptr, kLargestFile, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
     if (mapped != MAP_FAILED) {
         mapping_ = static_cast<std::uint8_t*>(mapped);
-        mapping_length_ = kLargestFile;
     }
 }
 
 PageFile::~PageFile() {
     if (mapping_ != nullptr) {
-        ::munmap(mapping_, mapping_length_);
+        ::munmap(mapping_, kLargestFile);
     }
 }
 
@@ -102,8 +101,7 @@ void PageFile::release(std::uint64_t file_size) {
 }
 
 void PageFile::sync(std::uint64_t file_size, bool metadata) {
-    if (mapping_ != nullptr && file_size > 0 &&
-        ::msync(mapping_, file_size, MS_SYNC) != 0) {
+    if (mapping_ != nullptr && file_size > 0 && ::msync(mapping_, file_size, MS_SYNC) != 0) {
         throw Error(path_.string() + ": cannot flush the file to disk (" + system_reason() + ")");
     }
     if ((metadata ? ::fsync(fd_) : ::fdatasync(fd_)) != 0) {

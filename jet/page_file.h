@@ -32,8 +32,6 @@ class PageFile {
     PageFile(const PageFile&) = delete;
     PageFile& operator=(const PageFile&) = delete;
 
-    bool mapped() const { return mapping_ != nullptr; }
-
     // Writes the page; `file_size` is the file's length before the write.
     // Throws Error naming the page when the write fails.
     void write(PageNumber number, const Page& page, std::uint64_t file_size);
@@ -48,7 +46,6 @@ class PageFile {
     int fd_;
     std::filesystem::path path_;
     std::uint8_t* mapping_ = nullptr;
-    std::size_t mapping_length_ = 0;
     std::size_t written_since_release_ = 0;
 };
 
