@@ -12,10 +12,7 @@
 #include <vector>
 
 #include "jet/codepage_tables.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "jet/system_code_page.h"
 
 namespace jet {
 
@@ -230,17 +227,15 @@ bool CodePage::supported(int number) {
 }
 
 int data_code_page_for_locale() {
-#ifdef _WIN32
-    const int active = static_cast<int>(GetACP());
-    return CodePage::supported(active) ? active : 1252;
-#else
+    if (const std::optional<int> active = windows_ansi_code_page()) {
+        return CodePage::supported(*active) ? *active : 1252;
+    }
     for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
         const char* value = std::getenv(variable);
         if (value != nullptr && *value != '\0')
             return code_page_for_locale_name(value);
     }
     return 1252;
-#endif
 }
 
 }  // namespace jet

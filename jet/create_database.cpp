@@ -16,12 +16,7 @@
 //    TableWriter.
 #include "jet/create_database.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <ctime>
 
 #include "jet/codepage.h"
@@ -60,8 +55,7 @@ void put_u32le(std::uint8_t* p, std::uint32_t v) {
 
 DateTime local_now() {
     const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = *std::localtime(&now);
     using namespace std::chrono;
     const sys_days day{year{local.tm_year + 1900} / (local.tm_mon + 1) / local.tm_mday};
     const sys_days epoch{year{1899} / December / 30};
@@ -187,8 +181,8 @@ std::vector<Value> catalogue_values(const CatalogueRow& row, const CodePage& cod
 }
 
 PageNumber lay_out(const std::filesystem::path& path, const CodePage& code_page, DateTime created,
-                   const NewTable& user_table) {
-    Pager pager(path, Pager::Mode::ReadWrite, 64);
+                   const NewTable& user_table, FileSystem& file_system) {
+    Pager pager(path, Pager::Mode::ReadWrite, 64, JournalMode::On, file_system);
     pager.begin_change();
     Skeleton skeleton(pager);
     skeleton.header_and_global_map();
@@ -216,10 +210,11 @@ PageNumber lay_out(const std::filesystem::path& path, const CodePage& code_page,
 }
 
 void insert_rows(const std::filesystem::path& path, const NewTable& user_table,
-                 PageNumber user_page, DateTime created) {
+                 PageNumber user_page, DateTime created, FileSystem& file_system) {
     OpenOptions open;
     open.code_page = kCodePage;
     open.writable = true;
+    open.file_system = &file_system;
     const auto db = Database::open(path, open);
     const CodePage& code_page = db->code_page();
     {
@@ -240,23 +235,27 @@ void insert_rows(const std::filesystem::path& path, const NewTable& user_table,
 }  // namespace
 
 void create_database(const std::filesystem::path& path, const CreateOptions& options) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        const int error = errno;
-        throw Error(path.string() +
-                    (error == EEXIST
-                         ? ": the file exists already; choose a new name"
-                         : ": cannot create the file (" + std::string(std::strerror(error)) + ")"));
+    FileSystem& file_system = *options.file_system;
+    try {
+        file_system.open(path, OpenMode::CreateNew);
+    } catch (const FileError& e) {
+        if (e.problem() == FileProblem::Exists) {
+            throw Error(path_text(path) + ": the file exists already; choose a new name");
+        }
+        throw;
     }
-    ::close(fd);
     try {
         const CodePage& code_page = CodePage::get(kCodePage);
         const DateTime created = options.created.value_or(local_now());
-        const PageNumber user_page = lay_out(path, code_page, created, options.table);
-        insert_rows(path, options.table, user_page, created);
+        const PageNumber user_page = lay_out(path, code_page, created, options.table, file_system);
+        insert_rows(path, options.table, user_page, created, file_system);
     } catch (...) {
-        std::error_code ignored;
-        std::filesystem::remove(path, ignored);
+        // The half-made file goes; should that fail too, the first error is
+        // still the one that says what went wrong, and it is reported.
+        try {
+            file_system.remove(path);
+        } catch (const FileError&) {
+        }
         throw;
     }
 }

@@ -6,6 +6,7 @@
 
 #include "jet/create_system_tables.h"
 #include "jet/create_table_definition.h"
+#include "jet/file_system.h"
 #include "jet/value.h"
 
 namespace jet {
@@ -17,6 +18,8 @@ struct CreateOptions {
     // The one user table, made empty: the song table unless another layout
     // is given (a catalogue edited by hand, or one of an older player).
     NewTable table = song_table();
+    // Where the file is written.
+    FileSystem* file_system = &native_file_system();
 };
 
 // Makes the file `path`: the header, the global usage map, the system tables

@@ -26,16 +26,16 @@ std::unique_ptr<Database> Database::open(const std::filesystem::path& path,
     if (options.writable) {
         std::filesystem::path lock_file = path;
         lock_file.replace_extension(".ldb");
-        std::error_code ec;
-        if (std::filesystem::exists(lock_file, ec)) {
-            throw Error(path.string() + ": the lock file " + lock_file.string() +
-                        " shows that another program has the database open (delete it if that "
-                        "program has ended)");
+        if (options.file_system->exists(lock_file)) {
+            throw Error(path_text(path) + ": the lock file " + path_text(lock_file) +
+                        " shows that another program has the database open; close the player "
+                        "(and any other program using the database) first, then try again. "
+                        "Delete the lock file only if no program has the database open.");
         }
     }
     auto pager = std::make_unique<Pager>(
         path, options.writable ? Pager::Mode::ReadWrite : Pager::Mode::ReadOnly,
-        options.cache_pages, options.journal);
+        options.cache_pages, options.journal, *options.file_system);
     if (pager->page_count() == 0) {
         throw UnsupportedFile("not an Access database");
     }

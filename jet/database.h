@@ -13,6 +13,7 @@
 
 #include "jet/catalogue.h"
 #include "jet/codepage.h"
+#include "jet/file_system.h"
 #include "jet/header.h"
 #include "jet/pager.h"
 #include "jet/table_definition.h"
@@ -31,6 +32,8 @@ struct OpenOptions {
     bool writable = false;
     // How each insert is protected against an interruption (journal.h).
     JournalMode journal = JournalMode::On;
+    // Where the file is read and written.
+    FileSystem* file_system = &native_file_system();
 };
 
 class Database {

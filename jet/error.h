@@ -2,7 +2,6 @@
 #pragma once
 
 #include <stdexcept>
-#include <string>
 
 namespace jet {
 
@@ -24,8 +23,5 @@ class UnsupportedFile : public Error {
   public:
     using Error::Error;
 };
-
-// What the last failed system call left in errno, as text for a message.
-std::string system_reason();
 
 }  // namespace jet

@@ -65,15 +65,9 @@
 // program's insert in progress and is left alone.
 #include "jet/journal.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <cerrno>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -98,11 +92,6 @@ constexpr std::size_t kRecordHashOffset = kRecordAfterOffset + 8 * kSectors;
 constexpr std::size_t kRecordSize = kRecordHashOffset + 8;
 constexpr std::uint32_t kStatePending = 1;
 
-bool& journal_mapping() {
-    static bool mapped = true;
-    return mapped;
-}
-
 std::function<void(std::size_t)>& recovery_step_hook() {
     static std::function<void(std::size_t)> hook;
     return hook;
@@ -119,74 +108,10 @@ void put_u64(std::uint8_t* p, std::uint64_t v) {
     put_u32(p + 4, static_cast<std::uint32_t>(v >> 32));
 }
 
-void write_all(int fd, const std::uint8_t* data, std::size_t size, std::uint64_t offset,
-               const std::filesystem::path& path) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pwrite(fd, data + done, size - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            throw Error(path.string() + ": cannot write (" + system_reason() + ")");
-        }
-        done += static_cast<std::size_t>(n);
-    }
-}
-
-// Reads up to `size` bytes; fewer only at the end of the file.
-std::size_t read_some(int fd, std::uint8_t* data, std::size_t size, std::uint64_t offset,
-                      const std::filesystem::path& path) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd, data + done, size - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            throw Error(path.string() + ": cannot read (" + system_reason() + ")");
-        }
-        if (n == 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
-}
-
-void sync_data(int fd, const std::filesystem::path& path) {
-    if (::fdatasync(fd) != 0) {
-        throw Error(path.string() + ": cannot flush the file to disk (" + system_reason() + ")");
-    }
-}
-
-void sync_folder(const std::filesystem::path& file) {
-    const std::filesystem::path folder =
-        file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        throw Error(folder.string() + ": cannot open the folder (" + system_reason() + ")");
-    }
-    const int result = ::fsync(fd);
-    ::close(fd);
-    if (result != 0) {
-        throw Error(folder.string() + ": cannot flush the folder to disk (" + system_reason() +
-                    ")");
-    }
-}
-
-std::uint64_t file_length(int fd, const std::filesystem::path& path) {
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        throw Error(path.string() + ": cannot read the file's length (" + system_reason() + ")");
-    }
-    return static_cast<std::uint64_t>(info.st_size);
-}
-
-void remove_file(const std::filesystem::path& path) {
-    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
-        throw Error(path.string() + ": cannot delete the journal (" + system_reason() + ")");
-    }
+// Reads the page at `number`; fewer than kPageSize bytes only at the end of
+// the file.
+std::size_t read_page_at(File& file, PageNumber number, Page& page) {
+    return file.read_at(static_cast<std::uint64_t>(number) * kPageSize, page.data(), kPageSize);
 }
 
 // A journal as read back from its file.
@@ -203,8 +128,13 @@ struct ReadJournal {
 
 class Recoverer {
   public:
-    Recoverer(const std::filesystem::path& database, int fd, bool writable)
-        : database_(database), journal_(journal_path(database)), fd_(fd), writable_(writable) {}
+    Recoverer(const std::filesystem::path& database, File& file, bool writable,
+              FileSystem& file_system)
+        : database_(database),
+          journal_(journal_path(database)),
+          file_(file),
+          writable_(writable),
+          file_system_(file_system) {}
 
     Recovery run() {
         if (!load()) {
@@ -213,16 +143,16 @@ class Recoverer {
         const std::optional<ReadJournal> journal = parse();
         if (!journal) {
             if (writable_) {
-                remove_file(journal_);
+                file_system_.remove(journal_);
             }
             return Recovery::NoJournal;
         }
-        const std::uint64_t length = file_length(fd_, database_);
+        const std::uint64_t length = file_.size();
         check_identity(*journal, length);
         if (!journal->complete()) {
             check_untouched(*journal, length);
             if (writable_) {
-                remove_file(journal_);
+                file_system_.remove(journal_);
             }
             return Recovery::Ignored;
         }
@@ -236,21 +166,17 @@ class Recoverer {
 
   private:
     bool load() {
-        const int fd = ::open(journal_.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) {
-            if (errno == ENOENT) {
+        std::unique_ptr<File> journal;
+        try {
+            journal = file_system_.open(journal_, OpenMode::Read);
+        } catch (const FileError& e) {
+            if (e.problem() == FileProblem::NotFound) {
                 return false;
             }
-            throw Error(journal_.string() + ": cannot open the journal (" + system_reason() + ")");
+            throw Error(path_text(journal_) + ": cannot open the journal (" + e.reason() + ")");
         }
-        try {
-            bytes_.resize(file_length(fd, journal_));
-            bytes_.resize(read_some(fd, bytes_.data(), bytes_.size(), 0, journal_));
-        } catch (...) {
-            ::close(fd);
-            throw;
-        }
-        ::close(fd);
+        bytes_.resize(journal->size());
+        bytes_.resize(journal->read_at(0, bytes_.data(), bytes_.size()));
         return true;
     }
 
@@ -260,7 +186,7 @@ class Recoverer {
         }
         const std::uint8_t* h = bytes_.data();
         if (std::memcmp(h, kMagic.data(), kMagic.size()) != 0) {
-            throw Error(journal_.string() +
+            throw Error(path_text(journal_) +
                         ": not a journal this program wrote (its first bytes are unknown); the "
                         "database was not touched. Move the file away to open the database.");
         }
@@ -268,7 +194,7 @@ class Recoverer {
             return std::nullopt;
         }
         if (hash_bytes(h, kHeaderHashOffset, 0) != get_u64le(h + kHeaderHashOffset)) {
-            throw Error(journal_.string() +
+            throw Error(path_text(journal_) +
                         ": the journal's header is damaged; the database was not touched. If no "
                         "program was writing the database when it stopped, delete the journal.");
         }
@@ -293,17 +219,15 @@ class Recoverer {
 
     Page read_page(PageNumber number) const {
         Page page{};
-        const std::size_t n = read_some(fd_, page.data(), kPageSize,
-                                        static_cast<std::uint64_t>(number) * kPageSize, database_);
-        if (n != kPageSize) {
+        if (read_page_at(file_, number, page) != kPageSize) {
             throw changed("page " + std::to_string(number) + " is missing");
         }
         return page;
     }
 
     Error changed(const std::string& what) const {
-        return Error(database_.string() + ": the database changed after the insert recorded in " +
-                     journal_.string() + " was interrupted (" + what +
+        return Error(path_text(database_) + ": the database changed after the insert recorded in " +
+                     path_text(journal_) + " was interrupted (" + what +
                      "); nothing was rolled back. Restore the database from a copy, or delete "
                      "the journal to keep the database as it is.");
     }
@@ -320,10 +244,10 @@ class Recoverer {
         const bool same = length >= kPageSize &&
                           hash_bytes(read_page(0).data(), kPageSize, 0) == journal.header_page_hash;
         if (!same) {
-            throw Error(journal_.string() +
+            throw Error(path_text(journal_) +
                         ": the journal belongs to another database (its "
                         "header page differs from " +
-                        database_.string() +
+                        path_text(database_) +
                         "'s); nothing was rolled back. Put it beside its own database, or "
                         "delete it if that database is gone.");
         }
@@ -414,28 +338,27 @@ class Recoverer {
         std::size_t steps = 0;
         for (const std::uint8_t* record : journal.records) {
             const PageNumber number = get_u32le(record);
-            write_all(fd_, record + kRecordBeforeOffset, kPageSize,
-                      static_cast<std::uint64_t>(number) * kPageSize, database_);
+            file_.write_at(static_cast<std::uint64_t>(number) * kPageSize,
+                           record + kRecordBeforeOffset, kPageSize);
             if (hook) {
                 hook(++steps);
             }
         }
-        if (length != journal.length_before &&
-            ::ftruncate(fd_, static_cast<off_t>(journal.length_before)) != 0) {
-            throw Error(database_.string() + ": cannot restore the file's length (" +
-                        system_reason() + ")");
+        if (length != journal.length_before) {
+            file_.truncate(journal.length_before);
         }
         if (hook) {
             hook(++steps);
         }
-        sync_data(fd_, database_);
-        remove_file(journal_);
+        file_.sync(false);
+        file_system_.remove(journal_);
     }
 
     std::filesystem::path database_;
     std::filesystem::path journal_;
-    int fd_;
+    File& file_;
     bool writable_;
+    FileSystem& file_system_;
     std::vector<std::uint8_t> bytes_;
 };
 
@@ -486,56 +409,64 @@ std::uint64_t hash_bytes(const std::uint8_t* data, std::size_t size, std::uint64
     return h;
 }
 
-Journal::Journal(std::filesystem::path database, bool synchronous)
-    : path_(journal_path(database)), synchronous_(synchronous), mappable_(journal_mapping()) {}
+Journal::Journal(std::filesystem::path database, bool synchronous, FileSystem& file_system)
+    : path_(journal_path(database)), synchronous_(synchronous), file_system_(file_system) {}
 
 Journal::~Journal() {
-    unmap();
-    if (fd_ >= 0) {
-        ::close(fd_);
-        if (!pending_) {
-            ::unlink(path_.c_str());
+    if (!file_) {
+        return;
+    }
+    mapping_.reset();
+    file_.reset();
+    if (!pending_) {
+        try {
+            file_system_.remove(path_);
+        } catch (const Error&) {
+            // A journal that holds no insert is ignored and deleted at the
+            // next open; a destructor has no one to report to.
         }
     }
 }
 
 void Journal::open() {
-    fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd_ < 0) {
-        throw Error(path_.string() + ": cannot create the journal (" + system_reason() + ")");
+    try {
+        file_ = file_system_.open(path_, OpenMode::CreateOrTruncate);
+    } catch (const FileError& e) {
+        throw FileError(e.problem(),
+                        path_text(path_) + ": cannot create the journal (" + e.reason() + ")",
+                        e.reason());
     }
     if (synchronous_) {
-        sync_folder(path_);
+        file_system_.sync_folder(path_);
     }
 }
 
 void Journal::unmap() {
-    if (mapping_ != nullptr) {
-        ::munmap(mapping_, mapped_size_);
-        mapping_ = nullptr;
-        mapped_size_ = 0;
-    }
+    mapping_.reset();
+    mapped_size_ = 0;
 }
 
+// The mapping is made before the room is reserved: touching mapped bytes
+// past the end of the file would be a fault, and once the blocks are
+// allocated a full disk can never make a write to the mapping fail.
 std::uint8_t* Journal::room_for(std::size_t size) {
-    if (mapping_ != nullptr && size <= mapped_size_) {
-        return mapping_;
+    if (mapping_ && size <= mapped_size_) {
+        return mapping_->data();
     }
     if (mappable_) {
         const std::size_t wanted = (std::max(size, 2 * mapped_size_) + 4095) / 4096 * 4096;
         unmap();
-        // Allocated blocks: a full disk is an error here, never a fault
-        // when the mapped memory is written.
-        const int failure = ::posix_fallocate(fd_, 0, static_cast<off_t>(wanted));
-        if (failure != 0) {
-            throw Error(path_.string() + ": cannot make room in the journal (" +
-                        std::strerror(failure) + ")");
-        }
-        void* mapped = ::mmap(nullptr, wanted, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, 0);
-        if (mapped != MAP_FAILED) {
-            mapping_ = static_cast<std::uint8_t*>(mapped);
+        mapping_ = file_->map(wanted);
+        if (mapping_) {
+            try {
+                file_->reserve(wanted);
+            } catch (const FileError& e) {
+                unmap();
+                throw Error(path_text(path_) + ": cannot make room in the journal (" + e.reason() +
+                            ")");
+            }
             mapped_size_ = wanted;
-            return mapping_;
+            return mapping_->data();
         }
         mappable_ = false;
     }
@@ -548,18 +479,19 @@ void Journal::store_state(std::uint32_t state) {
     put_u32(bytes, state);
     std::uint32_t word;
     std::memcpy(&word, bytes, sizeof word);
-    std::atomic_ref<std::uint32_t>(*reinterpret_cast<std::uint32_t*>(mapping_ + kStateOffset))
+    std::atomic_ref<std::uint32_t>(
+        *reinterpret_cast<std::uint32_t*>(mapping_->data() + kStateOffset))
         .store(word, std::memory_order_release);
 }
 
 void Journal::record(const JournalInsert& insert) {
-    if (fd_ < 0) {
+    if (!file_) {
         open();
     }
     ++sequence_;
     const std::size_t size = kHeaderSize + insert.pages.size() * kRecordSize;
     std::uint8_t* h = room_for(size);
-    const bool mapped = h == mapping_;
+    const bool mapped = mapping_ && h == mapping_->data();
     // Every byte of the record is written below, so the room is not cleared.
     std::uint8_t* record = h + kHeaderSize;
     for (const JournalPage& page : insert.pages) {
@@ -585,51 +517,46 @@ void Journal::record(const JournalInsert& insert) {
     pending_ = true;
     if (mapped) {
         store_state(kStatePending);
-        if (synchronous_ && ::msync(mapping_, size, MS_SYNC) != 0) {
-            throw Error(path_.string() + ": cannot flush the journal to disk (" + system_reason() +
-                        ")");
+        if (synchronous_) {
+            mapping_->flush(size);
         }
         return;
     }
     put_u32(h + kStateOffset, kStatePending);
-    write_all(fd_, h, size, 0, path_);
+    file_->write_at(0, h, size);
     if (synchronous_) {
-        sync_data(fd_, path_);
+        file_->sync(false);
     }
 }
 
 void Journal::retire() {
-    if (mapping_ != nullptr) {
+    if (mapping_) {
         store_state(0);
     } else {
         std::uint8_t state[4] = {};
-        write_all(fd_, state, sizeof state, kStateOffset, path_);
+        file_->write_at(kStateOffset, state, sizeof state);
     }
     pending_ = false;
 }
 
 void Journal::remove() {
-    if (fd_ < 0) {
+    if (!file_) {
         return;
     }
     unmap();
-    ::close(fd_);
-    fd_ = -1;
-    remove_file(path_);
+    file_.reset();
+    file_system_.remove(path_);
 }
 
-Recovery recover(const std::filesystem::path& database, int fd, bool writable) {
-    return Recoverer(database, fd, writable).run();
+Recovery recover(const std::filesystem::path& database, File& file, bool writable,
+                 FileSystem& file_system) {
+    return Recoverer(database, file, writable, file_system).run();
 }
 
 namespace testing {
 
 void set_recovery_step_hook(std::function<void(std::size_t)> hook) {
     recovery_step_hook() = std::move(hook);
-}
-
-void set_journal_mapping(bool mapped) {
-    journal_mapping() = mapped;
 }
 
 }  // namespace testing

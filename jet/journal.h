@@ -9,8 +9,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <vector>
 
+#include "jet/file_system.h"
 #include "jet/page.h"
 
 namespace jet {
@@ -59,7 +61,7 @@ struct JournalInsert {
 // any earlier journal.
 class Journal {
   public:
-    Journal(std::filesystem::path database, bool synchronous);
+    Journal(std::filesystem::path database, bool synchronous, FileSystem& file_system);
     // Deletes the file unless it still holds an insert.
     ~Journal();
 
@@ -85,12 +87,13 @@ class Journal {
 
     std::filesystem::path path_;
     bool synchronous_;
-    int fd_ = -1;
+    FileSystem& file_system_;
+    std::unique_ptr<File> file_;
     bool pending_ = false;
     std::uint64_t sequence_ = 0;
-    std::uint8_t* mapping_ = nullptr;
+    std::unique_ptr<FileMapping> mapping_;
     std::size_t mapped_size_ = 0;
-    bool mappable_;
+    bool mappable_ = true;
     std::vector<std::uint8_t> buffer_;
 };
 
@@ -101,21 +104,19 @@ enum class Recovery {
     NeedsWriting,  // an insert must be rolled back, but `fd` is read-only
 };
 
-// Looks at the journal beside `database` (opened as `fd`; `writable` when fd
-// is open for writing under an exclusive lock) and rolls back the insert it
-// holds. Throws Error naming the journal when it is not a journal, belongs to
-// another database, or the database changed since the insert was recorded:
-// then neither file is touched.
-Recovery recover(const std::filesystem::path& database, int fd, bool writable);
+// Looks at the journal beside `database` (opened as `file`; `writable` when
+// it is open for writing under the exclusive lock) and rolls back the insert
+// it holds. Throws Error naming the journal when it is not a journal, belongs
+// to another database, or the database changed since the insert was
+// recorded: then neither file is touched.
+Recovery recover(const std::filesystem::path& database, File& file, bool writable,
+                 FileSystem& file_system);
 
 namespace testing {
 // Called during a rollback after each page restored and after the length is
 // restored, with the number of steps done; for tests that stop a recovery
 // part-way. Empty by default.
 void set_recovery_step_hook(std::function<void(std::size_t steps_done)> hook);
-// Whether journals created from now on map their file (the default); when
-// false they are written as where the file cannot be mapped.
-void set_journal_mapping(bool mapped);
 }  // namespace testing
 
 }  // namespace jet

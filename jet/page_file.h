@@ -3,8 +3,9 @@
 // Where the file lies on a file system that overwrites its blocks in place
 // (ext2/3/4, tmpfs) and has no holes, it is mapped into memory, and a page
 // that lies inside the file is copied there: no system call per page. Pages
-// past the end of the file, and every page on other file systems, are
-// written with pwrite, which extends the file and claims its space.
+// past the end of the file, and every page where the file is not mapped
+// (other file systems, Windows), are written with a call, which extends the
+// file and claims its space.
 //
 // Over blocks already allocated in place a write through the mapping needs
 // no new space, so a full disk can never make it fail. A disk that fails to
@@ -16,18 +17,17 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
+#include <memory>
 
+#include "jet/file_system.h"
 #include "jet/page.h"
 
 namespace jet {
 
 class PageFile {
   public:
-    // `fd` is open for reading and writing and stays owned by the caller;
-    // `size` is the file's length now.
-    PageFile(int fd, std::filesystem::path path, std::uint64_t size);
-    ~PageFile();
+    // `file` is open for reading and writing and outlives the page file.
+    explicit PageFile(File& file);
 
     PageFile(const PageFile&) = delete;
     PageFile& operator=(const PageFile&) = delete;
@@ -41,18 +41,9 @@ class PageFile {
     void sync(std::uint64_t file_size, bool metadata);
 
   private:
-    void release(std::uint64_t file_size);
-
-    int fd_;
-    std::filesystem::path path_;
-    std::uint8_t* mapping_ = nullptr;
+    File& file_;
+    std::unique_ptr<FileMapping> mapping_;
     std::size_t written_since_release_ = 0;
 };
-
-namespace testing {
-// Whether files opened for writing from now on may be mapped (the default);
-// when false their pages are written as on any other file system.
-void set_page_mapping(bool mapped);
-}  // namespace testing
 
 }  // namespace jet

@@ -1,13 +1,6 @@
 #include "jet/pager.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -21,93 +14,98 @@ std::function<void(std::size_t)>& commit_step_hook() {
     return hook;
 }
 
+// The message for a database that cannot be opened for writing, saying what
+// the person can do about it.
+Error refusal_to_write(const std::filesystem::path& path, const FileError& e) {
+    const std::string name = path_text(path);
+    switch (e.problem()) {
+        case FileProblem::InUse:
+            return Error(name +
+                         ": another program has the database open; close the player (and any "
+                         "other program using the database) first, then try again");
+        case FileProblem::ReadOnly:
+            return Error(name + ": the database cannot be written (" + e.reason() +
+                         "); clear its Read-only attribute, or copy it to a drive that can be "
+                         "written, and try again");
+        case FileProblem::NotReady:
+            return Error(name + ": the drive is not ready (" + e.reason() +
+                         "); insert its disc or card, or choose another drive");
+        default:
+            return Error(e.what());
+    }
+}
+
 }  // namespace
 
 Pager::Pager(const std::filesystem::path& path, Mode mode, std::size_t cache_pages,
-             JournalMode journal)
+             JournalMode journal, FileSystem& file_system)
     : path_(path),
       mode_(mode),
+      file_system_(file_system),
       capacity_(cache_pages == 0 ? 1 : cache_pages),
       journal_mode_(journal) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
-        throw Error(path.string() + ": is a folder, not a database file");
-    }
-    const int flags = (mode == Mode::ReadWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC;
-    fd_ = ::open(path.c_str(), flags);
-    if (fd_ < 0) {
-        throw Error(path.string() + ": cannot open the file (" + system_reason() + ")");
-    }
-    if (mode == Mode::ReadWrite && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-        const std::string reason = errno == EWOULDBLOCK
-                                       ? "another program has it open"
-                                       : "cannot lock it (" + system_reason() + ")";
-        ::close(fd_);
-        throw Error(path.string() + ": " + reason);
+        throw Error(path_text(path) + ": is a folder, not a database file");
     }
     try {
-        recover_on_open(mode == Mode::ReadWrite);
-    } catch (...) {
-        ::close(fd_);
+        file_ =
+            file_system.open(path, mode == Mode::ReadWrite ? OpenMode::ReadWrite : OpenMode::Read);
+        if (mode == Mode::ReadWrite && !file_->try_lock()) {
+            throw FileError(FileProblem::InUse, path_text(path) + ": the file is locked", "locked");
+        }
+    } catch (const FileError& e) {
+        if (mode == Mode::ReadWrite && e.problem() != FileProblem::NotFound) {
+            throw refusal_to_write(path, e);
+        }
         throw;
     }
+    recover_on_open(mode == Mode::ReadWrite);
     if (mode == Mode::ReadWrite && journal != JournalMode::Off) {
-        journal_ = std::make_unique<Journal>(path, journal == JournalMode::Synchronous);
+        journal_ =
+            std::make_unique<Journal>(path, journal == JournalMode::Synchronous, file_system);
     }
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0) {
-        const std::string reason = system_reason();
-        ::close(fd_);
-        throw Error(path.string() + ": cannot read the file's length (" + reason + ")");
-    }
-    file_size_ = static_cast<std::uint64_t>(info.st_size);
+    file_size_ = file_->size();
     std::uint64_t pages = file_size_ / kPageSize;
     page_count_ = pages > 0xFFFFFFu ? 0xFFFFFFu : static_cast<PageNumber>(pages);
     if (mode == Mode::ReadWrite) {
-        page_file_ = std::make_unique<PageFile>(fd_, path_, file_size_);
+        page_file_ = std::make_unique<PageFile>(*file_);
     }
 }
 
-// A read-only pager rolls back through a second, writable descriptor under
-// the exclusive lock; when another program holds that lock, the journal is
-// its change in progress and is left alone.
+Pager::~Pager() = default;
+
+// A read-only pager rolls back through a second, writable open under the
+// exclusive lock; when another program has the file open for writing or
+// holds that lock, the journal is its change in progress and is left alone.
 void Pager::recover_on_open(bool writable) {
     if (writable) {
-        recovery_ = recover(path_, fd_, true);
+        recovery_ = recover(path_, *file_, true, file_system_);
         return;
     }
-    std::error_code ec;
-    if (!std::filesystem::exists(journal_path(path_), ec)) {
+    if (!file_system_.exists(journal_path(path_))) {
         return;
     }
-    const int fd = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) {
-        recovery_ = recover(path_, fd_, false);
+    std::unique_ptr<File> writer;
+    try {
+        writer = file_system_.open(path_, OpenMode::ReadWrite);
+    } catch (const FileError& e) {
+        if (e.problem() == FileProblem::InUse) {
+            return;
+        }
+        recovery_ = recover(path_, *file_, false, file_system_);
         if (recovery_ == Recovery::NeedsWriting) {
-            throw Error(path_.string() + ": " + journal_path(path_).string() +
+            throw Error(path_text(path_) + ": " + path_text(journal_path(path_)) +
                         " holds an unfinished insert that must be rolled back before the "
                         "database is read, and the database cannot be opened for writing (" +
-                        system_reason() + "); open it once with write access");
+                        e.reason() + "); open it once with write access");
         }
         return;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
+    if (!writer->try_lock()) {
         return;
     }
-    try {
-        recovery_ = recover(path_, fd, true);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    ::close(fd);
-}
-
-Pager::~Pager() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-    }
+    recovery_ = recover(path_, *writer, true, file_system_);
 }
 
 PageRef Pager::read(PageNumber number) {
@@ -147,19 +145,17 @@ PageRef Pager::load(PageNumber number) {
                           std::to_string(page_count_) + " pages)");
     }
     auto page = std::make_shared<Page>();
-    const off_t offset = static_cast<off_t>(number) * static_cast<off_t>(kPageSize);
-    std::size_t done = 0;
-    while (done < kPageSize) {
-        const ssize_t n =
-            ::pread(fd_, page->data() + done, kPageSize - done, offset + static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            throw Error(path_.string() + ": cannot read page " + std::to_string(number) +
-                        (n < 0 ? " (" + system_reason() + ")" : " (the file ended)"));
-        }
-        done += static_cast<std::size_t>(n);
+    std::size_t read = 0;
+    try {
+        read =
+            file_->read_at(static_cast<std::uint64_t>(number) * kPageSize, page->data(), kPageSize);
+    } catch (const FileError& e) {
+        throw Error(path_text(path_) + ": cannot read page " + std::to_string(number) + " (" +
+                    e.reason() + ")");
+    }
+    if (read != kPageSize) {
+        throw Error(path_text(path_) + ": cannot read page " + std::to_string(number) +
+                    " (the file ended)");
     }
     return page;
 }
@@ -196,7 +192,7 @@ PageNumber Pager::grow() {
         throw std::logic_error("the file grown outside a change of pages");
     }
     if (page_count_ >= 0xFFFFFFu) {
-        throw Error(path_.string() + ": the file has reached the largest number of pages");
+        throw Error(path_text(path_) + ": the file has reached the largest number of pages");
     }
     const PageNumber number = page_count_++;
     dirty_.assign(number, std::make_shared<Page>());
@@ -229,9 +225,10 @@ void Pager::undo_writes(std::uint64_t length_before) {
     for (const auto& [number, original] : originals_) {
         page_file_->write(number, *original, file_size_);
     }
-    if (::ftruncate(fd_, static_cast<off_t>(length_before)) != 0) {
-        throw Error(path_.string() + ": cannot restore the file's length (" + system_reason() +
-                    ")");
+    try {
+        file_->truncate(length_before);
+    } catch (const FileError& e) {
+        throw Error(path_text(path_) + ": cannot restore the file's length (" + e.reason() + ")");
     }
     if (journal_) {
         journal_->retire();
@@ -271,7 +268,7 @@ void Pager::commit() {
         } catch (const std::exception& undo) {
             throw Error(std::string(e.what()) + "; putting the pages back failed too (" +
                         undo.what() + "); the next open rolls the change back from " +
-                        journal_path(path_).string());
+                        path_text(journal_path(path_)));
         }
         throw;
     }

@@ -10,7 +10,8 @@
 // bytes before the change in the rollback journal (journal.h) first, so that
 // a change interrupted part-way is rolled back when the file is next opened;
 // opening a file, for reading or writing, does that roll-back. Pages reach
-// the file through page_file.h.
+// the file through page_file.h, and every file access goes through the
+// FileSystem the pager is given (file_system.h).
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "jet/file_system.h"
 #include "jet/journal.h"
 #include "jet/page.h"
 #include "jet/page_file.h"
@@ -34,10 +36,10 @@ class Pager {
 
     // Opens the file and rolls back an unfinished change its journal holds;
     // throws jet::Error when it cannot be opened, in ReadWrite mode when
-    // another program holds a lock on it, and when the journal cannot be
+    // another program has it open or locked, and when the journal cannot be
     // applied (recover() in journal.h). `journal` applies to ReadWrite mode.
     Pager(const std::filesystem::path& path, Mode mode, std::size_t cache_pages,
-          JournalMode journal = JournalMode::On);
+          JournalMode journal = JournalMode::On, FileSystem& file_system = native_file_system());
     ~Pager();
 
     Pager(const Pager&) = delete;
@@ -102,7 +104,8 @@ class Pager {
 
     std::filesystem::path path_;
     Mode mode_;
-    int fd_ = -1;
+    FileSystem& file_system_;
+    std::unique_ptr<File> file_;
     std::uint64_t file_size_ = 0;
     PageNumber page_count_ = 0;
     std::size_t capacity_;

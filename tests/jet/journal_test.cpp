@@ -23,6 +23,7 @@
 #include "jet/journal.h"
 #include "jet/table_writer.h"
 #include "tests/jet/fixtures.h"
+#include "tests/jet/unmapped_file_system.h"
 
 namespace {
 
@@ -39,10 +40,15 @@ std::vector<std::optional<jet::Value>> song(int n) {
             jet::Value{jet::Text{"D:\\LYR\\" + id + ".lyr"}}};
 }
 
+// The file system every database of a test is opened on: the machine's, or
+// one that declines to map files.
+jet::FileSystem* current_file_system = &jet::native_file_system();
+
 jet::OpenOptions writable() {
     jet::OpenOptions options;
     options.code_page = 1252;
     options.writable = true;
+    options.file_system = current_file_system;
     return options;
 }
 
@@ -158,14 +164,16 @@ class JournalWriting : public Journal, public ::testing::WithParamInterface<bool
   protected:
     void SetUp() override {
         Journal::SetUp();
-        jet::testing::set_journal_mapping(GetParam());
-        jet::testing::set_page_mapping(GetParam());
+        if (!GetParam()) {
+            current_file_system = &unmapped_;
+        }
     }
     void TearDown() override {
-        jet::testing::set_journal_mapping(true);
-        jet::testing::set_page_mapping(true);
+        current_file_system = &jet::native_file_system();
         Journal::TearDown();
     }
+
+    jet_test::UnmappedFileSystem unmapped_;
 };
 
 TEST_P(JournalWriting, InsertKilledAtAnyStepIsRolledBackToTheExactBytesBefore) {
