@@ -25,16 +25,16 @@
 //               record left over from an earlier insert never validates)
 // Hashes are hash_bytes with seed 0 unless said otherwise.
 //
-// The journal is mapped into memory (the file kept at least as long as the
-// largest record so far, its blocks allocated), so that recording an insert
-// and retiring it cost no system call. Order of writes for one insert: the
-// page records, then the header but its state, then state 1 in one aligned
-// 4-byte store; with JournalMode::Synchronous, msync of the journal; the
-// database's pages in ascending order; with Synchronous, fdatasync of the
-// database; state 0. A program killed while the record is being built leaves
-// state 0: nothing to roll back. Where the file cannot be mapped, the same
-// bytes go to the file in one write, state 1 included, and state 0 in
-// another. Closing the database flushes it and deletes the journal.
+// Where the file system maps files (not on Windows), the journal is mapped
+// into memory (the file kept at least as long as the largest record so far,
+// its blocks allocated), so that recording an insert and retiring it cost no
+// system call. Order of writes for one insert: the page records, then the
+// header but its state, then state 1 in one aligned 4-byte store; with
+// JournalMode::Synchronous, a flush of the journal to disk; the database's
+// pages in ascending order; with Synchronous, a flush of the database; state
+// 0. A program killed while the record is being built leaves state 0:
+// nothing to roll back. Where the file is not mapped, the same bytes go to
+// the file in one write, state 1 included, and state 0 in another. Closing the database flushes it and deletes the journal.
 //
 // Opening a database whose journal has state 1:
 // - every record complete and valid: the database's length must lie between

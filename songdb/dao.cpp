@@ -8,6 +8,7 @@
 
 #include "jet/database.h"
 #include "jet/error.h"
+#include "jet/file_system.h"
 #include "jet/table_writer.h"
 #include "jet/value_parse.h"
 #include "jet/write_error.h"
@@ -77,7 +78,7 @@ struct OpenFile {
 
     jet::Database& open_db() {
         if (!db) {
-            throw Error(Error::Kind::Closed, path.string() + ": the database is closed");
+            throw Error(Error::Kind::Closed, jet::path_text(path) + ": the database is closed");
         }
         return *db;
     }
@@ -139,13 +140,14 @@ class JetRecordset : public Recordset {
         const std::vector<std::string> names = db.table_names();
         if (std::none_of(names.begin(), names.end(),
                          [&](const std::string& name) { return same_name(name, table); })) {
-            throw Error(Error::Kind::NoSuchTable,
-                        file.path.string() + ": there is no table '" + std::string(table) + "'");
+            throw Error(
+                Error::Kind::NoSuchTable,
+                jet::path_text(file.path) + ": there is no table '" + std::string(table) + "'");
         }
         try {
             return std::make_unique<jet::TableWriter>(db, table);
         } catch (const jet::WriteRefused& e) {
-            throw Error(kind_of(e.kind()), file.path.string() + ": " + e.what());
+            throw Error(kind_of(e.kind()), jet::path_text(file.path) + ": " + e.what());
         }
     }
 
@@ -204,13 +206,13 @@ std::unique_ptr<Database> JetEngine::OpenDatabase(const std::filesystem::path& p
     file->path = path;
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) {
-        throw Error(Error::Kind::CannotOpen, path.string() + ": there is no database file");
+        throw Error(Error::Kind::CannotOpen, jet::path_text(path) + ": there is no database file");
     }
     try {
         file->db = jet::Database::open(path, options);
     } catch (const jet::Error& e) {
         throw Error(Error::Kind::CannotOpen,
-                    path.string() + ": cannot be opened as a database: " + e.what());
+                    jet::path_text(path) + ": cannot be opened as a database: " + e.what());
     }
     return std::make_unique<JetDatabase>(std::move(file));
 }

@@ -5,6 +5,8 @@
 #include <optional>
 #include <utility>
 
+#include "jet/file_system.h"
+
 namespace songdb {
 namespace {
 
@@ -22,7 +24,7 @@ class ByteSource {
         const int c = in_.get();
         if (c == std::char_traits<char>::eof()) {
             if (in_.bad()) {
-                throw LyricError(path_.string() + ": the lyric file cannot be read");
+                throw LyricError(jet::path_text(path_) + ": the lyric file cannot be read");
             }
             return std::nullopt;
         }
@@ -119,13 +121,15 @@ class Utf16Source {
         }
         const std::optional<unsigned char> second = bytes_.next();
         if (!second) {
-            throw LyricError(path_.string() + ": the UTF-16 lyric file ends in half a character");
+            throw LyricError(jet::path_text(path_) +
+                             ": the UTF-16 lyric file ends in half a character");
         }
         return little_endian_ ? static_cast<char16_t>(*first | (*second << 8))
                               : static_cast<char16_t>((*first << 8) | *second);
     }
     LyricError invalid() const {
-        return LyricError(path_.string() + ": the UTF-16 lyric file holds an unpaired surrogate");
+        return LyricError(jet::path_text(path_) +
+                          ": the UTF-16 lyric file holds an unpaired surrogate");
     }
 
     ByteSource& bytes_;
@@ -208,11 +212,11 @@ std::vector<std::string> read_lyric_lines(const std::filesystem::path& path,
                                           const jet::CodePage& code_page, std::size_t max_lines) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
-        throw LyricError(path.string() + ": is a folder, not a lyric file");
+        throw LyricError(jet::path_text(path) + ": is a folder, not a lyric file");
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        throw LyricError(path.string() + ": the lyric file cannot be opened");
+        throw LyricError(jet::path_text(path) + ": the lyric file cannot be opened");
     }
     ByteSource bytes(in, path);
     const Encoding encoding = read_byte_order_mark(bytes, in);
@@ -235,14 +239,16 @@ std::vector<std::string> read_lyric_lines(const std::filesystem::path& path,
         }
         if (encoding == Encoding::Utf8) {
             if (!valid_utf8(*line)) {
-                throw LyricError(path.string() + ": line " + std::to_string(lines.size() + 1) +
+                throw LyricError(jet::path_text(path) + ": line " +
+                                 std::to_string(lines.size() + 1) +
                                  " is not valid UTF-8 although the file starts with its mark");
             }
             lines.push_back(std::move(*line));
         } else {
             std::string text = code_page.to_utf8(*line);
             if (text.find(kReplacementCharacter) != std::string::npos) {
-                throw LyricError(path.string() + ": line " + std::to_string(lines.size() + 1) +
+                throw LyricError(jet::path_text(path) + ": line " +
+                                 std::to_string(lines.size() + 1) +
                                  " holds a byte that is no character of code page " +
                                  std::to_string(code_page.number()));
             }
