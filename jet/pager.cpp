@@ -25,8 +25,8 @@ Error refusal_to_write(const std::filesystem::path& path, const FileError& e) {
                          "other program using the database) first, then try again");
         case FileProblem::ReadOnly:
             return Error(name + ": the database cannot be written (" + e.reason() +
-                         "); clear its Read-only attribute, or copy it to a drive that can be "
-                         "written, and try again");
+                         "); make the file writable (on Windows, clear the Read-only box in its "
+                         "Properties), or copy it to a drive that can be written, and try again");
         case FileProblem::NotReady:
             return Error(name + ": the drive is not ready (" + e.reason() +
                          "); insert its disc or card, or choose another drive");

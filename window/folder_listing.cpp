@@ -21,8 +21,28 @@ namespace {
 enum class EntryKind { folder, file };
 
 FolderError unreadable(const fs::path& folder, const std::error_code& cause) {
-    return FolderError("Folder \"" + folder.generic_string() +
-                       "\" cannot be listed: " + cause.message());
+    return FolderError("Folder \"" + folder.string() + "\" cannot be listed: " + cause.message());
+}
+
+// Windows programs that take no care of long paths, the player among them,
+// reach no file whose full path has 260 characters or more; Windows' own
+// listing skips the entries below such a folder without a word.
+void check_reachable(const fs::path& path, const fs::path& folder) {
+#ifdef _WIN32
+    constexpr std::size_t kLongestPath = MAX_PATH - 1;
+    if (path.native().size() > kLongestPath) {
+        const std::string what = path == folder
+                                     ? "has a path"
+                                     : "holds \"" + path.filename().string() + "\", whose path is";
+        throw FolderError("Folder \"" + folder.string() + "\" " + what + " longer than the " +
+                          std::to_string(kLongestPath) +
+                          " characters Windows programs can open; move the folders nearer the "
+                          "drive's root");
+    }
+#else
+    (void)path;
+    (void)folder;
+#endif
 }
 
 bool is_hidden(const fs::directory_entry& entry) {
@@ -60,6 +80,7 @@ bool is_of_kind(const fs::directory_entry& entry, EntryKind kind, const fs::path
 template <typename Wanted>
 std::vector<std::pair<std::string, std::string>> read_entries(const fs::path& folder,
                                                               EntryKind kind, Wanted wanted) {
+    check_reachable(folder, folder);
     std::error_code error;
     fs::directory_iterator it(folder, error);
     if (error) {
@@ -71,10 +92,11 @@ std::vector<std::pair<std::string, std::string>> read_entries(const fs::path& fo
             throw unreadable(folder, error);
         }
         const fs::directory_entry& entry = *it;
-        if (is_hidden(entry) || !is_of_kind(entry, kind, folder)) {
+        if (!wanted(raw_name(entry))) {
             continue;
         }
-        if (!wanted(raw_name(entry))) {
+        check_reachable(entry.path(), folder);
+        if (is_hidden(entry) || !is_of_kind(entry, kind, folder)) {
             continue;
         }
         std::string name = text_of_path(entry.path().filename(), folder);

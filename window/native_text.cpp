@@ -53,7 +53,7 @@ bool is_valid_utf8(std::string_view text) {
 
 std::string text_of_path(const fs::path& path, const fs::path& context_folder) {
     const auto not_text = [&] {
-        return FolderError("Folder \"" + context_folder.generic_string() +
+        return FolderError("Folder \"" + context_folder.string() +
                            "\" holds a name that is not valid UTF-8 text");
     };
 #ifdef _WIN32
