@@ -10,6 +10,12 @@
 // with FileProblem::InUse; everywhere the writer also takes an exclusive lock
 // (try_lock) that other processes see. Readers share reading and writing, so
 // that they can read while a writer is at work.
+//
+// The write lock is one byte at kWriteLockOffset, far past any page, so that
+// it never covers a byte a reader reads. Both implementations lock that same
+// byte with a lock the other sees: Wine keeps a Windows program's byte locks
+// as POSIX record locks, so a native writer and one running under Wine
+// exclude each other too.
 #pragma once
 
 #include <cstddef>
@@ -21,6 +27,8 @@
 #include "jet/error.h"
 
 namespace jet {
+
+constexpr std::uint64_t kWriteLockOffset = std::uint64_t{1} << 62;
 
 enum class OpenMode {
     Read,              // an existing file, for reading

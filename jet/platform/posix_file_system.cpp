@@ -1,5 +1,8 @@
-// The POSIX file system: descriptors with pread and pwrite, flock for the
-// write lock, mmap where the file system overwrites in place.
+// The POSIX file system: descriptors with pread and pwrite, mmap where the
+// file system overwrites in place. The write lock is taken twice: flock on
+// the whole file, which every earlier version of the engine takes, and a
+// record lock of the open file on the byte at kWriteLockOffset, which is
+// where Windows programs under Wine lock.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mman.h>
@@ -142,13 +145,28 @@ class PosixFile : public File {
     }
 
     bool try_lock() override {
-        if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
-            return true;
+        if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            if (errno == EWOULDBLOCK) {
+                return false;
+            }
+            throw failure(path_, "cannot lock the file", errno);
         }
-        if (errno == EWOULDBLOCK) {
-            return false;
+#ifdef F_OFD_SETLK
+        struct flock byte {};
+        byte.l_type = F_WRLCK;
+        byte.l_whence = SEEK_SET;
+        byte.l_start = static_cast<off_t>(kWriteLockOffset);
+        byte.l_len = 1;
+        if (::fcntl(fd_, F_OFD_SETLK, &byte) != 0) {
+            const int error = errno;
+            ::flock(fd_, LOCK_UN);
+            if (error == EAGAIN || error == EACCES) {
+                return false;
+            }
+            throw failure(path_, "cannot lock the file", error);
         }
-        throw failure(path_, "cannot lock the file", errno);
+#endif
+        return true;
     }
 
     bool overwrites_in_place() override {

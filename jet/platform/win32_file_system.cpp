@@ -15,10 +15,6 @@
 namespace jet {
 namespace {
 
-// Where the write lock lies: far past the largest database, so that it never
-// covers a byte that a reader reads.
-constexpr std::uint64_t kLockOffset = std::uint64_t{1} << 62;
-
 std::string utf8_of(const wchar_t* text, std::size_t length) {
     if (length == 0) {
         return {};
@@ -195,7 +191,7 @@ class Win32File : public File {
     }
 
     bool try_lock() override {
-        OVERLAPPED overlapped = at_offset(kLockOffset);
+        OVERLAPPED overlapped = at_offset(kWriteLockOffset);
         if (LockFileEx(handle_, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
                        &overlapped)) {
             return true;
