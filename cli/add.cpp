@@ -6,25 +6,20 @@
 // a progress line shows the folders done, the songs stored, the songs per
 // second and the current folder; elsewhere one plain line per folder is
 // written. A failure names its cause, the folder and the file, and exits 1.
-#include <unistd.h>
-
-#include <chrono>
-#include <cstdint>
-#include <iomanip>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/add_progress.h"
 #include "cli/commands.h"
 #include "cli/console_toolkit.h"
 #include "cli/options.h"
+#include "cli/program_folder.h"
 #include "songdb/update.h"
 #include "window/native_text.h"
 
 namespace cli {
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 struct AddOptions {
     std::string midi;
@@ -81,78 +76,9 @@ void choose_folder(window::FolderList& list, const std::string& folder,
     }
 }
 
-class Progress {
-  public:
-    Progress(std::ostream& out, bool terminal, std::int64_t folders)
-        : out_(out), terminal_(terminal), folders_(folders), start_(Clock::now()) {}
-
-    void song_stored(const std::string& mid_path) {
-        ++songs_;
-        ++folder_songs_;
-        if (terminal_ && Clock::now() - last_draw_ > std::chrono::milliseconds(100)) {
-            draw(mid_path.substr(0, mid_path.find_last_of('/')));
-        }
-    }
-
-    void folder_done(const std::string& folder) {
-        ++folders_done_;
-        if (terminal_) {
-            draw(folder);
-        } else {
-            out_ << folder << ": " << folder_songs_ << (folder_songs_ == 1 ? " song" : " songs")
-                 << "\n";
-        }
-        folder_songs_ = 0;
-    }
-
-    void finish(const std::filesystem::path& database) {
-        if (terminal_) {
-            out_ << "\r\x1b[K";
-        }
-        out_ << "stored " << songs_ << (songs_ == 1 ? " song" : " songs") << " from "
-             << folders_done_ << (folders_done_ == 1 ? " folder" : " folders") << " in "
-             << std::fixed << std::setprecision(1) << seconds() << " s into " << database.string()
-             << "\n";
-    }
-
-    // Ends the progress line so that a message after it starts on its own line.
-    void interrupt() {
-        if (terminal_ && drawn_) {
-            out_ << "\n";
-        }
-        out_.flush();
-    }
-
-  private:
-    double seconds() const { return std::chrono::duration<double>(Clock::now() - start_).count(); }
-
-    void draw(const std::string& folder) {
-        constexpr int kBarWidth = 20;
-        const int filled =
-            folders_ > 0 ? static_cast<int>(folders_done_ * kBarWidth / folders_) : kBarWidth;
-        const double elapsed = seconds();
-        const auto rate = elapsed > 0 ? static_cast<std::int64_t>(songs_ / elapsed) : 0;
-        out_ << "\r\x1b[K[" << std::string(filled, '#') << std::string(kBarWidth - filled, '-')
-             << "] " << folders_done_ << "/" << folders_ << " folders  " << songs_ << " songs  "
-             << rate << " songs/s  " << folder << std::flush;
-        last_draw_ = Clock::now();
-        drawn_ = true;
-    }
-
-    std::ostream& out_;
-    bool terminal_;
-    std::int64_t folders_;
-    std::int64_t folders_done_ = 0;
-    std::int64_t songs_ = 0;
-    std::int64_t folder_songs_ = 0;
-    Clock::time_point start_;
-    Clock::time_point last_draw_;
-    bool drawn_ = false;
-};
-
 }  // namespace
 
-int run_add(const std::vector<std::string>& args, std::ostream& out) {
+int run_add(const std::vector<std::string>& args, std::ostream& out, LineRedraw redraw) {
     const AddOptions options = parse_add_options(args);
     ConsoleToolkit toolkit(options.database.parent_path(),
                            std::filesystem::current_path().root_path());
@@ -170,7 +96,7 @@ int run_add(const std::vector<std::string>& args, std::ostream& out) {
     }
 
     songdb::dao::JetEngine engine(options.code_page);
-    Progress progress(out, isatty(STDOUT_FILENO) != 0, window.List1.ListCount());
+    AddProgress progress(out, redraw, window.List1.ListCount());
     songdb::UpdateTarget target;
     target.engine = [&engine]() -> songdb::dao::DBEngine& { return engine; };
     target.database = options.database;

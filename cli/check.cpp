@@ -4,6 +4,7 @@
 #include "jet/check.h"
 #include "cli/commands.h"
 #include "cli/options.h"
+#include "window/native_text.h"
 
 namespace cli {
 namespace {
@@ -29,7 +30,8 @@ int run_check(const std::vector<std::string>& args, std::ostream& out) {
         throw UsageError(options.positional.empty() ? "check needs a FILE"
                                                     : "check takes one FILE");
     }
-    const auto db = jet::Database::open(options.positional[0], {options.code_page});
+    const auto db =
+        jet::Database::open(window::path_of_text(options.positional[0]), {options.code_page});
     const jet::CheckReport report = jet::check_database(*db);
     for (const jet::Finding& finding : report.findings) {
         out << jet::format_finding(finding) << "\n";

@@ -1,7 +1,6 @@
 #include "cli/console_toolkit.h"
 
 #include <stdexcept>
-#include <system_error>
 
 #include "window/mounted_drives.h"
 
@@ -22,16 +21,6 @@ bool ConsoleToolkit::drive_ready(const window::Drive& drive) const {
 void ConsoleToolkit::message_box(const std::string& prompt, int,
                                  const std::optional<std::string>&) {
     throw std::logic_error("the command line has no message box for \"" + prompt + "\"");
-}
-
-std::filesystem::path running_program_folder() {
-    std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) {
-        throw std::runtime_error("the program's own folder cannot be found (/proc/self/exe: " +
-                                 error.message() + "); name the database with --db");
-    }
-    return program.parent_path();
 }
 
 }  // namespace cli

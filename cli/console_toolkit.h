@@ -32,7 +32,4 @@ class ConsoleToolkit : public window::Toolkit {
     std::filesystem::path start_folder_;
 };
 
-// The folder that holds the running program's file.
-std::filesystem::path running_program_folder();
-
 }  // namespace cli

@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "jet/create_database.h"
+#include "window/native_text.h"
 
 namespace cli {
 
@@ -12,7 +13,7 @@ int run_create(const std::vector<std::string>& args, std::ostream& out) {
         throw UsageError(options.positional.empty() ? "create needs a FILE"
                                                     : "create takes one FILE");
     }
-    jet::create_database(options.positional[0]);
+    jet::create_database(window::path_of_text(options.positional[0]));
     out << "created " << options.positional[0] << "\n";
     return 0;
 }

@@ -7,6 +7,7 @@
 #include "cli/options.h"
 #include "jet/database.h"
 #include "jet/value_text.h"
+#include "window/native_text.h"
 
 namespace cli {
 namespace {
@@ -70,7 +71,8 @@ int run_dump(const std::vector<std::string>& args, std::ostream& out) {
     if (options.positional.empty()) {
         throw UsageError("dump needs a FILE");
     }
-    const auto db = jet::Database::open(options.positional[0], {options.code_page});
+    const auto db =
+        jet::Database::open(window::path_of_text(options.positional[0]), {options.code_page});
     std::vector<std::string> tables(options.positional.begin() + 1, options.positional.end());
     const bool introduce = tables.size() != 1;
     if (tables.empty()) {

@@ -11,6 +11,7 @@
 #include "jet/database.h"
 #include "jet/table_writer.h"
 #include "jet/value_parse.h"
+#include "window/native_text.h"
 
 namespace cli {
 namespace {
@@ -33,7 +34,7 @@ int run_import(const std::vector<std::string>& args, std::ostream& out) {
         throw UsageError("import needs FILE TABLE CSV");
     }
     const std::string& csv_path = options.positional[2];
-    std::ifstream csv(csv_path, std::ios::binary);
+    std::ifstream csv(window::path_of_text(csv_path), std::ios::binary);
     if (!csv) {
         throw std::runtime_error(csv_path + ": cannot open the file");
     }
@@ -49,7 +50,7 @@ int run_import(const std::vector<std::string>& args, std::ostream& out) {
     jet::OpenOptions open_options;
     open_options.code_page = options.code_page;
     open_options.writable = true;
-    const auto db = jet::Database::open(options.positional[0], open_options);
+    const auto db = jet::Database::open(window::path_of_text(options.positional[0]), open_options);
     jet::TableWriter writer(*db, options.positional[1]);
     std::vector<std::size_t> positions;
     for (const auto& name : *header) {

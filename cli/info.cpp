@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "jet/database.h"
+#include "window/native_text.h"
 
 namespace cli {
 namespace {
@@ -105,7 +106,8 @@ int run_info(const std::vector<std::string>& args, std::ostream& out) {
     if (options.positional.size() != 1) {
         throw UsageError(options.positional.empty() ? "info needs a FILE" : "info takes one FILE");
     }
-    const auto db = jet::Database::open(options.positional[0], {options.code_page});
+    const auto db =
+        jet::Database::open(window::path_of_text(options.positional[0]), {options.code_page});
     const jet::Header& header = db->header();
     out << "File: " << options.positional[0] << "\n";
     out << "Format: Access 97 (Jet 3)\n";
