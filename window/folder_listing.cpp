@@ -21,7 +21,7 @@ namespace {
 enum class EntryKind { folder, file };
 
 FolderError unreadable(const fs::path& folder, const std::error_code& cause) {
-    return FolderError("Folder \"" + folder.string() + "\" cannot be listed: " + cause.message());
+    return FolderError("Folder \"" + folder.string() + "\" cannot be listed: " + error_text(cause));
 }
 
 // Windows programs that take no care of long paths, the player among them,

@@ -2,6 +2,10 @@
 
 #include <system_error>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "window/errors.h"
 
 namespace window {
@@ -73,6 +77,35 @@ std::string text_of_path(const fs::path& path, const fs::path& context_folder) {
 
 fs::path path_of_text(std::string_view text) {
     return fs::path(std::u8string(text.begin(), text.end()));
+}
+
+std::string error_text(const std::error_code& error) {
+#ifdef _WIN32
+    if (error.category() == std::system_category()) {
+        wchar_t* buffer = nullptr;
+        const DWORD length =
+            FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                               FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, static_cast<DWORD>(error.value()), 0,
+                           reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+        std::string text;
+        if (length > 0) {
+            const int size = WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(length),
+                                                 nullptr, 0, nullptr, nullptr);
+            text.resize(static_cast<std::size_t>(size));
+            WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(length), text.data(), size,
+                                nullptr, nullptr);
+        }
+        LocalFree(buffer);
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+            text.pop_back();
+        }
+        if (!text.empty()) {
+            return text;
+        }
+    }
+#endif
+    return error.message();
 }
 
 fs::path normalised_folder(const fs::path& path) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace window {
 
@@ -17,6 +18,10 @@ std::string text_of_path(const std::filesystem::path& path,
                          const std::filesystem::path& context_folder);
 
 std::filesystem::path path_of_text(std::string_view text);
+
+// The text of an error as UTF-8. Windows' own texts come in the ANSI code
+// page through std::error_code::message(); they are asked for as UTF-16 here.
+std::string error_text(const std::error_code& error);
 
 // Absolute, lexically normal, with no trailing separator (a root keeps its own).
 std::filesystem::path normalised_folder(const std::filesystem::path& path);
