@@ -81,13 +81,21 @@ std::string run(const std::string& command) {
 }
 
 // The independent readers are part of the test setup: a missing one fails the
-// test instead of quietly narrowing what it proves.
+// test instead of quietly narrowing what it proves. They are Linux programs,
+// which a Windows build run under Wine cannot start: there they are left out,
+// and scripts/test-windows reads the catalogues listsong.exe writes with them
+// on Linux.
 bool require_program(const std::string& name) {
+#ifdef _WIN32
+    static_cast<void>(name);
+    return false;
+#else
     const bool found = std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
     if (!found) {
         ADD_FAILURE() << name << " is missing; scripts/setup installs it";
     }
     return found;
+#endif
 }
 
 std::size_t mdb_export_rows(const std::filesystem::path& file, const std::string& table) {
@@ -214,12 +222,14 @@ TEST_P(AppendToFixture, EveryUserTableTakes2000RowsThatEveryReaderReturns) {
         }
     }
 
-    const std::string root = LISTSONG_SOURCE;
-    const int compared = std::system(
-        ("node '" + root + "/tests/readers/compare-dump.mjs' '" + LISTSONG_CLI + "' '" + root +
-         "/tests/tools/mdb-reader-dump.mjs' '" + copy.path().string() + "' 1252 >/dev/null")
-            .c_str());
-    EXPECT_EQ(compared, 0) << "mdb-reader returns other rows than listsong dump";
+    if (require_program("node")) {
+        const std::string root = LISTSONG_SOURCE;
+        const int compared = std::system(
+            ("node '" + root + "/tests/readers/compare-dump.mjs' '" + LISTSONG_CLI + "' '" + root +
+             "/tests/tools/mdb-reader-dump.mjs' '" + copy.path().string() + "' 1252 >/dev/null")
+                .c_str());
+        EXPECT_EQ(compared, 0) << "mdb-reader returns other rows than listsong dump";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(RealFiles, AppendToFixture,

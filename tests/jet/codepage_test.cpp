@@ -6,6 +6,10 @@
 #include <optional>
 #include <string>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 using jet::CodePage;
@@ -122,6 +126,22 @@ TEST(CodePage, UnsupportedNumbersAreReportedByNumber) {
     EXPECT_EQ(&CodePage::get(874), &CodePage::get(874));
 }
 
+void set_variable(const char* name, const std::string& value) {
+#ifdef _WIN32
+    _putenv((std::string(name) + "=" + value).c_str());
+#else
+    setenv(name, value.c_str(), 1);
+#endif
+}
+
+void unset_variable(const char* name) {
+#ifdef _WIN32
+    _putenv((std::string(name) + "=").c_str());  // an empty value removes the variable
+#else
+    unsetenv(name);
+#endif
+}
+
 // Sets the locale variables for one test and restores them afterwards.
 class LocaleEnvironment : public ::testing::Test {
   protected:
@@ -129,20 +149,20 @@ class LocaleEnvironment : public ::testing::Test {
         for (const char* name : kNames) {
             const char* value = std::getenv(name);
             saved_.emplace_back(value ? std::optional<std::string>(value) : std::nullopt);
-            unsetenv(name);
+            unset_variable(name);
         }
     }
     void TearDown() override {
         for (std::size_t i = 0; i < std::size(kNames); ++i) {
             if (saved_[i]) {
-                setenv(kNames[i], saved_[i]->c_str(), 1);
+                set_variable(kNames[i], *saved_[i]);
             } else {
-                unsetenv(kNames[i]);
+                unset_variable(kNames[i]);
             }
         }
     }
     static int code_page_for_lang(const char* lang) {
-        setenv("LANG", lang, 1);
+        set_variable("LANG", lang);
         return jet::data_code_page_for_locale();
     }
 
@@ -179,6 +199,17 @@ TEST_F(LocaleEnvironment, FirstSetVariableWins) {
     EXPECT_EQ(jet::data_code_page_for_locale(), 1253);
     setenv("LC_ALL", "", 1);  // set but empty counts as unset
     EXPECT_EQ(jet::data_code_page_for_locale(), 874);
+}
+#else
+// Windows keeps the code page of text in its ANSI code page (874 on a Thai
+// Windows); the locale variables, which a Windows user never sets, do not count.
+TEST_F(LocaleEnvironment, TheAnsiCodePageChoosesTheDataCodePageWhateverTheLanguage) {
+    const int ansi = static_cast<int>(GetACP());
+    const int expected = CodePage::supported(ansi) ? ansi : 1252;
+    EXPECT_EQ(jet::data_code_page_for_locale(), expected);
+    EXPECT_EQ(code_page_for_lang(ansi == 1251 ? "el_GR.UTF-8" : "ru_RU.UTF-8"), expected);
+    set_variable("LC_ALL", ansi == 874 ? "pl_PL.UTF-8" : "th_TH.UTF-8");
+    EXPECT_EQ(jet::data_code_page_for_locale(), expected);
 }
 #endif
 

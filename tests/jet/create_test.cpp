@@ -39,13 +39,21 @@ std::string run(const std::string& command) {
 }
 
 // The independent readers are part of the test setup: a missing one fails the
-// test instead of quietly narrowing what it proves.
+// test instead of quietly narrowing what it proves. They are Linux programs,
+// which a Windows build run under Wine cannot start: there they are left out,
+// and scripts/test-windows reads the catalogues listsong.exe writes with them
+// on Linux.
 bool require_program(const std::string& name) {
+#ifdef _WIN32
+    static_cast<void>(name);
+    return false;
+#else
     const bool found = std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
     if (!found) {
         ADD_FAILURE() << name << " is missing; scripts/setup installs it";
     }
     return found;
+#endif
 }
 
 // A path in the temporary folder for a database the test creates; the file
@@ -261,6 +269,9 @@ std::string mdb_reader_schema(const fs::path& file) {
 }
 
 TEST(CreateDatabase, IndependentReadersSeeExactlyTheSongSchema) {
+#ifdef _WIN32
+    GTEST_SKIP() << "mdbtools and node are Linux programs, out of reach under Wine";
+#endif
     NewFile file;
     jet::create_database(file.path());
     if (require_program("mdb-tables")) {
@@ -291,7 +302,7 @@ TEST(CreateDatabase, IndependentReadersSeeExactlyTheSongSchema) {
         EXPECT_EQ(run("mdb-export '" + file.path().string() + "' Song"),
                   "ID,songID,songName,artid,MidPath,CurPath,Lyrpath\n");
     }
-    {
+    if (require_program("node")) {
         EXPECT_EQ(mdb_reader_schema(file.path()),
                   "Song\nID long 4 true\nsongID text 10 false\nsongName text 100 false\n"
                   "artid text 100 false\nMidPath text 255 false\nCurPath text 255 false\n"
@@ -337,7 +348,7 @@ TEST(CreateDatabase, HundredThousandSongsPassTheCheckAndBothReaders) {
             run("mdb-export -H '" + file.path().string() + "' Song | tail -1 | cut -d, -f1,2"),
             "100000,\"S1099999\"\n");
     }
-    {
+    if (require_program("node")) {
         const std::string schema = mdb_reader_schema(file.path());
         EXPECT_EQ(schema.substr(schema.rfind('\n', schema.size() - 2) + 1), "100000\n");
     }

@@ -3,15 +3,28 @@
 // insert once it is opened again; torn, damaged and foreign journals are
 // either ignored (when the database never saw the insert) or refused with
 // their own error, touching nothing.
+//
+// An insert or a recovery is stopped by killing the process that runs it, at
+// a step chosen through the engine's test hooks. On POSIX that process is a
+// fork of the test that raises SIGKILL. Windows has no fork: the test program
+// starts itself again to run only JournalChild's test, which reads its task
+// from the environment and ends itself with TerminateProcess, the kill of
+// Windows.
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <sstream>
+#else
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -73,12 +86,146 @@ std::size_t song_rows(const fs::path& path) {
     return rows;
 }
 
-// Runs `body` in a child process and reports whether SIGKILL ended it.
-bool killed_in_child(const std::function<void()>& body) {
+#ifdef _WIN32
+// The exit code of a test process that ended itself as a kill would.
+constexpr UINT kKilledExitCode = 137;
+#endif
+
+// Ends this process at once, as a kill from outside does: no destructor runs
+// and nothing is flushed.
+void kill_this_process() {
+#ifdef _WIN32
+    TerminateProcess(GetCurrentProcess(), kKilledExitCode);
+#else
+    ::raise(SIGKILL);
+#endif
+}
+
+unsigned long this_process_id() {
+#ifdef _WIN32
+    return GetCurrentProcessId();
+#else
+    return static_cast<unsigned long>(::getpid());
+#endif
+}
+
+// What a child process does until it is killed at step `stop`: insert song
+// `song` into the database (commit steps; 0: journal written, k: k pages
+// written), insert a shipper into Northwind's Shippers (commit steps), or
+// open the database for writing (recovery steps).
+struct ChildTask {
+    enum class Kind { InsertSong, InsertShipper, Open };
+    Kind kind;
+    fs::path path;
+    std::size_t stop;
+    int song = 0;
+};
+
+void run_child_task(const ChildTask& task) {
+    const auto stop_at = [stop = task.stop](std::size_t step) {
+        if (step == stop) {
+            kill_this_process();
+        }
+    };
+    switch (task.kind) {
+        case ChildTask::Kind::InsertSong: {
+            jet::testing::set_commit_step_hook(stop_at);
+            const auto db = jet::Database::open(task.path, writable());
+            jet::TableWriter(*db, "Song").insert(song(task.song));
+            db->close();
+            break;
+        }
+        case ChildTask::Kind::InsertShipper: {
+            jet::testing::set_commit_step_hook(stop_at);
+            const auto db = jet::Database::open(task.path, writable());
+            jet::TableWriter writer(*db, "Shippers");
+            writer.insert({std::nullopt, jet::Value{jet::Text{"Carrier"}}});
+            break;
+        }
+        case ChildTask::Kind::Open:
+            jet::testing::set_recovery_step_hook(stop_at);
+            jet::Database::open(task.path, writable());
+            break;
+    }
+}
+
+#ifdef _WIN32
+// The environment variable that hands a child its task, as
+// "<kind> <stop> <song> <unmapped> <path>".
+constexpr wchar_t kChildTaskVariable[] = L"LISTSONG_JOURNAL_CHILD_TASK";
+
+// Runs the task in a new run of this test program (JournalChild's test only,
+// its output discarded) and reports whether the task ended it as a kill.
+bool killed_in_child(const ChildTask& task) {
+    std::wostringstream text;
+    text << static_cast<int>(task.kind) << L' ' << task.stop << L' ' << task.song << L' '
+         << (current_file_system == &jet::native_file_system() ? 0 : 1) << L' '
+         << task.path.native();
+    std::wstring program(MAX_PATH, L'\0');
+    program.resize(GetModuleFileNameW(nullptr, program.data(), MAX_PATH));
+    std::wstring command = L"\"" + program +
+                           L"\" --gtest_filter=JournalChild.DISABLED_RunsTheTaskItIsGiven"
+                           L" --gtest_also_run_disabled_tests";
+    SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    const HANDLE nothing =
+        CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, 0, &inherited, OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nothing;
+    startup.hStdOutput = nothing;
+    startup.hStdError = nothing;
+    PROCESS_INFORMATION child{};
+    SetEnvironmentVariableW(kChildTaskVariable, text.str().c_str());
+    const bool started = CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, TRUE, 0,
+                                        nullptr, nullptr, &startup, &child);
+    const DWORD start_error = GetLastError();
+    SetEnvironmentVariableW(kChildTaskVariable, nullptr);
+    CloseHandle(nothing);
+    if (!started) {
+        ADD_FAILURE() << "the child was not started (error " << start_error << ")";
+        return false;
+    }
+    WaitForSingleObject(child.hProcess, INFINITE);
+    DWORD status = 0;
+    GetExitCodeProcess(child.hProcess, &status);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    if (status != kKilledExitCode) {
+        EXPECT_EQ(status, 0u) << "the child failed";
+    }
+    return status == kKilledExitCode;
+}
+
+// The child's side of killed_in_child. Disabled, so that only a child runs it.
+TEST(JournalChild, DISABLED_RunsTheTaskItIsGiven) {
+    std::wstring text(32768, L'\0');
+    text.resize(
+        GetEnvironmentVariableW(kChildTaskVariable, text.data(), static_cast<DWORD>(text.size())));
+    ASSERT_FALSE(text.empty()) << "no task in the environment";
+    std::wistringstream fields(text);
+    int kind = 0;
+    ChildTask task{};
+    int unmapped = 0;
+    fields >> kind >> task.stop >> task.song >> unmapped;
+    fields.ignore(1);
+    std::wstring path;
+    std::getline(fields, path);
+    task.kind = static_cast<ChildTask::Kind>(kind);
+    task.path = path;
+    static jet_test::UnmappedFileSystem unmapped_file_system;
+    if (unmapped != 0) {
+        current_file_system = &unmapped_file_system;
+    }
+    run_child_task(task);
+}
+#else
+// Runs the task in a fork of this process and reports whether SIGKILL ended it.
+bool killed_in_child(const ChildTask& task) {
     const pid_t child = ::fork();
     if (child == 0) {
         try {
-            body();
+            run_child_task(task);
         } catch (...) {
             ::_exit(3);
         }
@@ -91,20 +238,20 @@ bool killed_in_child(const std::function<void()>& body) {
     }
     return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
+#endif
 
 // Inserts song n into the database, killing the process at the commit's
 // step `stop` (0: journal written; k: k pages written).
 bool insert_killed_at(const fs::path& path, int n, std::size_t stop) {
-    return killed_in_child([&] {
-        jet::testing::set_commit_step_hook([stop](std::size_t step) {
-            if (step == stop) {
-                ::raise(SIGKILL);
-            }
-        });
-        const auto db = jet::Database::open(path, writable());
-        jet::TableWriter(*db, "Song").insert(song(n));
-        db->close();
-    });
+    return killed_in_child({ChildTask::Kind::InsertSong, path, stop, n});
+}
+
+// Copies `from` over `to`. Not with copy_file's overwrite_existing: the
+// libstdc++ of mingw-w64 (GCC 12) takes every existing target for the source
+// itself, as inode numbers read as 0 on Windows, and refuses to copy.
+void copy_over(const fs::path& from, const fs::path& to) {
+    fs::remove(to);
+    fs::copy_file(from, to);
 }
 
 void expect_error_containing(const fs::path& path, bool open_writable,
@@ -124,9 +271,11 @@ void expect_error_containing(const fs::path& path, bool open_writable,
 class Journal : public ::testing::Test {
   protected:
     void SetUp() override {
+        // A parameterised test's name ends in "/0" or "/1": one folder, not two.
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '-');
         folder_ = fs::temp_directory_path() /
-                  ("jet-journal-" + std::to_string(::getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                  ("jet-journal-" + std::to_string(this_process_id()) + "-" + name);
         fs::remove_all(folder_);
         fs::create_directories(folder_);
         base_ = folder_ / "base.mdb";
@@ -136,7 +285,7 @@ class Journal : public ::testing::Test {
 
     fs::path copy_of(const fs::path& source, const std::string& name) const {
         const fs::path target = folder_ / name;
-        fs::copy_file(source, target, fs::copy_options::overwrite_existing);
+        copy_over(source, target);
         return target;
     }
 
@@ -146,7 +295,7 @@ class Journal : public ::testing::Test {
         const fs::path probe = folder_ / "probe.mdb";
         std::size_t last = 0;
         for (;; ++last) {
-            fs::copy_file(path, probe, fs::copy_options::overwrite_existing);
+            copy_over(path, probe);
             fs::remove(jet::journal_path(probe));
             if (!insert_killed_at(probe, rows, last + 1)) {
                 return last;
@@ -212,20 +361,12 @@ TEST_F(Journal, RecoveryKilledPartWayIsFinishedByTheNextOpen) {
         const fs::path interrupted = copy_of(path, "interrupted.mdb");
         const fs::path interrupted_journal = jet::journal_path(path);
         const fs::path saved_journal = folder_ / "saved-journal";
-        fs::copy_file(interrupted_journal, saved_journal, fs::copy_options::overwrite_existing);
+        copy_over(interrupted_journal, saved_journal);
         std::size_t stop = 1;
         for (;; ++stop) {
-            fs::copy_file(interrupted, path, fs::copy_options::overwrite_existing);
-            fs::copy_file(saved_journal, interrupted_journal, fs::copy_options::overwrite_existing);
-            const bool killed = killed_in_child([&] {
-                jet::testing::set_recovery_step_hook([stop](std::size_t step) {
-                    if (step == stop) {
-                        ::raise(SIGKILL);
-                    }
-                });
-                jet::Database::open(path, writable());
-            });
-            if (!killed) {
+            copy_over(interrupted, path);
+            copy_over(saved_journal, interrupted_journal);
+            if (!killed_in_child({ChildTask::Kind::Open, path, stop})) {
                 break;
             }
             EXPECT_TRUE(fs::exists(interrupted_journal));
@@ -369,16 +510,7 @@ TEST_F(Journal, TornDamagedAndForeignJournalsAreIgnoredOrRefusedNeverApplied) {
     SKIP_WITHOUT_FIXTURES();
     const fs::path other = copy_of(jet_test::fixture("nwind.mdb"), "other.mdb");
     fs::permissions(other, fs::perms::owner_write, fs::perm_options::add);
-    ASSERT_TRUE(killed_in_child([&] {
-        jet::testing::set_commit_step_hook([](std::size_t step) {
-            if (step == 1) {
-                ::raise(SIGKILL);
-            }
-        });
-        const auto db = jet::Database::open(other, writable());
-        jet::TableWriter writer(*db, "Shippers");
-        writer.insert({std::nullopt, jet::Value{jet::Text{"Carrier"}}});
-    }));
+    ASSERT_TRUE(killed_in_child({ChildTask::Kind::InsertShipper, other, 1}));
     expect_refused(clean, jet_test::read_bytes(jet::journal_path(other)),
                    {"belongs to another database"}, "journal of nwind.mdb");
 }
@@ -389,6 +521,16 @@ TEST_F(Journal, ReadOnlyFileWithAnUnfinishedInsertIsRefusedNamingTheJournal) {
     ASSERT_TRUE(insert_killed_at(path, 3, 2));
     const std::vector<std::uint8_t> interrupted = jet_test::read_bytes(path);
     fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+#ifdef _WIN32
+    // The file's Read-only attribute holds for every Windows user, but Wine
+    // run by the superuser writes the file all the same.
+    if (std::fstream(path, std::ios::in | std::ios::out)) {
+        fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
+        GTEST_SKIP() << "this user may write a read-only file (the superuser)";
+    }
+    expect_error_containing(path, false,
+                            {jet::journal_path(path).string(), "open it once with write access"});
+#else
     // The superuser may write any file: the open is tried as user "nobody".
     const bool as_nobody = ::geteuid() == 0;
     const pid_t child = as_nobody ? ::fork() : 0;
@@ -406,6 +548,7 @@ TEST_F(Journal, ReadOnlyFileWithAnUnfinishedInsertIsRefusedNamingTheJournal) {
         ::waitpid(child, &status, 0);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
     }
+#endif
     EXPECT_EQ(jet_test::read_bytes(path), interrupted);
     fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
     EXPECT_EQ(song_rows(path), 3u);

@@ -4,6 +4,10 @@
 // Thai letters and paths longer than the old 260-character limit work.
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -51,6 +55,30 @@ std::string error_of(const std::function<void()>& action) {
     return "no error";
 }
 
+#ifdef _WIN32
+// Deletes the folder and everything in it, read-only files too. Through the
+// \\?\ prefix of `folder`, paths past 260 characters go as well, which
+// std::filesystem does not list on Windows.
+void remove_tree(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            const std::wstring path = folder + L"\\" + name;
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
+            } else if (name != L"." && name != L"..") {
+                remove_tree(path);
+            }
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+#endif
+
 class LivingBesideThePlayer : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -60,11 +88,15 @@ class LivingBesideThePlayer : public ::testing::Test {
         fs::create_directories(folder_);
     }
     void TearDown() override {
+#ifdef _WIN32
+        remove_tree(L"\\\\?\\" + folder_.native());
+#else
         std::error_code ignored;
         for (const auto& entry : fs::recursive_directory_iterator(folder_, ignored)) {
             fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add, ignored);
         }
         fs::remove_all(folder_, ignored);
+#endif
     }
 
     fs::path folder_;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,29 @@ TEST(DriveOfTest, LongestComponentWisePrefixWins) {
     EXPECT_FALSE(drive_of("/x", {make_drive("/home", "sda3")}));
     EXPECT_EQ(drive_named("/home [sda3]", drives)->root, "/home");
     EXPECT_FALSE(drive_named("/home", drives));
+}
+#else
+TEST(MountedDrivesTest, ThisMachineListsItsDriveLettersWithC) {
+    const std::vector<Drive> drives = mounted_drives();
+    const auto c = std::find_if(drives.begin(), drives.end(),
+                                [](const Drive& drive) { return drive.text == "c:"; });
+    ASSERT_NE(c, drives.end());
+    EXPECT_EQ(c->root, "C:\\");
+    EXPECT_TRUE(root_listable("C:\\"));
+    EXPECT_FALSE(root_listable("C:\\no\\such\\folder\\anywhere"));
+}
+
+TEST(DriveOfTest, LettersAndFoldersMatchWithoutRegardToCase) {
+    const std::vector<Drive> drives = {make_drive("C:\\", ""), make_drive("D:\\", ""),
+                                       make_drive("D:\\Karaoke", "songs")};
+    EXPECT_EQ(drives[0].text, "c:");
+    EXPECT_EQ(drives[2].text, "d: [songs]");
+    EXPECT_EQ(drive_of("c:\\Users\\ann", drives)->root, "C:\\");
+    EXPECT_EQ(drive_of("D:\\KARAOKE\\pop", drives)->root, "D:\\Karaoke");
+    EXPECT_EQ(drive_of("D:\\Karaoke2", drives)->root, "D:\\");
+    EXPECT_FALSE(drive_of("E:\\songs", drives));
+    EXPECT_EQ(drive_named("d:", drives)->root, "D:\\");
+    EXPECT_FALSE(drive_named("D:", drives));
 }
 #endif
 

@@ -31,14 +31,20 @@ TempTree::~TempTree() {
     fs::remove_all(root_, error);
 }
 
+// The path of `relative` (UTF-8, folders separated by '/') under the root, with
+// the system's separator throughout, as the window's lists give paths.
+fs::path TempTree::under_root(std::string_view relative) const {
+    return (root_ / fs::path(std::u8string(relative.begin(), relative.end()))).make_preferred();
+}
+
 fs::path TempTree::folder(std::string_view relative) const {
-    const fs::path path = root_ / fs::path(std::u8string(relative.begin(), relative.end()));
+    const fs::path path = under_root(relative);
     fs::create_directories(path);
     return path;
 }
 
 fs::path TempTree::file(std::string_view relative, std::string_view contents) const {
-    const fs::path path = root_ / fs::path(std::u8string(relative.begin(), relative.end()));
+    const fs::path path = under_root(relative);
     fs::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary);
     out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
@@ -46,6 +52,11 @@ fs::path TempTree::file(std::string_view relative, std::string_view contents) co
         throw std::runtime_error("Cannot write test file " + path.string());
     }
     return path;
+}
+
+std::string shown_path(const fs::path& path) {
+    const std::u8string utf8 = fs::path(path).make_preferred().u8string();
+    return std::string(utf8.begin(), utf8.end());
 }
 
 }  // namespace window::testing

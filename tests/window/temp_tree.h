@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace window::testing {
@@ -22,7 +23,12 @@ class TempTree {
     std::filesystem::path file(std::string_view relative, std::string_view contents = {}) const;
 
   private:
+    std::filesystem::path under_root(std::string_view relative) const;
+
     std::filesystem::path root_;
 };
+
+// A path as the window shows it: UTF-8 text with the system's separator.
+std::string shown_path(const std::filesystem::path& path);
 
 }  // namespace window::testing

@@ -30,7 +30,7 @@ class WindowTest : public ::testing::Test {
         return *window;
     }
 
-    static std::string text(const std::filesystem::path& path) { return path.string(); }
+    static std::string text(const std::filesystem::path& path) { return shown_path(path); }
 
     TempTree tree;
     std::filesystem::path drive_a;
