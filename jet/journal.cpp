@@ -34,7 +34,8 @@
 // pages in ascending order; with Synchronous, a flush of the database; state
 // 0. A program killed while the record is being built leaves state 0:
 // nothing to roll back. Where the file is not mapped, the same bytes go to
-// the file in one write, state 1 included, and state 0 in another. Closing the database flushes it and deletes the journal.
+// the file in one write, state 1 included, and state 0 in another. Closing
+// the database flushes it and deletes the journal.
 //
 // Opening a database whose journal has state 1:
 // - every record complete and valid: the database's length must lie between
