@@ -14,21 +14,24 @@ std::function<void(std::size_t)>& commit_step_hook() {
     return hook;
 }
 
+Error held_by_another_program(const std::filesystem::path& path) {
+    return Error(path_text(path) +
+                 ": another program has the database open; close the player (and any other "
+                 "program using the database) first, then try again");
+}
+
 // The message for a database that cannot be opened for writing, saying what
 // the person can do about it.
 Error refusal_to_write(const std::filesystem::path& path, const FileError& e) {
-    const std::string name = path_text(path);
     switch (e.problem()) {
         case FileProblem::InUse:
-            return Error(name +
-                         ": another program has the database open; close the player (and any "
-                         "other program using the database) first, then try again");
+            return held_by_another_program(path);
         case FileProblem::ReadOnly:
-            return Error(name + ": the database cannot be written (" + e.reason() +
+            return Error(path_text(path) + ": the database cannot be written (" + e.reason() +
                          "); make the file writable (on Windows, clear the Read-only box in its "
                          "Properties), or copy it to a drive that can be written, and try again");
         case FileProblem::NotReady:
-            return Error(name + ": the drive is not ready (" + e.reason() +
+            return Error(path_text(path) + ": the drive is not ready (" + e.reason() +
                          "); insert its disc or card, or choose another drive");
         default:
             return Error(e.what());
@@ -51,14 +54,14 @@ Pager::Pager(const std::filesystem::path& path, Mode mode, std::size_t cache_pag
     try {
         file_ =
             file_system.open(path, mode == Mode::ReadWrite ? OpenMode::ReadWrite : OpenMode::Read);
-        if (mode == Mode::ReadWrite && !file_->try_lock()) {
-            throw FileError(FileProblem::InUse, path_text(path) + ": the file is locked", "locked");
-        }
     } catch (const FileError& e) {
         if (mode == Mode::ReadWrite && e.problem() != FileProblem::NotFound) {
             throw refusal_to_write(path, e);
         }
         throw;
+    }
+    if (mode == Mode::ReadWrite && !file_->try_lock()) {
+        throw held_by_another_program(path);
     }
     recover_on_open(mode == Mode::ReadWrite);
     if (mode == Mode::ReadWrite && journal != JournalMode::Off) {
