@@ -71,6 +71,8 @@ const TableDefinition& Database::table(std::string_view name) {
     if (!slot) {
         slot = std::make_unique<TableDefinition>(
             read_table_definition(*pager_, page, found->name, *code_page_));
+    } else if (pager_->mode() == Pager::Mode::ReadWrite) {
+        slot->row_count = read_row_count(*pager_, page);
     }
     return *slot;
 }

@@ -30,8 +30,8 @@ struct OpenOptions {
     // Open for writing: exclusively, and only when no `<name>.ldb` shows that
     // another program has the database open.
     bool writable = false;
-    // How each insert is protected against an interruption (journal.h).
-    JournalMode journal = JournalMode::On;
+    // How saves are protected against an interruption (journal.h, pager.h).
+    JournalMode journal = JournalMode::Synchronous;
     // Where the file is read and written.
     FileSystem* file_system = &native_file_system();
 };
@@ -61,8 +61,14 @@ class Database {
     void for_each_row(const TableDefinition& table, const RowCallback& callback);
     std::vector<Value> read_row(const TableDefinition& table, RowPointer at);
 
-    // Forces everything written to the disk; the last thing before closing a
-    // database opened for writing.
+    // Saves the rows inserted so far (pager.h): from then on neither a kill
+    // nor a power cut loses them. Inserts save by themselves every so often.
+    void save() { pager_->save(); }
+    // Inserts not yet saved; after a failed save, the inserts it lost.
+    std::size_t unsaved_inserts() const { return pager_->unsaved_changes(); }
+
+    // Saves and forces everything written to the disk; the last thing before
+    // closing a database opened for writing.
     void close();
 
   private:

@@ -16,6 +16,12 @@
 // byte with a lock the other sees: Wine keeps a Windows program's byte locks
 // as POSIX record locks, so a native writer and one running under Wine
 // exclude each other too.
+//
+// The commit lock is the byte after it. The writer holds it exclusively
+// while it changes pages of the database (a commit, a roll-back); readers
+// hold it shared for as long as they read, so that they never see a change
+// half-made. It is only ever tried, never waited on: the pager decides how
+// long to keep trying (pager.h).
 #pragma once
 
 #include <cstddef>
@@ -29,6 +35,9 @@
 namespace jet {
 
 constexpr std::uint64_t kWriteLockOffset = std::uint64_t{1} << 62;
+constexpr std::uint64_t kCommitLockOffset = kWriteLockOffset + 1;
+
+enum class LockKind { Shared, Exclusive };
 
 enum class OpenMode {
     Read,              // an existing file, for reading
@@ -96,6 +105,12 @@ class File {
     // Takes the exclusive write lock of the file; false when another open of
     // it holds the lock. Released when the file is closed.
     virtual bool try_lock() = 0;
+    // Takes the commit lock shared or exclusively (an exclusive one needs a
+    // file open for writing); false when another open of the file holds it
+    // in a way that conflicts. Released by unlock_commit() or when the file
+    // is closed.
+    virtual bool try_lock_commit(LockKind kind) = 0;
+    virtual void unlock_commit() = 0;
     // True when the file's blocks are overwritten where they lie and every
     // byte of the file has its block: writing through a mapping then never
     // needs new space.

@@ -1,69 +1,73 @@
-// The rollback journal `<database>-journal`. It holds at most one insert: the
-// record of each insert is written from the start of the file over the
-// previous one. Integers are little-endian.
+// The rollback journal `<database>-journal`. It holds at most one save (the
+// inserts committed since the last one, see pager.h): the record of each
+// save is written from the start of the file over the previous one.
+// Integers are little-endian.
 //
 // Header, 64 bytes:
 //   0   8  magic "LSJRNL02"
 //   8   4  number of page records that follow
 //   12  4  zero
-//   16  8  sequence number of the insert, new for every record in the file
-//   24  8  length of the database file before the insert
-//   32  8  length of the database file after the insert (it grows by the
-//          pages the insert added)
-//   40  8  hash of page 0 before the insert (0 when the file had none): the
+//   16  8  sequence number of the save, new for every record in the file
+//   24  8  length of the database file before the save
+//   32  8  length of the database file after the save (it grows by the
+//          pages the save adds)
+//   40  8  hash of page 0 before the save (0 when the file had none): the
 //          database the journal belongs to
 //   48  8  hash of bytes 0-47
-//   56  4  state: 1 = the insert's pages may be in the database, 0 = retired
+//   56  4  state: 1 = the save's pages may be in the database, 0 = retired
 //   60  4  zero
-// Page record, 2096 bytes, one for every page the insert changes that
-// existed before it (pages it added are undone by restoring the length):
+// Page record, 2096 bytes, one for every page the save changes that existed
+// before it (pages it adds are undone by restoring the length):
 //   0     4     page number
 //   4     4     zero
-//   8     2048  the page's bytes before the insert
-//   2056  32    hashes of the page's four 512-byte sectors after the insert
+//   8     2048  the page's bytes before the save
+//   2056  32    hashes of the page's four 512-byte sectors after the save
 //   2088  8     hash of bytes 0-2087, seeded with the sequence number (a
-//               record left over from an earlier insert never validates)
+//               record left over from an earlier save never validates)
 // Hashes are hash_bytes with seed 0 unless said otherwise.
 //
 // Where the file system maps files (not on Windows), the journal is mapped
 // into memory (the file kept at least as long as the largest record so far,
-// its blocks allocated), so that recording an insert and retiring it cost no
-// system call. Order of writes for one insert: the page records, then the
-// header but its state, then state 1 in one aligned 4-byte store; with
-// JournalMode::Synchronous, a flush of the journal to disk; the database's
-// pages in ascending order; with Synchronous, a flush of the database; state
-// 0. A program killed while the record is being built leaves state 0:
-// nothing to roll back. Where the file is not mapped, the same bytes go to
-// the file in one write, state 1 included, and state 0 in another. Closing
-// the database flushes it and deletes the journal.
+// its blocks allocated), so that recording a save and retiring it cost no
+// system call but the flushes. Order of writes for one save: the page
+// records, then the header but its state, then state 1 in one aligned 4-byte
+// store; with JournalMode::Synchronous, a flush of the journal to disk; the
+// database's pages in ascending order; with Synchronous, a flush of the
+// database; state 0, and with Synchronous a flush of the journal again, so
+// that a power cut after the save never rolls it back. A program killed
+// while the record is being built leaves state 0: nothing to roll back.
+// Where the file is not mapped, the same bytes go to the file in one write,
+// state 1 included, and state 0 in another. The journal is created, and its
+// folder flushed with Synchronous, before its first record. Closing the
+// database flushes it and deletes the journal.
 //
 // Opening a database whose journal has state 1:
 // - every record complete and valid: the database's length must lie between
-//   the lengths before and after the insert, and every sector of every
-//   recorded page must hold its bytes before or after the insert (a prefix
-//   of the insert's writes, in any order), or else one page holds other
-//   bytes (a page copied in through the mapping when the program was killed)
-//   while every recorded page below it holds its bytes after, every page
-//   above it its bytes before, and the length is the one before. Then the
-//   pages' bytes before are written back, the length restored, the
-//   database flushed and the journal deleted. Otherwise the database changed
-//   since: an error, nothing touched.
+//   the lengths before and after the save, and every sector of every
+//   recorded page must hold its bytes before or after the save (a part of
+//   the save's writes, in any order, as a power cut leaves them), or else
+//   one page holds other bytes (a page copied in through the mapping when
+//   the program was killed) while every recorded page below it holds its
+//   bytes after, every page above it its bytes before, and the length is
+//   the one before. Then the pages' bytes before are written back, the
+//   length restored, the database flushed and the journal deleted.
+//   Otherwise the database changed since: an error, nothing touched.
 // - records missing or failing their hash (a torn journal): the journal was
 //   still being written, and database writes start only after it is
-//   complete, so the database never saw the insert. That is verified (the
+//   complete, so the database never saw the save. That is verified (the
 //   length is the one before, every valid record's page holds its bytes
 //   before) and the journal is ignored; if the check fails it is an error.
-// - page 0's hash differs from the header's while no record holds page 0:
-//   the journal belongs to another database; an error.
-// - a journal shorter than its header, or with state 0, holds no insert and
-//   is ignored, whatever the rest of its header holds; other magic bytes or
-//   a header failing its hash are errors.
+// - page 0's hash differs from the header's while no record holds page 0,
+//   or not one recorded page holds its bytes before or after the save: the
+//   journal belongs to another database; an error. (Databases made alike
+//   share their page 0, so the pages tell them apart.)
+// - a journal shorter than its header, one whose header is all zeros (space
+//   reserved, the program stopped before the first record was written), or
+//   one with state 0 holds no save and is ignored, whatever the rest of it
+//   holds; other magic bytes or a header failing its hash are errors.
 // Ignored journals are deleted when the database is open for writing.
-// Rolling back needs write access. A database opened for reading whose
-// journal holds an insert is rolled back when the file can be opened for
-// writing and locked; when it cannot be opened for writing the open is
-// refused; when another program holds the lock the journal is that
-// program's insert in progress and is left alone.
+// Rolling back needs write access and the exclusive commit lock; how a
+// reader gets them is in pager.cpp.
 #include "jet/journal.h"
 
 #include <algorithm>
@@ -186,6 +190,9 @@ class Recoverer {
             return std::nullopt;
         }
         const std::uint8_t* h = bytes_.data();
+        if (std::all_of(h, h + kHeaderSize, [](std::uint8_t b) { return b == 0; })) {
+            return std::nullopt;
+        }
         if (std::memcmp(h, kMagic.data(), kMagic.size()) != 0) {
             throw Error(path_text(journal_) +
                         ": not a journal this program wrote (its first bytes are unknown); the "
@@ -227,10 +234,19 @@ class Recoverer {
     }
 
     Error changed(const std::string& what) const {
-        return Error(path_text(database_) + ": the database changed after the insert recorded in " +
+        return Error(path_text(database_) + ": the database changed after the save recorded in " +
                      path_text(journal_) + " was interrupted (" + what +
                      "); nothing was rolled back. Restore the database from a copy, or delete "
                      "the journal to keep the database as it is.");
+    }
+
+    Error foreign() const {
+        return Error(path_text(journal_) +
+                     ": the journal belongs to another database (its header page differs from " +
+                     path_text(database_) +
+                     "'s, or none of the pages it recorded holds the bytes it recorded); "
+                     "nothing was rolled back. Put it beside its own database, or delete it if "
+                     "that database is gone.");
     }
 
     void check_identity(const ReadJournal& journal, std::uint64_t length) const {
@@ -245,51 +261,28 @@ class Recoverer {
         const bool same = length >= kPageSize &&
                           hash_bytes(read_page(0).data(), kPageSize, 0) == journal.header_page_hash;
         if (!same) {
-            throw Error(path_text(journal_) +
-                        ": the journal belongs to another database (its "
-                        "header page differs from " +
-                        path_text(database_) +
-                        "'s); nothing was rolled back. Put it beside its own database, or "
-                        "delete it if that database is gone.");
+            throw foreign();
         }
     }
 
-    void check_untouched(const ReadJournal& journal, std::uint64_t length) const {
-        if (length != journal.length_before) {
-            throw changed("its length is " + std::to_string(length) + " bytes, not " +
-                          std::to_string(journal.length_before));
-        }
-        for (const std::uint8_t* record : journal.records) {
-            const PageNumber number = get_u32le(record);
-            const Page page = read_page(number);
-            if (std::memcmp(page.data(), record + kRecordBeforeOffset, kPageSize) != 0) {
-                throw changed("page " + std::to_string(number) +
-                              " differs, yet the journal is torn");
-            }
-        }
-    }
+    // How each recorded page of the database compares with the journal.
+    struct PageState {
+        bool all_after = true;   // every sector holds its bytes after the save
+        bool all_before = true;  // every sector holds its bytes before it
+        bool each_known = true;  // every sector holds one or the other
+    };
 
-    void check_prefix_of_insert(const ReadJournal& journal, std::uint64_t length) const {
-        if (length < journal.length_before || length > journal.length_after) {
-            throw changed("its length is " + std::to_string(length) + " bytes, outside " +
-                          std::to_string(journal.length_before) + " to " +
-                          std::to_string(journal.length_after));
-        }
-        // Per page: whether every sector holds its bytes after the insert,
-        // and whether every sector holds its bytes before it.
-        std::vector<std::pair<bool, bool>> states;
-        std::optional<std::size_t> torn;
+    std::vector<PageState> page_states(const ReadJournal& journal, std::uint64_t length) const {
+        std::vector<PageState> states;
         for (const std::uint8_t* record : journal.records) {
             const PageNumber number = get_u32le(record);
-            if (static_cast<std::uint64_t>(number) * kPageSize + kPageSize >
-                journal.length_before) {
-                throw changed("the journal names page " + std::to_string(number) +
-                              " past the length before the insert");
+            PageState state;
+            Page page{};
+            if (static_cast<std::uint64_t>(number) * kPageSize + kPageSize > length ||
+                read_page_at(file_, number, page) != kPageSize) {
+                states.push_back({false, false, false});
+                continue;
             }
-            const Page page = read_page(number);
-            bool all_after = true;
-            bool all_before = true;
-            bool each_sector_known = true;
             for (std::size_t s = 0; s < kSectors; ++s) {
                 const std::uint8_t* sector = page.data() + s * kSectorSize;
                 const bool before =
@@ -297,19 +290,70 @@ class Recoverer {
                                 kSectorSize) == 0;
                 const bool after = hash_bytes(sector, kSectorSize, 0) ==
                                    get_u64le(record + kRecordAfterOffset + 8 * s);
-                all_after = all_after && after;
-                all_before = all_before && before;
-                each_sector_known = each_sector_known && (before || after);
+                state.all_after = state.all_after && after;
+                state.all_before = state.all_before && before;
+                state.each_known = state.each_known && (before || after);
             }
-            if (!each_sector_known) {
-                if (torn) {
-                    throw changed("pages " + std::to_string(get_u32le(journal.records[*torn])) +
-                                  " and " + std::to_string(number) +
-                                  " hold neither their bytes before the insert nor after it");
-                }
-                torn = states.size();
+            states.push_back(state);
+        }
+        return states;
+    }
+
+    // Two databases made alike share their header page; a journal of one of
+    // them lying beside the other is told apart by its pages: not one of
+    // them holds what the journal recorded.
+    void check_pages_fit(const std::vector<PageState>& states) const {
+        if (!states.empty() && std::none_of(states.begin(), states.end(),
+                                            [](const PageState& p) { return p.each_known; })) {
+            throw foreign();
+        }
+    }
+
+    void check_untouched(const ReadJournal& journal, std::uint64_t length) const {
+        const std::vector<PageState> states = page_states(journal, length);
+        if (std::none_of(states.begin(), states.end(),
+                         [](const PageState& p) { return p.all_before; })) {
+            check_pages_fit(states);
+        }
+        if (length != journal.length_before) {
+            throw changed("its length is " + std::to_string(length) + " bytes, not " +
+                          std::to_string(journal.length_before));
+        }
+        for (std::size_t i = 0; i < states.size(); ++i) {
+            if (!states[i].all_before) {
+                throw changed("page " + std::to_string(get_u32le(journal.records[i])) +
+                              " differs, yet the journal is torn");
             }
-            states.emplace_back(all_after, all_before);
+        }
+    }
+
+    void check_prefix_of_insert(const ReadJournal& journal, std::uint64_t length) const {
+        for (const std::uint8_t* record : journal.records) {
+            const PageNumber number = get_u32le(record);
+            if (static_cast<std::uint64_t>(number) * kPageSize + kPageSize >
+                journal.length_before) {
+                throw changed("the journal names page " + std::to_string(number) +
+                              " past the length before the save");
+            }
+        }
+        const std::vector<PageState> states = page_states(journal, length);
+        check_pages_fit(states);
+        if (length < journal.length_before || length > journal.length_after) {
+            throw changed("its length is " + std::to_string(length) + " bytes, outside " +
+                          std::to_string(journal.length_before) + " to " +
+                          std::to_string(journal.length_after));
+        }
+        std::optional<std::size_t> torn;
+        for (std::size_t i = 0; i < states.size(); ++i) {
+            if (states[i].each_known) {
+                continue;
+            }
+            if (torn) {
+                throw changed("pages " + std::to_string(get_u32le(journal.records[*torn])) +
+                              " and " + std::to_string(get_u32le(journal.records[i])) +
+                              " hold neither their bytes before the save nor after it");
+            }
+            torn = i;
         }
         if (torn) {
             check_cut_short(journal, length, states, *torn);
@@ -318,18 +362,19 @@ class Recoverer {
 
     // A page holding bytes from neither side is the one being copied in when
     // the program was killed: pages are written in ascending order, so every
-    // page before it holds its bytes after the insert, every page after it
+    // page before it holds its bytes after the save, every page after it
     // its bytes before, and no page past the old end has been written yet.
     void check_cut_short(const ReadJournal& journal, std::uint64_t length,
-                         const std::vector<std::pair<bool, bool>>& states, std::size_t torn) const {
+                         const std::vector<PageState>& states, std::size_t torn) const {
         const std::string page = std::to_string(get_u32le(journal.records[torn]));
         for (std::size_t i = 0; i < states.size(); ++i) {
             const bool in_order =
                 i == 0 || get_u32le(journal.records[i - 1]) < get_u32le(journal.records[i]);
-            const bool expected = i < torn ? states[i].first : (i == torn || states[i].second);
+            const bool expected =
+                i < torn ? states[i].all_after : (i == torn || states[i].all_before);
             if (!in_order || !expected || length != journal.length_before) {
                 throw changed("page " + page +
-                              " holds neither its bytes before the insert nor after it");
+                              " holds neither its bytes before the save nor after it");
             }
         }
     }
@@ -423,7 +468,7 @@ Journal::~Journal() {
         try {
             file_system_.remove(path_);
         } catch (const Error&) {
-            // A journal that holds no insert is ignored and deleted at the
+            // A journal that holds no save is ignored and deleted at the
             // next open; a destructor has no one to report to.
         }
     }
@@ -485,17 +530,17 @@ void Journal::store_state(std::uint32_t state) {
         .store(word, std::memory_order_release);
 }
 
-void Journal::record(const JournalInsert& insert) {
+void Journal::record(const JournalSave& save) {
     if (!file_) {
         open();
     }
     ++sequence_;
-    const std::size_t size = kHeaderSize + insert.pages.size() * kRecordSize;
+    const std::size_t size = kHeaderSize + save.pages.size() * kRecordSize;
     std::uint8_t* h = room_for(size);
     const bool mapped = mapping_ && h == mapping_->data();
     // Every byte of the record is written below, so the room is not cleared.
     std::uint8_t* record = h + kHeaderSize;
-    for (const JournalPage& page : insert.pages) {
+    for (const JournalPage& page : save.pages) {
         put_u32(record, page.number);
         put_u32(record + 4, 0);
         std::memcpy(record + kRecordBeforeOffset, page.before->data(), kPageSize);
@@ -507,12 +552,12 @@ void Journal::record(const JournalInsert& insert) {
         record += kRecordSize;
     }
     std::memcpy(h, kMagic.data(), kMagic.size());
-    put_u32(h + 8, static_cast<std::uint32_t>(insert.pages.size()));
+    put_u32(h + 8, static_cast<std::uint32_t>(save.pages.size()));
     put_u32(h + 12, 0);
     put_u64(h + 16, sequence_);
-    put_u64(h + 24, insert.length_before);
-    put_u64(h + 32, insert.length_after);
-    put_u64(h + 40, insert.header_page_hash);
+    put_u64(h + 24, save.length_before);
+    put_u64(h + 32, save.length_after);
+    put_u64(h + 40, save.header_page_hash);
     put_u64(h + kHeaderHashOffset, hash_bytes(h, kHeaderHashOffset, 0));
     put_u32(h + kStateOffset + 4, 0);
     pending_ = true;
@@ -533,9 +578,15 @@ void Journal::record(const JournalInsert& insert) {
 void Journal::retire() {
     if (mapping_) {
         store_state(0);
+        if (synchronous_) {
+            mapping_->flush(kHeaderSize);
+        }
     } else {
         std::uint8_t state[4] = {};
         file_->write_at(kStateOffset, state, sizeof state);
+        if (synchronous_) {
+            file_->sync(false);
+        }
     }
     pending_ = false;
 }

@@ -1,8 +1,9 @@
 // The rollback journal of a database, `<database file name>-journal` beside
-// it: before the pager writes the pages of one insert, it records their
-// bytes before the insert there, and retires the record once every page is
-// written. A database whose journal still holds an insert has that insert
-// rolled back before it is read. Byte layout and recovery rules: journal.cpp.
+// it: before the pager writes the pages of a save (the inserts committed
+// since the last save), it records their bytes before the save there, and
+// retires the record once every page is written. A database whose journal
+// still holds a save has that save rolled back before it is read. Byte
+// layout and recovery rules: journal.cpp.
 #pragma once
 
 #include <cstddef>
@@ -17,21 +18,21 @@
 
 namespace jet {
 
-// How the pager protects each insert.
+// How the pager protects its saves.
 enum class JournalMode {
-    // No journal: an insert interrupted half-way leaves a damaged file. For
+    // No journal: a save interrupted half-way leaves a damaged file. For
     // measuring what the journal costs.
     Off,
-    // Every insert is recorded in the journal before its pages are written:
+    // Every save is recorded in the journal before its pages are written:
     // when the program is killed or crashes at any moment, the next open
-    // rolls the unfinished insert back. Nothing is forced to the disk before
+    // rolls the unfinished save back. Nothing is forced to the disk before
     // the database is closed, so a power loss while writing can still damage
     // the file.
     On,
-    // As On, and each insert's journal record is forced to the disk before
-    // the database is written, and the database before the record is
-    // retired: a power loss at any moment loses at most the last insert.
-    // Two disk flushes per insert.
+    // As On, and each save's journal record is forced to the disk before
+    // the database is written, the database before the record is retired,
+    // and the retired record too: a power loss at any moment loses at most
+    // the save in progress. Three disk flushes per save.
     Synchronous,
 };
 
@@ -40,38 +41,39 @@ std::filesystem::path journal_path(const std::filesystem::path& database);
 // A 64-bit hash of bytes, for page identities and record checksums.
 std::uint64_t hash_bytes(const std::uint8_t* data, std::size_t size, std::uint64_t seed);
 
-// One existing page an insert changes.
+// One existing page a save changes.
 struct JournalPage {
     PageNumber number;
     const Page* before;
     const Page* after;
 };
 
-// What an insert changes beyond its pages.
-struct JournalInsert {
+// What a save changes beyond its pages.
+struct JournalSave {
     std::uint64_t length_before = 0;
     std::uint64_t length_after = 0;
-    // hash_bytes of page 0 before the insert, seed 0; 0 when there was none.
+    // hash_bytes of page 0 before the save, seed 0; 0 when there was none.
     std::uint64_t header_page_hash = 0;
     std::vector<JournalPage> pages;
 };
 
 // The journal file of a database open for writing, created on the first
-// insert. The caller holds the database's exclusive lock and has recovered
-// any earlier journal.
+// save. The caller holds the database's write lock and has recovered any
+// earlier journal.
 class Journal {
   public:
     Journal(std::filesystem::path database, bool synchronous, FileSystem& file_system);
-    // Deletes the file unless it still holds an insert.
+    // Deletes the file unless it still holds a save.
     ~Journal();
 
     Journal(const Journal&) = delete;
     Journal& operator=(const Journal&) = delete;
 
-    // Records the insert; returns once the record is in the file (on the
+    // Records the save; returns once the record is in the file (on the
     // disk when synchronous). Throws Error when it cannot be written.
-    void record(const JournalInsert& insert);
-    // Every page of the recorded insert is in the database.
+    void record(const JournalSave& save);
+    // Every page of the recorded save is in the database (on the disk when
+    // synchronous); marks the record retired, on the disk when synchronous.
     void retire();
     // Closes and deletes the file; the database has been flushed.
     void remove();
@@ -98,17 +100,17 @@ class Journal {
 };
 
 enum class Recovery {
-    NoJournal,     // no journal, or one that holds no insert
-    Ignored,       // a torn record of an insert that never reached the database
-    RolledBack,    // the unfinished insert was undone
-    NeedsWriting,  // an insert must be rolled back, but `fd` is read-only
+    NoJournal,     // no journal, or one that holds no save
+    Ignored,       // a torn record of a save that never reached the database
+    RolledBack,    // the unfinished save was undone
+    NeedsWriting,  // a save must be rolled back, but `file` is read-only
 };
 
 // Looks at the journal beside `database` (opened as `file`; `writable` when
-// it is open for writing under the exclusive lock) and rolls back the insert
-// it holds. Throws Error naming the journal when it is not a journal, belongs
-// to another database, or the database changed since the insert was
-// recorded: then neither file is touched.
+// it is open for writing under the write lock and the exclusive commit lock)
+// and rolls back the save it holds. Throws Error naming the journal when it
+// is not a journal, belongs to another database, or the database changed
+// since the save was recorded: then neither file is touched.
 Recovery recover(const std::filesystem::path& database, File& file, bool writable,
                  FileSystem& file_system);
 

@@ -1,6 +1,7 @@
-// A small map keyed by page number, kept as a vector sorted by page: the
-// pages of one change are few, and a vector is searched and walked without a
-// node allocated per page, and keeps its room from one change to the next.
+// A map keyed by page number, kept as a vector sorted by page: the pages
+// waiting to be saved are at most a few thousand, most of them added at the
+// end, and a vector is searched and walked without a node allocated per
+// page, and keeps its room from one save to the next.
 #pragma once
 
 #include <algorithm>
@@ -34,7 +35,17 @@ class PageMap {
         return entries_.insert(it, Entry{number, std::move(value)})->second;
     }
 
+    void erase(PageNumber number) {
+        const auto it = position(number);
+        if (it != entries_.end() && it->first == number) {
+            entries_.erase(it);
+        }
+    }
+    // Removes every page numbered `first` or above.
+    void erase_from(PageNumber first) { entries_.erase(position(first), entries_.end()); }
+
     bool empty() const { return entries_.empty(); }
+    std::size_t size() const { return entries_.size(); }
     void clear() { entries_.clear(); }
     // In ascending page order.
     auto begin() { return entries_.begin(); }

@@ -9,6 +9,14 @@
 namespace jet {
 namespace {
 
+// When commit() saves by itself.
+constexpr std::size_t kSaveAfterChanges = 5000;
+constexpr std::size_t kSaveAfterPages = 2048;
+constexpr std::chrono::milliseconds kSaveAfterTime{500};
+// Unsaved pages past which commit() waits for readers instead of going on
+// without saving.
+constexpr std::size_t kMostUnsavedPages = 4096;
+
 std::function<void(std::size_t)>& commit_step_hook() {
     static std::function<void(std::size_t)> hook;
     return hook;
@@ -18,6 +26,26 @@ Error held_by_another_program(const std::filesystem::path& path) {
     return Error(path_text(path) +
                  ": another program has the database open; close the player (and any other "
                  "program using the database) first, then try again");
+}
+
+Error busy_saving(const std::filesystem::path& path) {
+    return Error(path_text(path) + ": another program has been saving changes to the database " +
+                 "for " + std::to_string(kReaderPatience.count()) +
+                 " seconds; try again when it has finished");
+}
+
+Error busy_reading(const std::filesystem::path& path) {
+    return Error(path_text(path) + ": another program has been reading the database for " +
+                 std::to_string(kWriterPatience.count()) +
+                 " seconds, so changes cannot be saved; close the program that reads it (a " +
+                 "listing or check of the database) and try again");
+}
+
+Error unfinished_save_of_another_program(const std::filesystem::path& path) {
+    return Error(path_text(path) + ": the program writing the database stopped a save half-way (" +
+                 path_text(journal_path(path)) +
+                 " holds it); close that program, then open the database again to roll the "
+                 "save back");
 }
 
 // The message for a database that cannot be opened for writing, saying what
@@ -60,17 +88,22 @@ Pager::Pager(const std::filesystem::path& path, Mode mode, std::size_t cache_pag
         }
         throw;
     }
-    if (mode == Mode::ReadWrite && !file_->try_lock()) {
-        throw held_by_another_program(path);
-    }
-    recover_on_open(mode == Mode::ReadWrite);
-    if (mode == Mode::ReadWrite && journal != JournalMode::Off) {
-        journal_ =
-            std::make_unique<Journal>(path, journal == JournalMode::Synchronous, file_system);
+    if (mode == Mode::ReadWrite) {
+        if (!file_->try_lock()) {
+            throw held_by_another_program(path);
+        }
+        recover_for_writer();
+        if (journal != JournalMode::Off) {
+            journal_ =
+                std::make_unique<Journal>(path, journal == JournalMode::Synchronous, file_system);
+        }
+    } else {
+        recover_for_reader();
     }
     file_size_ = file_->size();
     std::uint64_t pages = file_size_ / kPageSize;
     page_count_ = pages > 0xFFFFFFu ? 0xFFFFFFu : static_cast<PageNumber>(pages);
+    pages_at_save_ = page_count_;
     if (mode == Mode::ReadWrite) {
         page_file_ = std::make_unique<PageFile>(*file_);
     }
@@ -78,44 +111,78 @@ Pager::Pager(const std::filesystem::path& path, Mode mode, std::size_t cache_pag
 
 Pager::~Pager() = default;
 
-// A read-only pager rolls back through a second, writable open under the
-// exclusive lock; when another program has the file open for writing or
-// holds that lock, the journal is its change in progress and is left alone.
-void Pager::recover_on_open(bool writable) {
-    if (writable) {
-        recovery_ = recover(path_, *file_, true, file_system_);
-        return;
-    }
+void Pager::recover_for_writer() {
     if (!file_system_.exists(journal_path(path_))) {
         return;
     }
+    if (!take_commit_lock(*file_, LockKind::Exclusive, kWriterPatience)) {
+        throw busy_reading(path_);
+    }
+    HeldCommitLock held(*file_);
+    recovery_ = recover(path_, *file_, true, file_system_);
+}
+
+// A reader first waits for a save in progress to end. A journal that still
+// holds a save after that belongs to a writer that stopped part-way: the
+// reader rolls it back through a second, writable open under the write lock
+// and the exclusive commit lock. When another program holds the write lock,
+// the save is its own that failed half-way and could not be undone; the
+// reader cannot read until that program ends. A journal that holds no save
+// is deleted when no writer holds the write lock (no page is written, so the
+// reader's shared commit lock may stay), and left to its writer otherwise.
+void Pager::recover_for_reader() {
+    if (!take_commit_lock(*file_, LockKind::Shared, kReaderPatience)) {
+        throw busy_saving(path_);
+    }
+    reading_ = HeldCommitLock(*file_);
+    if (!file_system_.exists(journal_path(path_))) {
+        return;
+    }
+    recovery_ = recover(path_, *file_, false, file_system_);
+    const bool must_roll_back = recovery_ == Recovery::NeedsWriting;
     std::unique_ptr<File> writer;
     try {
         writer = file_system_.open(path_, OpenMode::ReadWrite);
     } catch (const FileError& e) {
-        if (e.problem() == FileProblem::InUse) {
+        if (!must_roll_back) {
             return;
         }
-        recovery_ = recover(path_, *file_, false, file_system_);
-        if (recovery_ == Recovery::NeedsWriting) {
-            throw Error(path_text(path_) + ": " + path_text(journal_path(path_)) +
-                        " holds an unfinished insert that must be rolled back before the "
-                        "database is read, and the database cannot be opened for writing (" +
-                        e.reason() + "); open it once with write access");
+        if (e.problem() == FileProblem::InUse) {
+            throw unfinished_save_of_another_program(path_);
+        }
+        throw Error(path_text(path_) + ": " + path_text(journal_path(path_)) +
+                    " holds an unfinished insert that must be rolled back before the "
+                    "database is read, and the database cannot be opened for writing (" +
+                    e.reason() + "); open it once with write access");
+    }
+    if (!writer->try_lock()) {
+        if (must_roll_back) {
+            throw unfinished_save_of_another_program(path_);
         }
         return;
     }
-    if (!writer->try_lock()) {
+    if (!must_roll_back) {
+        recover(path_, *writer, true, file_system_);
         return;
     }
-    recovery_ = recover(path_, *writer, true, file_system_);
+    reading_.release();
+    if (!take_commit_lock(*writer, LockKind::Exclusive, kWriterPatience)) {
+        throw busy_reading(path_);
+    }
+    {
+        HeldCommitLock rolling_back(*writer);
+        recovery_ = recover(path_, *writer, true, file_system_);
+    }
+    writer.reset();
+    if (!take_commit_lock(*file_, LockKind::Shared, kReaderPatience)) {
+        throw busy_saving(path_);
+    }
+    reading_ = HeldCommitLock(*file_);
 }
 
 PageRef Pager::read(PageNumber number) {
-    if (in_change_) {
-        if (const std::shared_ptr<Page>* changed = dirty_.find(number)) {
-            return *changed;
-        }
+    if (const std::shared_ptr<Page>* changed = dirty_.find(number)) {
+        return *changed;
     }
     auto found = cache_.find(number);
     if (found != cache_.end()) {
@@ -163,12 +230,27 @@ PageRef Pager::load(PageNumber number) {
     return page;
 }
 
+Error Pager::unusable() const {
+    if (state_ == State::Broken) {
+        return Error(path_text(path_) + ": no more changes are made, because an earlier save " +
+                     "failed half-way and could not be undone (" + failure_ +
+                     "); the database is put back as it was before that save when it is next "
+                     "opened, from " +
+                     path_text(journal_path(path_)));
+    }
+    return Error(path_text(path_) + ": no more changes are made, because an earlier save failed (" +
+                 failure_ + "); open the database again to go on");
+}
+
 void Pager::begin_change() {
     if (mode_ != Mode::ReadWrite) {
         throw std::logic_error("the database is open for reading only");
     }
     if (in_change_) {
         throw std::logic_error("a change of pages is already in progress");
+    }
+    if (state_ != State::Usable) {
+        throw unusable();
     }
     in_change_ = true;
     pages_before_change_ = page_count_;
@@ -180,11 +262,17 @@ Page& Pager::modify(PageNumber number) {
                                " modified outside a change of pages");
     }
     if (const std::shared_ptr<Page>* changed = dirty_.find(number)) {
+        if (number < pages_before_change_ && !change_undo_.contains(number)) {
+            change_undo_.assign(number, std::make_shared<const Page>(**changed));
+        }
         return **changed;
     }
     PageRef original = read(number);
     auto copy = std::make_shared<Page>(*original);
-    originals_.assign(number, std::move(original));
+    if (number < pages_at_save_) {
+        originals_.assign(number, std::move(original));
+    }
+    change_undo_.assign(number, nullptr);
     Page& page = *copy;
     dirty_.assign(number, std::move(copy));
     return page;
@@ -202,18 +290,84 @@ PageNumber Pager::grow() {
     return number;
 }
 
-std::uint64_t Pager::length_after_change() const {
+std::uint64_t Pager::length_after_save() const {
     return std::max<std::uint64_t>(file_size_, static_cast<std::uint64_t>(page_count_) * kPageSize);
 }
 
-JournalInsert Pager::journal_insert() {
-    JournalInsert insert;
+void Pager::commit() {
+    if (!in_change_) {
+        throw std::logic_error("commit without a change of pages");
+    }
+    change_undo_.clear();
+    in_change_ = false;
+    if (unsaved_changes_++ == 0) {
+        first_unsaved_change_ = std::chrono::steady_clock::now();
+    }
+    if (save_due()) {
+        try_save(dirty_.size() >= kMostUnsavedPages);
+    }
+}
+
+void Pager::discard() {
+    if (!in_change_) {
+        throw std::logic_error("discard without a change of pages");
+    }
+    for (auto& [number, before] : change_undo_) {
+        if (number >= pages_before_change_) {
+            continue;
+        }
+        if (before) {
+            dirty_.assign(number, std::make_shared<Page>(*before));
+        } else {
+            dirty_.erase(number);
+            originals_.erase(number);
+        }
+    }
+    dirty_.erase_from(pages_before_change_);
+    page_count_ = pages_before_change_;
+    change_undo_.clear();
+    in_change_ = false;
+}
+
+bool Pager::save_due() const {
+    return unsaved_changes_ >= kSaveAfterChanges || dirty_.size() >= kSaveAfterPages ||
+           std::chrono::steady_clock::now() - first_unsaved_change_ >= kSaveAfterTime;
+}
+
+void Pager::save() {
+    if (in_change_) {
+        throw std::logic_error("save during a change of pages");
+    }
+    if (state_ != State::Usable) {
+        throw unusable();
+    }
+    if (unsaved_changes_ > 0 || !dirty_.empty()) {
+        try_save(true);
+    }
+}
+
+bool Pager::try_save(bool wait) {
+    if (!take_commit_lock(
+            *file_, LockKind::Exclusive,
+            wait ? std::chrono::milliseconds(kWriterPatience) : std::chrono::milliseconds(0))) {
+        if (!wait) {
+            return false;
+        }
+        throw busy_reading(path_);
+    }
+    HeldCommitLock saving(*file_);
+    write_changes();
+    return true;
+}
+
+JournalSave Pager::journal_save() {
+    JournalSave insert;
     insert.length_before = file_size_;
-    insert.length_after = length_after_change();
+    insert.length_after = length_after_save();
     if (!header_page_hash_) {
         const PageRef* page0 = originals_.find(0);
         header_page_hash_ =
-            pages_before_change_ == 0
+            pages_at_save_ == 0
                 ? 0
                 : hash_bytes((page0 != nullptr ? *page0 : read(0))->data(), kPageSize, 0);
     }
@@ -224,6 +378,8 @@ JournalInsert Pager::journal_insert() {
     return insert;
 }
 
+// Writes the pages back as they were at the last save and retires the
+// journal's record; throws when that fails.
 void Pager::undo_writes(std::uint64_t length_before) {
     for (const auto& [number, original] : originals_) {
         page_file_->write(number, *original, file_size_);
@@ -233,19 +389,38 @@ void Pager::undo_writes(std::uint64_t length_before) {
     } catch (const FileError& e) {
         throw Error(path_text(path_) + ": cannot restore the file's length (" + e.reason() + ")");
     }
+    page_file_->sync(length_before, false);
     if (journal_) {
         journal_->retire();
     }
 }
 
-void Pager::commit() {
-    if (!in_change_) {
-        throw std::logic_error("commit without a change of pages");
-    }
+// Forgets every unsaved change after a failed save: the file holds the last
+// saved state again, and the cache only ever held saved pages.
+void Pager::drop_changes() {
+    dirty_.clear();
+    originals_.clear();
+    page_count_ = pages_at_save_;
+}
+
+void Pager::write_changes() {
     const bool journaled = journal_ && !dirty_.empty();
+    const bool synchronous = journal_mode_ == JournalMode::Synchronous;
     const std::uint64_t length_before = file_size_;
-    if (journaled) {
-        journal_->record(journal_insert());
+    const std::size_t changes = unsaved_changes_;
+    auto fail = [&](State state, const std::string& why) {
+        state_ = state;
+        failure_ = why;
+        drop_changes();
+    };
+    try {
+        if (journaled) {
+            journal_->record(journal_save());
+        }
+    } catch (const std::exception& e) {
+        fail(State::Failed, e.what());
+        throw Error(std::string(e.what()) + "; the last " + std::to_string(changes) +
+                    " inserts were not saved");
     }
     const auto& hook = commit_step_hook();
     try {
@@ -259,8 +434,8 @@ void Pager::commit() {
                 hook(++step);
             }
         }
-        if (journaled && journal_mode_ == JournalMode::Synchronous) {
-            page_file_->sync(length_after_change(), false);
+        if (synchronous) {
+            page_file_->sync(length_after_save(), false);
         }
         if (journaled) {
             journal_->retire();
@@ -269,33 +444,37 @@ void Pager::commit() {
         try {
             undo_writes(length_before);
         } catch (const std::exception& undo) {
+            fail(State::Broken, e.what());
             throw Error(std::string(e.what()) + "; putting the pages back failed too (" +
-                        undo.what() + "); the next open rolls the change back from " +
-                        path_text(journal_path(path_)));
+                        undo.what() + "); the next open rolls the last " + std::to_string(changes) +
+                        " inserts back from " + path_text(journal_path(path_)));
         }
-        throw;
+        fail(State::Failed, e.what());
+        throw Error(std::string(e.what()) + "; the last " + std::to_string(changes) +
+                    " inserts were not saved");
     }
     if (dirty_.contains(0)) {
         header_page_hash_.reset();
     }
+    file_size_ = length_after_save();
     for (auto& [number, page] : dirty_) {
         remember(number, std::move(page));
     }
     dirty_.clear();
     originals_.clear();
-    in_change_ = false;
-    file_size_ = length_after_change();
-}
-
-void Pager::discard() {
-    dirty_.clear();
-    originals_.clear();
-    page_count_ = pages_before_change_;
-    in_change_ = false;
+    pages_at_save_ = page_count_;
+    unsaved_changes_ = 0;
 }
 
 void Pager::flush() {
-    if (page_file_) {
+    if (!page_file_) {
+        return;
+    }
+    if (state_ == State::Broken) {
+        return;
+    }
+    if (state_ == State::Usable) {
+        save();
         page_file_->sync(file_size_, true);
     }
     if (journal_) {

@@ -2,26 +2,53 @@
 // 2048-byte pages, checks every page number against the file's length and
 // keeps recently used pages in a bounded cache.
 //
-// Opened for writing, it holds an exclusive lock on the file and groups page
-// changes: begin_change(), then modify() and grow() as often as needed, then
-// commit() writes every page the change touched, or discard() forgets them.
-// Until commit() nothing reaches the file, and reading a page modified in the
-// current change returns the modified bytes. commit() records the pages'
-// bytes before the change in the rollback journal (journal.h) first, so that
-// a change interrupted part-way is rolled back when the file is next opened;
-// opening a file, for reading or writing, does that roll-back. Pages reach
-// the file through page_file.h, and every file access goes through the
-// FileSystem the pager is given (file_system.h).
+// Opened for writing, it holds the file's write lock and works in changes
+// (one insert each): begin_change(), then modify() and grow() as often as
+// needed, then commit() keeps the change, or discard() puts every page it
+// touched back as it was before begin_change(). Committed changes wait in
+// memory and are read back from there, so each insert sees the ones before
+// it; save() writes all of them to the file as one unit. Saving is durable
+// and in order (with JournalMode::Synchronous): the pages' bytes as they were
+// at the last save go to the rollback journal (journal.h), which is forced
+// to the disk; then the pages are written and the database forced to the
+// disk; then the journal is retired, and that too forced to the disk. A save
+// interrupted at any point, by a kill or a power cut, is rolled back when the
+// file is next opened, for reading or writing; a kill or power cut loses at
+// most the changes committed since the last save ended.
+//
+// commit() saves by itself once the changes waiting are many, hold many
+// pages, or the oldest of them has waited half a second; the caller saves at
+// the points it wants durable (the end of a folder) and flush() saves before
+// closing.
+//
+// Readers and the writer share the commit lock (file_system.h): the writer
+// holds it exclusively while it writes pages to the database, during a save
+// or a roll-back; a reader takes it shared when it opens the file and holds
+// it until it closes, so that it only ever reads a saved state. A writer whose
+// save finds readers keeps its changes in memory and tries again at its next
+// commit; it waits for them (kWriterPatience) only when it must save. A
+// reader waits for a save in progress (kReaderPatience).
+//
+// A save that fails puts the pages it wrote back and drops the changes it
+// held; the pager then refuses further changes. When putting the pages back
+// fails too, the database is broken: the journal keeps the record of the
+// unfinished save, nothing more is written and the journal is never deleted,
+// and the next open rolls the save back. Every file access goes through the
+// FileSystem the pager is given (file_system.h); pages reach the file
+// through page_file.h.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <list>
 #include <memory>
 #include <optional>
+#include <string>
 #include <unordered_map>
 
+#include "jet/commit_lock.h"
 #include "jet/file_system.h"
 #include "jet/journal.h"
 #include "jet/page.h"
@@ -34,18 +61,21 @@ class Pager {
   public:
     enum class Mode { ReadOnly, ReadWrite };
 
-    // Opens the file and rolls back an unfinished change its journal holds;
+    // Opens the file and rolls back an unfinished save its journal holds;
     // throws jet::Error when it cannot be opened, in ReadWrite mode when
-    // another program has it open or locked, and when the journal cannot be
-    // applied (recover() in journal.h). `journal` applies to ReadWrite mode.
+    // another program has it open or locked, when a save in progress does not
+    // end in time, and when the journal cannot be applied (recover() in
+    // journal.h). `journal` applies to ReadWrite mode.
     Pager(const std::filesystem::path& path, Mode mode, std::size_t cache_pages,
-          JournalMode journal = JournalMode::On, FileSystem& file_system = native_file_system());
+          JournalMode journal = JournalMode::Synchronous,
+          FileSystem& file_system = native_file_system());
+    // Committed changes not yet saved are lost, as in a kill.
     ~Pager();
 
     Pager(const Pager&) = delete;
     Pager& operator=(const Pager&) = delete;
 
-    // Whole pages in the file, pages grown in the current change included; a
+    // Whole pages in the file, pages grown by unsaved changes included; a
     // partial page at the end is not counted.
     PageNumber page_count() const { return page_count_; }
     std::uint64_t file_size() const { return file_size_; }
@@ -56,32 +86,41 @@ class Pager {
     PageRef read(PageNumber number);
 
     // Starts a change; throws std::logic_error when one is already open or
-    // the pager is read-only.
+    // the pager is read-only, Error when an earlier save failed.
     void begin_change();
     bool in_change() const { return in_change_; }
-    // True when the page is modified (or grown) in the current change: its
-    // bytes may still change in place. Any other page's bytes never do, since
-    // modify() works on a copy.
-    bool modified(PageNumber number) const { return in_change_ && dirty_.contains(number); }
+    // True when the page is changed and not yet saved: its bytes may still
+    // change in place. Any other page's bytes never do, since modify() works
+    // on a copy.
+    bool modified(PageNumber number) const { return dirty_.contains(number); }
 
-    // A writable copy of the page, recorded as dirty in the current change.
-    // The reference stays valid until the change ends.
+    // A writable copy of the page, recorded as changed. The reference stays
+    // valid until the change ends.
     Page& modify(PageNumber number);
 
     // Appends one zeroed page to the end of the file (in the current change)
     // and returns its number.
     PageNumber grow();
 
-    // Journals and writes every page the change touched and ends it; throws
-    // Error when a write fails, after putting back the bytes already
-    // written (the change stays open for discard()).
+    // Ends the change, keeping it; saves when enough is waiting (see above).
+    // Throws Error when that save fails: the change is then lost with the
+    // others that were waiting (unsaved_changes() says how many).
     void commit();
-    // Ends the change without writing anything: the file and the pages read
-    // from it are as before begin_change().
+    // Ends the change, putting back every page it touched: the pages read
+    // from the pager are as before begin_change().
     void discard();
 
-    // Forces committed pages to the disk and deletes the journal.
+    // Saves every committed change, waiting for readers when needed. Throws
+    // Error when it cannot.
+    void save();
+    // Saves, forces the file and its length to the disk and deletes the
+    // journal: the last thing before closing. After a failed save it only
+    // deletes a retired journal; a broken database keeps its journal.
     void flush();
+
+    // Committed changes not yet saved, or after a failed save, the changes
+    // it dropped.
+    std::size_t unsaved_changes() const { return unsaved_changes_; }
 
     // What opening the file did with a journal beside it.
     Recovery recovery() const { return recovery_; }
@@ -92,41 +131,61 @@ class Pager {
         PageRef page;
         LruList::iterator position;
     };
+    enum class State { Usable, Failed, Broken };
 
     PageRef load(PageNumber number);
     void remember(PageNumber number, PageRef page);
-    // The file's length once the current change is written: pages grown in
-    // it extend the file.
-    std::uint64_t length_after_change() const;
-    void recover_on_open(bool writable);
-    JournalInsert journal_insert();
+    // The file's length once the unsaved changes are written: pages grown
+    // by them extend the file.
+    std::uint64_t length_after_save() const;
+    void recover_for_writer();
+    void recover_for_reader();
+    bool save_due() const;
+    // Saves under the exclusive commit lock; false when readers hold it and
+    // `wait` is false.
+    bool try_save(bool wait);
+    void write_changes();
+    JournalSave journal_save();
     void undo_writes(std::uint64_t length_before);
+    void drop_changes();
+    Error unusable() const;
 
     std::filesystem::path path_;
     Mode mode_;
     FileSystem& file_system_;
     std::unique_ptr<File> file_;
+    HeldCommitLock reading_;  // in ReadOnly mode, for the pager's life
     std::uint64_t file_size_ = 0;
     PageNumber page_count_ = 0;
     std::size_t capacity_;
     LruList recent_;  // most recently used first
     std::unordered_map<PageNumber, CacheEntry> cache_;
 
+    // Changes committed and not yet saved, and the current change.
+    PageMap<std::shared_ptr<Page>> dirty_;  // their pages' bytes now
+    PageMap<PageRef> originals_;            // the bytes at the last save, for existing pages
+    PageNumber pages_at_save_ = 0;
+    std::size_t unsaved_changes_ = 0;
+    std::chrono::steady_clock::time_point first_unsaved_change_;
+
     bool in_change_ = false;
     PageNumber pages_before_change_ = 0;
-    PageMap<std::shared_ptr<Page>> dirty_;  // pages of the current change
-    PageMap<PageRef> originals_;            // their bytes before it, for existing pages
+    // Per page the current change touched: its bytes before the change when
+    // an earlier unsaved change had modified it, else nullptr.
+    PageMap<std::shared_ptr<const Page>> change_undo_;
 
     std::unique_ptr<PageFile> page_file_;  // in ReadWrite mode
     JournalMode journal_mode_;
     std::unique_ptr<Journal> journal_;
     std::optional<std::uint64_t> header_page_hash_;
     Recovery recovery_ = Recovery::NoJournal;
+    State state_ = State::Usable;
+    std::string failure_;  // why the pager is not usable
 };
 
 namespace testing {
-// Called in commit() once the journal holds the change (step 0) and after
-// each page written (steps 1, 2, ...), for tests that stop or fail a commit
+// Called in a save once the journal holds the changes (step 0) and after
+// each page written (steps 1, 2, ...), for tests that stop or fail a save
 // part-way. Empty by default.
 void set_commit_step_hook(std::function<void(std::size_t step)> hook);
 }  // namespace testing

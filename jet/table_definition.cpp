@@ -46,6 +46,8 @@
 namespace jet {
 namespace {
 
+constexpr std::size_t kRowCountOffset = 12;
+
 constexpr std::size_t kPageHeader = 8;
 constexpr std::size_t kFixedBlock = 43;
 constexpr std::size_t kStatisticsSize = 8;
@@ -177,7 +179,7 @@ TableDefinition read_table_definition(Pager& pager, PageNumber page, const std::
     }
     in.limit(length);
 
-    t.row_count = in.u32(12, "row count");
+    t.row_count = in.u32(kRowCountOffset, "row count");
     t.last_autonumber = in.u32(16, "autonumber");
     t.table_type = in.u8(20, "table type");
     t.max_columns = in.u16(21, "max columns");
@@ -314,6 +316,10 @@ std::size_t Column::stored_size() const {
         default:
             return size;
     }
+}
+
+std::uint32_t read_row_count(Pager& pager, PageNumber page) {
+    return get_u32le(pager.read(page)->data() + kRowCountOffset);
 }
 
 }  // namespace jet

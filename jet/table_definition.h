@@ -110,4 +110,8 @@ struct TableDefinition {
 TableDefinition read_table_definition(Pager& pager, PageNumber page, const std::string& table_name,
                                       const CodePage& code_page);
 
+// The row count the definition on `page` holds now: inserts change it after
+// the definition was read.
+std::uint32_t read_row_count(Pager& pager, PageNumber page);
+
 }  // namespace jet

@@ -315,19 +315,30 @@ RowPointer TableWriter::write(PreparedRow& row) {
 }
 
 RowPointer TableWriter::insert(const std::vector<std::optional<Value>>& values) {
+    for (std::size_t i = 0; i < values.size() && i < table_.columns.size(); ++i) {
+        const Column& column = table_.columns[i];
+        if ((column.long_autonumber() || column.guid_autonumber()) && values[i] &&
+            !is_null(*values[i])) {
+            throw WriteRefused(WriteRefused::Kind::AutoNumber,
+                               "table '" + table_.name + "': column '" + column.name +
+                                   "' is an AutoNumber column, which the database numbers "
+                                   "itself: leave it out of the row");
+        }
+    }
     PreparedRow row = prepare(values);
     check_constraints(row);
     Pager& pager = db_.pager();
     pager.begin_change();
+    RowPointer at;
     try {
-        const RowPointer at = write(row);
-        pager.commit();
-        return at;
+        at = write(row);
     } catch (...) {
         pager.discard();
         current_page_known_ = false;
         throw;
     }
+    pager.commit();
+    return at;
 }
 
 }  // namespace jet

@@ -43,10 +43,11 @@ class TableWriter {
 
     // Inserts a row; `values[i]` is for table().columns[i], and a column left
     // unset (nullopt, or missing at the end) takes its literal default value,
-    // else null (No for a Yes/No column). A Long autonumber column takes the table's next number
-    // and a Replication ID autonumber left unset a new random ID, whatever is given. Throws
-    // WriteRefused naming the column or index, with the file unchanged, when the row cannot be
-    // stored; returns where the row went.
+    // else null (No for a Yes/No column). The database numbers its AutoNumber
+    // columns: a Long one takes the table's next number, a Replication ID one
+    // a new random ID; a value other than null given for either is refused
+    // (AutoNumber). Throws WriteRefused naming the column or index, with the
+    // file unchanged, when the row cannot be stored; returns where the row went.
     RowPointer insert(const std::vector<std::optional<Value>>& values);
 
   private:

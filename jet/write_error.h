@@ -24,6 +24,7 @@ class WriteRefused : public Error {
         BrokenRelationship,    // a foreign key without a matching row in the referenced table
         ValidationRule,        // the table or a field has a rule the engine cannot evaluate
         UnsupportedSortOrder,  // a text index under a sort order the engine cannot build
+        AutoNumber,            // a value given for an AutoNumber column, which the database fills
     };
 
     WriteRefused(Kind kind, const std::string& message) : Error(message), kind_(kind) {}

@@ -34,6 +34,7 @@ Error::Kind kind_of(jet::WriteRefused::Kind refusal) {
         case R::BrokenRelationship:
         case R::ValidationRule:
         case R::UnsupportedSortOrder:
+        case R::AutoNumber:
             return Error::Kind::Refused;
     }
     return Error::Kind::Refused;
@@ -71,10 +72,12 @@ std::vector<std::string_view> words_of(std::string_view text) {
 }
 
 // What a database and the record sets opened on it share: the open file, or
-// nothing once it is closed.
+// nothing once it is closed. A held file is shared with the hold, which
+// closes it.
 struct OpenFile {
     std::filesystem::path path;
-    std::unique_ptr<jet::Database> db;
+    std::shared_ptr<jet::Database> db;
+    bool held = false;
 
     jet::Database& open_db() {
         if (!db) {
@@ -175,7 +178,12 @@ class JetDatabase : public Database {
     const jet::CodePage& code_page() const override { return file_->open_db().code_page(); }
 
     void Close() override {
-        file_->open_db().close();
+        jet::Database& db = file_->open_db();
+        if (file_->held) {
+            db.save();
+        } else {
+            db.close();
+        }
         file_->db.reset();
     }
 
@@ -196,25 +204,85 @@ std::string table_of_query(std::string_view query) {
     return std::string(words[3]);
 }
 
-JetEngine::JetEngine(std::optional<int> code_page) : code_page_(code_page) {}
+namespace {
 
-std::unique_ptr<Database> JetEngine::OpenDatabase(const std::filesystem::path& path) {
+// Opens the file for writing. The engine's errors name the file already; the
+// few that do not (a file that is no database) get its name in front.
+std::shared_ptr<jet::Database> open_for_writing(const std::filesystem::path& path,
+                                                std::optional<int> code_page) {
     jet::OpenOptions options;
-    options.code_page = code_page_;
+    options.code_page = code_page;
     options.writable = true;
-    auto file = std::make_shared<OpenFile>();
-    file->path = path;
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) {
         throw Error(Error::Kind::CannotOpen, jet::path_text(path) + ": there is no database file");
     }
     try {
-        file->db = jet::Database::open(path, options);
+        return jet::Database::open(path, options);
     } catch (const jet::Error& e) {
+        const std::string name = jet::path_text(path);
+        const std::string what = e.what();
         throw Error(Error::Kind::CannotOpen,
-                    jet::path_text(path) + ": cannot be opened as a database: " + e.what());
+                    what.compare(0, name.size(), name) == 0
+                        ? what
+                        : name + ": cannot be opened as a database: " + what);
+    }
+}
+
+}  // namespace
+
+struct JetEngine::Held {
+    std::filesystem::path path;
+    std::shared_ptr<jet::Database> db;
+};
+
+namespace {
+
+class JetHold : public Hold {
+  public:
+    explicit JetHold(std::shared_ptr<JetEngine::Held>& slot) : slot_(slot), held_(slot) {}
+    ~JetHold() override { slot_.reset(); }
+
+    void Close() override {
+        const std::shared_ptr<jet::Database> db = std::move(held_->db);
+        slot_.reset();
+        if (db) {
+            db->close();
+        }
+    }
+
+  private:
+    std::shared_ptr<JetEngine::Held>& slot_;
+    std::shared_ptr<JetEngine::Held> held_;
+};
+
+}  // namespace
+
+std::unique_ptr<Hold> DBEngine::HoldDatabase(const std::filesystem::path&) {
+    class NoHold : public Hold {
+      public:
+        void Close() override {}
+    };
+    return std::make_unique<NoHold>();
+}
+
+JetEngine::JetEngine(std::optional<int> code_page) : code_page_(code_page) {}
+
+std::unique_ptr<Database> JetEngine::OpenDatabase(const std::filesystem::path& path) {
+    auto file = std::make_shared<OpenFile>();
+    file->path = path;
+    if (held_ && held_->db && held_->path == path) {
+        file->db = held_->db;
+        file->held = true;
+    } else {
+        file->db = open_for_writing(path, code_page_);
     }
     return std::make_unique<JetDatabase>(std::move(file));
+}
+
+std::unique_ptr<Hold> JetEngine::HoldDatabase(const std::filesystem::path& path) {
+    held_ = std::make_shared<Held>(Held{path, open_for_writing(path, code_page_)});
+    return std::make_unique<JetHold>(held_);
 }
 
 DBEngine& program_engine() {

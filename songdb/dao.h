@@ -70,8 +70,20 @@ class Database {
     virtual std::unique_ptr<Recordset> OpenRecordset(std::string_view query) = 0;
     // The code page the database's text is kept in.
     virtual const jet::CodePage& code_page() const = 0;
-    // Closes the database and its record sets, forcing what was stored to the
-    // disk. A database dropped without Close keeps every row already stored.
+    // Closes the database and its record sets, saving what was stored (on
+    // the disk when it returns). A database dropped without Close loses the
+    // rows stored since the engine last saved, as a kill would.
+    virtual void Close() = 0;
+};
+
+// A database kept open for writing across several OpenDatabase and Close,
+// so that no other program can write to it in between.
+class Hold {
+  public:
+    virtual ~Hold() = default;
+
+    // Saves and closes the database; the last thing before the hold ends.
+    // Dropped without Close, the hold loses the rows not yet saved.
     virtual void Close() = 0;
 };
 
@@ -81,6 +93,13 @@ class DBEngine {
 
     // Opens the file for writing; throws CannotOpen naming it.
     virtual std::unique_ptr<Database> OpenDatabase(const std::filesystem::path& path) = 0;
+
+    // Opens the file for writing and keeps it open until the hold is closed:
+    // every OpenDatabase of it meanwhile shares that one open file and its
+    // write lock, and its Close saves (on the disk when it returns) without
+    // letting go of the file. Throws CannotOpen. The default holds nothing:
+    // each OpenDatabase opens the file on its own.
+    virtual std::unique_ptr<Hold> HoldDatabase(const std::filesystem::path& path);
 };
 
 // The engine on the Access 97 file engine. Databases are opened for writing
@@ -91,9 +110,14 @@ class JetEngine : public DBEngine {
     explicit JetEngine(std::optional<int> code_page = std::nullopt);
 
     std::unique_ptr<Database> OpenDatabase(const std::filesystem::path& path) override;
+    std::unique_ptr<Hold> HoldDatabase(const std::filesystem::path& path) override;
+
+    // What a hold keeps open, shared with the hold that closes it.
+    struct Held;
 
   private:
     std::optional<int> code_page_;
+    std::shared_ptr<Held> held_;
 };
 
 // The program's one engine: created at its first use, kept until the program ends.

@@ -1,5 +1,9 @@
 // The update command: walks the folder triples of List1, List2 and List3 by
-// position and has the song table writer store each triple's songs.
+// position and has the song table writer store each triple's songs. The
+// catalogue is held open for writing from before the first row to the end of
+// the run, so that no other program writes to it between two folders; each
+// folder's Close saves its rows to the disk, and a run that fails still
+// saves the rows stored before the failure.
 #include <memory>
 #include <string>
 #include <utility>
@@ -52,6 +56,30 @@ class RunningScope {
     bool& running_;
 };
 
+// Stores the songs of every triple of List1, List2 and List3 in turn.
+void store_triples(window::ReNameFold& window, const UpdateTarget& target) {
+    const ListIndex triples = window.List1.ListCount();
+    for (ListIndex i = 0; i < triples; ++i) {
+        const std::string midi_folder = window.List1.List(i);
+        const std::string cur_folder = partner_folder(window.List2, "Cur path", i, midi_folder);
+        const std::string lyr_folder = partner_folder(window.List3, "Lyr path", i, midi_folder);
+        window.MidFolder = midi_folder;
+        window.CurFolder = cur_folder;
+        window.LyrFolder = lyr_folder;
+        try {
+            window.MidFile.set_Path(midi_folder);
+            window.CurFile.set_Path(cur_folder);
+            window.LyrFile.set_Path(lyr_folder);
+        } catch (const std::exception& e) {
+            throw UpdateFailure(e.what(), midi_folder, "");
+        }
+        AddFolderSongs(window, target);
+        if (target.folder_done) {
+            target.folder_done(midi_folder);
+        }
+    }
+}
+
 }  // namespace
 
 UpdateFailure::UpdateFailure(const std::string& cause, std::string folder, std::string file)
@@ -75,25 +103,31 @@ bool update_songs(window::ReNameFold& window, const UpdateTarget& target) {
         window.List3.ListCount() < 1) {
         return false;
     }
-    const ListIndex triples = window.List1.ListCount();
-    for (ListIndex i = 0; i < triples; ++i) {
-        const std::string midi_folder = window.List1.List(i);
-        const std::string cur_folder = partner_folder(window.List2, "Cur path", i, midi_folder);
-        const std::string lyr_folder = partner_folder(window.List3, "Lyr path", i, midi_folder);
-        window.MidFolder = midi_folder;
-        window.CurFolder = cur_folder;
-        window.LyrFolder = lyr_folder;
+    std::unique_ptr<dao::Hold> hold;
+    try {
+        hold = target.engine().HoldDatabase(target.database);
+    } catch (const std::exception& e) {
+        throw UpdateFailure(e.what(), window.List1.List(0), "");
+    }
+    try {
+        store_triples(window, target);
+    } catch (const UpdateFailure& failure) {
         try {
-            window.MidFile.set_Path(midi_folder);
-            window.CurFile.set_Path(cur_folder);
-            window.LyrFile.set_Path(lyr_folder);
-        } catch (const std::exception& e) {
-            throw UpdateFailure(e.what(), midi_folder, "");
+            hold->Close();
+        } catch (const std::exception& closing) {
+            throw UpdateFailure(
+                failure.cause() + "; saving the catalogue afterwards failed too: " + closing.what(),
+                failure.folder(), failure.file());
         }
-        AddFolderSongs(window, target);
-        if (target.folder_done) {
-            target.folder_done(midi_folder);
-        }
+        throw;
+    } catch (...) {
+        hold->Close();
+        throw;
+    }
+    try {
+        hold->Close();
+    } catch (const std::exception& e) {
+        throw UpdateFailure(e.what(), "", "");
     }
     return true;
 }

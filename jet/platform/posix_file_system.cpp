@@ -2,7 +2,8 @@
 // file system overwrites in place. The write lock is taken twice: flock on
 // the whole file, which every earlier version of the engine takes, and a
 // record lock of the open file on the byte at kWriteLockOffset, which is
-// where Windows programs under Wine lock.
+// where Windows programs under Wine lock. The commit lock is a record lock
+// of the open file too, shared or exclusive, on the byte after it.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mman.h>
@@ -169,6 +170,23 @@ class PosixFile : public File {
         return true;
     }
 
+    bool try_lock_commit(LockKind kind) override {
+#ifdef F_OFD_SETLK
+        if (!set_commit_lock(kind == LockKind::Shared ? F_RDLCK : F_WRLCK)) {
+            return false;
+        }
+#else
+        (void)kind;
+#endif
+        return true;
+    }
+
+    void unlock_commit() override {
+#ifdef F_OFD_SETLK
+        set_commit_lock(F_UNLCK);
+#endif
+    }
+
     bool overwrites_in_place() override {
 #ifdef __linux__
         constexpr long kExtMagic = 0xEF53;
@@ -200,6 +218,23 @@ class PosixFile : public File {
     }
 
   private:
+#ifdef F_OFD_SETLK
+    bool set_commit_lock(short type) {
+        struct flock byte {};
+        byte.l_type = type;
+        byte.l_whence = SEEK_SET;
+        byte.l_start = static_cast<off_t>(kCommitLockOffset);
+        byte.l_len = 1;
+        if (::fcntl(fd_, F_OFD_SETLK, &byte) == 0) {
+            return true;
+        }
+        if (errno == EAGAIN || errno == EACCES) {
+            return false;
+        }
+        throw failure(path_, "cannot lock the file", errno);
+    }
+#endif
+
     int fd_;
     std::filesystem::path path_;
 };

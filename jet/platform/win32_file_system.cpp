@@ -203,6 +203,25 @@ class Win32File : public File {
         throw failure(path_, "cannot lock the file", error);
     }
 
+    bool try_lock_commit(LockKind kind) override {
+        OVERLAPPED overlapped = at_offset(kCommitLockOffset);
+        const DWORD flags =
+            LOCKFILE_FAIL_IMMEDIATELY | (kind == LockKind::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+        if (LockFileEx(handle_, flags, 0, 1, 0, &overlapped)) {
+            return true;
+        }
+        const DWORD error = GetLastError();
+        if (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING) {
+            return false;
+        }
+        throw failure(path_, "cannot lock the file", error);
+    }
+
+    void unlock_commit() override {
+        OVERLAPPED overlapped = at_offset(kCommitLockOffset);
+        UnlockFileEx(handle_, 0, 1, 0, &overlapped);
+    }
+
     bool overwrites_in_place() override { return false; }
 
     std::unique_ptr<FileMapping> map(std::uint64_t) override { return nullptr; }

@@ -579,6 +579,7 @@ TEST(IndexWriter, RowsInRandomOrderGrowRealIndexesToThreeLevels) {
                 ASSERT_EQ(e.kind(), WriteRefused::Kind::DuplicateKey) << e.what();
             }
         }
+        db->close();
     }
     auto db = Database::open(file.path(), {.code_page = 1252});
     const CheckReport report = check_database(*db);

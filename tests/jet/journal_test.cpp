@@ -140,6 +140,7 @@ void run_child_task(const ChildTask& task) {
             const auto db = jet::Database::open(task.path, writable());
             jet::TableWriter writer(*db, "Shippers");
             writer.insert({std::nullopt, jet::Value{jet::Text{"Carrier"}}});
+            db->save();
             break;
         }
         case ChildTask::Kind::Open:
@@ -379,25 +380,39 @@ TEST_F(Journal, RecoveryKilledPartWayIsFinishedByTheNextOpen) {
     }
 }
 
-TEST_F(Journal, FailedWriteInCommitPutsThePagesBackAndLaterInsertsWork) {
+// A save whose page write fails puts back the pages it wrote; the database
+// then refuses further inserts until it is opened again, since what the
+// writers hold in memory belongs to the save that was undone.
+TEST_F(Journal, FailedWriteInASavePutsThePagesBackAndRefusesInsertsUntilReopened) {
     const fs::path path = copy_of(base_, "db.mdb");
     append_songs(path, 0, 10);
     const std::vector<std::uint8_t> before = jet_test::read_bytes(path);
     {
         const auto db = jet::Database::open(path, writable());
         jet::TableWriter writer(*db, "Song");
+        writer.insert(song(10));
+        writer.insert(song(11));
         jet::testing::set_commit_step_hook([](std::size_t step) {
             if (step == 2) {
                 throw jet::Error("simulated write failure");
             }
         });
-        EXPECT_THROW(writer.insert(song(10)), jet::Error);
+        EXPECT_THROW(db->save(), jet::Error);
         jet::testing::set_commit_step_hook({});
         EXPECT_EQ(jet_test::read_bytes(path), before);
-        writer.insert(song(11));
+        EXPECT_EQ(db->unsaved_inserts(), 2u);
+        try {
+            writer.insert(song(12));
+            ADD_FAILURE() << "an insert after a failed save was accepted";
+        } catch (const jet::Error& e) {
+            EXPECT_NE(std::string(e.what()).find("simulated write failure"), std::string::npos)
+                << e.what();
+        }
         db->close();
-        EXPECT_FALSE(fs::exists(jet::journal_path(path))) << "Close deletes the journal";
+        EXPECT_FALSE(fs::exists(jet::journal_path(path))) << "Close deletes the retired journal";
     }
+    EXPECT_EQ(jet_test::read_bytes(path), before);
+    append_songs(path, 10, 1);
     EXPECT_EQ(song_rows(path), 11u);
     const auto db = jet::Database::open(path, writable());
     EXPECT_TRUE(jet::check_database(*db).ok());

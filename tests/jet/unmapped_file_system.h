@@ -25,6 +25,8 @@ class UnmappedFile : public jet::File {
     void sync(bool metadata) override { file_->sync(metadata); }
     void reserve(std::uint64_t length) override { file_->reserve(length); }
     bool try_lock() override { return file_->try_lock(); }
+    bool try_lock_commit(jet::LockKind kind) override { return file_->try_lock_commit(kind); }
+    void unlock_commit() override { file_->unlock_commit(); }
     bool overwrites_in_place() override { return file_->overwrites_in_place(); }
     std::unique_ptr<jet::FileMapping> map(std::uint64_t) override { return nullptr; }
 
