@@ -19,8 +19,7 @@ std::optional<CsvRecord> CsvReader::next() {
             for (;;) {
                 c = in_.get();
                 if (c == EOF) {
-                    throw std::runtime_error("line " + std::to_string(record_line_) +
-                                             ": a quoted field is not closed");
+                    throw std::runtime_error("a quoted field is not closed");
                 }
                 if (c == '\n') {
                     ++line_;

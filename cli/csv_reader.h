@@ -18,10 +18,11 @@ class CsvReader {
     explicit CsvReader(std::istream& in) : in_(in) {}
 
     // The next record, or nullopt at the end of the input. Throws
-    // std::runtime_error naming the line for a quote left open.
+    // std::runtime_error for a quote left open; line() then gives the line
+    // where that record starts, for the caller's message.
     std::optional<CsvRecord> next();
 
-    // The line the last record returned by next() starts on (1 for the first).
+    // The line the last record read by next() starts on (1 for the first).
     std::size_t line() const { return record_line_; }
 
   private:

@@ -66,6 +66,8 @@ class Database {
     void save() { pager_->save(); }
     // Inserts not yet saved; after a failed save, the inserts it lost.
     std::size_t unsaved_inserts() const { return pager_->unsaved_changes(); }
+    // Inserts saved since the database was opened.
+    std::size_t saved_inserts() const { return pager_->saved_changes(); }
 
     // Saves and forces everything written to the disk; the last thing before
     // closing a database opened for writing.

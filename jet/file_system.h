@@ -17,11 +17,15 @@
 // as POSIX record locks, so a native writer and one running under Wine
 // exclude each other too.
 //
-// The commit lock is the byte after it. The writer holds it exclusively
-// while it changes pages of the database (a commit, a roll-back); readers
-// hold it shared for as long as they read, so that they never see a change
-// half-made. It is only ever tried, never waited on: the pager decides how
-// long to keep trying (pager.h).
+// Two more bytes after it are locked shared or exclusively. The commit lock:
+// the writer holds it exclusively while it changes pages of the database (a
+// save, a roll-back); readers hold it shared for as long as they read, so
+// that they never see a change half-made. The pending lock: a writer that
+// must save holds it exclusively while it waits for the readers to finish,
+// and a reader takes it shared only on its way to the commit lock, so that a
+// stream of readers cannot keep a writer from saving. Locks are only ever
+// tried, never waited on: the pager decides how long to keep trying
+// (pager.cpp).
 #pragma once
 
 #include <cstddef>
@@ -35,9 +39,13 @@
 namespace jet {
 
 constexpr std::uint64_t kWriteLockOffset = std::uint64_t{1} << 62;
-constexpr std::uint64_t kCommitLockOffset = kWriteLockOffset + 1;
 
+enum class LockByte { Commit, Pending };
 enum class LockKind { Shared, Exclusive };
+
+constexpr std::uint64_t lock_byte_offset(LockByte byte) {
+    return kWriteLockOffset + (byte == LockByte::Commit ? 1 : 2);
+}
 
 enum class OpenMode {
     Read,              // an existing file, for reading
@@ -105,12 +113,12 @@ class File {
     // Takes the exclusive write lock of the file; false when another open of
     // it holds the lock. Released when the file is closed.
     virtual bool try_lock() = 0;
-    // Takes the commit lock shared or exclusively (an exclusive one needs a
-    // file open for writing); false when another open of the file holds it
-    // in a way that conflicts. Released by unlock_commit() or when the file
-    // is closed.
-    virtual bool try_lock_commit(LockKind kind) = 0;
-    virtual void unlock_commit() = 0;
+    // Takes the lock byte shared or exclusively (exclusively needs a file
+    // open for writing); false when another open of the file holds it in a
+    // way that conflicts. Released by unlock_byte() or when the file is
+    // closed.
+    virtual bool try_lock_byte(LockByte byte, LockKind kind) = 0;
+    virtual void unlock_byte(LockByte byte) = 0;
     // True when the file's blocks are overwritten where they lie and every
     // byte of the file has its block: writing through a mapping then never
     // needs new space.

@@ -48,6 +48,33 @@ Error unfinished_save_of_another_program(const std::filesystem::path& path) {
                  "save back");
 }
 
+// The locks a reader holds while it reads: the commit lock shared, taken
+// through the pending lock, which a writer waiting to save holds.
+HeldLockByte lock_for_reading(File& file, const std::filesystem::path& path) {
+    if (!take_lock_byte(file, LockByte::Pending, LockKind::Shared, kReaderPatience)) {
+        throw busy_saving(path);
+    }
+    const HeldLockByte passing(file, LockByte::Pending);
+    if (!take_lock_byte(file, LockByte::Commit, LockKind::Shared, kReaderPatience)) {
+        throw busy_saving(path);
+    }
+    return HeldLockByte(file, LockByte::Commit);
+}
+
+// The lock a writer holds while it writes pages: the commit lock
+// exclusively, waited for while holding the pending lock, so that readers
+// that come later wait instead of keeping it from the writer for good.
+HeldLockByte lock_for_writing(File& file, const std::filesystem::path& path) {
+    if (!take_lock_byte(file, LockByte::Pending, LockKind::Exclusive, kWriterPatience)) {
+        throw busy_reading(path);
+    }
+    const HeldLockByte waiting(file, LockByte::Pending);
+    if (!take_lock_byte(file, LockByte::Commit, LockKind::Exclusive, kWriterPatience)) {
+        throw busy_reading(path);
+    }
+    return HeldLockByte(file, LockByte::Commit);
+}
+
 // The message for a database that cannot be opened for writing, saying what
 // the person can do about it.
 Error refusal_to_write(const std::filesystem::path& path, const FileError& e) {
@@ -115,10 +142,7 @@ void Pager::recover_for_writer() {
     if (!file_system_.exists(journal_path(path_))) {
         return;
     }
-    if (!take_commit_lock(*file_, LockKind::Exclusive, kWriterPatience)) {
-        throw busy_reading(path_);
-    }
-    HeldCommitLock held(*file_);
+    const HeldLockByte held = lock_for_writing(*file_, path_);
     recovery_ = recover(path_, *file_, true, file_system_);
 }
 
@@ -131,10 +155,7 @@ void Pager::recover_for_writer() {
 // is deleted when no writer holds the write lock (no page is written, so the
 // reader's shared commit lock may stay), and left to its writer otherwise.
 void Pager::recover_for_reader() {
-    if (!take_commit_lock(*file_, LockKind::Shared, kReaderPatience)) {
-        throw busy_saving(path_);
-    }
-    reading_ = HeldCommitLock(*file_);
+    reading_ = lock_for_reading(*file_, path_);
     if (!file_system_.exists(journal_path(path_))) {
         return;
     }
@@ -166,18 +187,12 @@ void Pager::recover_for_reader() {
         return;
     }
     reading_.release();
-    if (!take_commit_lock(*writer, LockKind::Exclusive, kWriterPatience)) {
-        throw busy_reading(path_);
-    }
     {
-        HeldCommitLock rolling_back(*writer);
+        const HeldLockByte rolling_back = lock_for_writing(*writer, path_);
         recovery_ = recover(path_, *writer, true, file_system_);
     }
     writer.reset();
-    if (!take_commit_lock(*file_, LockKind::Shared, kReaderPatience)) {
-        throw busy_saving(path_);
-    }
-    reading_ = HeldCommitLock(*file_);
+    reading_ = lock_for_reading(*file_, path_);
 }
 
 PageRef Pager::read(PageNumber number) {
@@ -346,16 +361,24 @@ void Pager::save() {
     }
 }
 
+// A save that need not wait tries the commit lock once. Failing, it keeps
+// (or takes) the pending lock, so that no new reader starts before the next
+// try and the readers at work now are the last ones it waits for.
 bool Pager::try_save(bool wait) {
-    if (!take_commit_lock(
-            *file_, LockKind::Exclusive,
-            wait ? std::chrono::milliseconds(kWriterPatience) : std::chrono::milliseconds(0))) {
-        if (!wait) {
+    HeldLockByte saving;
+    if (wait) {
+        pending_.release();
+        saving = lock_for_writing(*file_, path_);
+    } else {
+        if (!pending_.held() && file_->try_lock_byte(LockByte::Pending, LockKind::Exclusive)) {
+            pending_ = HeldLockByte(*file_, LockByte::Pending);
+        }
+        if (!file_->try_lock_byte(LockByte::Commit, LockKind::Exclusive)) {
             return false;
         }
-        throw busy_reading(path_);
+        saving = HeldLockByte(*file_, LockByte::Commit);
+        pending_.release();
     }
-    HeldCommitLock saving(*file_);
     write_changes();
     return true;
 }
@@ -463,6 +486,7 @@ void Pager::write_changes() {
     dirty_.clear();
     originals_.clear();
     pages_at_save_ = page_count_;
+    saved_changes_ += unsaved_changes_;
     unsaved_changes_ = 0;
 }
 

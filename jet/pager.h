@@ -25,9 +25,11 @@
 // holds it exclusively while it writes pages to the database, during a save
 // or a roll-back; a reader takes it shared when it opens the file and holds
 // it until it closes, so that it only ever reads a saved state. A writer whose
-// save finds readers keeps its changes in memory and tries again at its next
-// commit; it waits for them (kWriterPatience) only when it must save. A
-// reader waits for a save in progress (kReaderPatience).
+// save finds readers keeps its changes in memory, takes the pending lock so
+// that no new reader starts, and tries again at its next commit; it waits for
+// the readers (kWriterPatience) only when it must save. A reader waits for a
+// save in progress and for a writer holding the pending lock
+// (kReaderPatience).
 //
 // A save that fails puts the pages it wrote back and drops the changes it
 // held; the pager then refuses further changes. When putting the pages back
@@ -48,9 +50,9 @@
 #include <string>
 #include <unordered_map>
 
-#include "jet/commit_lock.h"
 #include "jet/file_system.h"
 #include "jet/journal.h"
+#include "jet/lock_bytes.h"
 #include "jet/page.h"
 #include "jet/page_file.h"
 #include "jet/page_map.h"
@@ -121,6 +123,8 @@ class Pager {
     // Committed changes not yet saved, or after a failed save, the changes
     // it dropped.
     std::size_t unsaved_changes() const { return unsaved_changes_; }
+    // Changes saved since the file was opened.
+    std::size_t saved_changes() const { return saved_changes_; }
 
     // What opening the file did with a journal beside it.
     Recovery recovery() const { return recovery_; }
@@ -154,7 +158,8 @@ class Pager {
     Mode mode_;
     FileSystem& file_system_;
     std::unique_ptr<File> file_;
-    HeldCommitLock reading_;  // in ReadOnly mode, for the pager's life
+    HeldLockByte reading_;  // the commit lock, in ReadOnly mode, for the pager's life
+    HeldLockByte pending_;  // while a save waits for readers to finish
     std::uint64_t file_size_ = 0;
     PageNumber page_count_ = 0;
     std::size_t capacity_;
@@ -166,6 +171,7 @@ class Pager {
     PageMap<PageRef> originals_;            // the bytes at the last save, for existing pages
     PageNumber pages_at_save_ = 0;
     std::size_t unsaved_changes_ = 0;
+    std::size_t saved_changes_ = 0;
     std::chrono::steady_clock::time_point first_unsaved_change_;
 
     bool in_change_ = false;

@@ -10,34 +10,47 @@
 namespace songdb {
 namespace {
 
+// The most bytes of the file read for one line: far more than a Text column
+// holds, so that a line cut here is still refused as too long when stored.
+constexpr std::size_t kMaxLineBytes = 64 * 1024;
+
 // U+FFFD in UTF-8: what the code page gives for a byte it leaves undefined.
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
 enum class Encoding { CodePage, Utf8, Utf16Le, Utf16Be };
 
-// Reads the file's bytes one at a time through the stream's own buffer.
+// Reads the file's bytes one at a time through the stream's own buffer; bytes
+// put back are given again first, most recent first.
 class ByteSource {
   public:
-    ByteSource(std::ifstream& in, const std::filesystem::path& path) : in_(in), path_(path) {}
+    ByteSource(std::istream& in, const std::string& name) : in_(in), name_(name) {}
 
     std::optional<unsigned char> next() {
+        if (!held_.empty()) {
+            const unsigned char b = held_.back();
+            held_.pop_back();
+            return b;
+        }
         const int c = in_.get();
         if (c == std::char_traits<char>::eof()) {
             if (in_.bad()) {
-                throw LyricError(jet::path_text(path_) + ": the lyric file cannot be read");
+                throw LyricError(name_ + ": the lyric file cannot be read");
             }
             return std::nullopt;
         }
         return static_cast<unsigned char>(c);
     }
-    void put_back() { in_.unget(); }
+    void put_back(unsigned char b) { held_.push_back(b); }
 
   private:
-    std::ifstream& in_;
-    const std::filesystem::path& path_;
+    std::istream& in_;
+    const std::string& name_;
+    std::vector<unsigned char> held_;
 };
 
-Encoding read_byte_order_mark(ByteSource& bytes, std::ifstream& in) {
+// Takes the byte-order mark, if any, from the start of the file; the bytes
+// read that are no part of one are put back.
+Encoding read_byte_order_mark(ByteSource& bytes) {
     unsigned char mark[3] = {};
     std::size_t got = 0;
     for (; got < 3; ++got) {
@@ -47,23 +60,22 @@ Encoding read_byte_order_mark(ByteSource& bytes, std::ifstream& in) {
         }
         mark[got] = *b;
     }
-    auto rewind_to = [&](std::streamoff offset) {
-        in.clear();
-        in.seekg(offset);
-    };
+    std::size_t used = 0;
+    Encoding encoding = Encoding::CodePage;
     if (got == 3 && mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF) {
-        return Encoding::Utf8;
+        used = 3;
+        encoding = Encoding::Utf8;
+    } else if (got >= 2 && mark[0] == 0xFF && mark[1] == 0xFE) {
+        used = 2;
+        encoding = Encoding::Utf16Le;
+    } else if (got >= 2 && mark[0] == 0xFE && mark[1] == 0xFF) {
+        used = 2;
+        encoding = Encoding::Utf16Be;
     }
-    if (got >= 2 && mark[0] == 0xFF && mark[1] == 0xFE) {
-        rewind_to(2);
-        return Encoding::Utf16Le;
+    while (got > used) {
+        bytes.put_back(mark[--got]);
     }
-    if (got >= 2 && mark[0] == 0xFE && mark[1] == 0xFF) {
-        rewind_to(2);
-        return Encoding::Utf16Be;
-    }
-    rewind_to(0);
-    return Encoding::CodePage;
+    return encoding;
 }
 
 void append_utf8(std::string& out, char32_t c) {
@@ -88,8 +100,8 @@ void append_utf8(std::string& out, char32_t c) {
 // characters, so a CR or LF byte inside another character never ends a line.
 class Utf16Source {
   public:
-    Utf16Source(ByteSource& bytes, bool little_endian, const std::filesystem::path& path)
-        : bytes_(bytes), little_endian_(little_endian), path_(path) {}
+    Utf16Source(ByteSource& bytes, bool little_endian, const std::string& name)
+        : bytes_(bytes), little_endian_(little_endian), name_(name) {}
 
     std::optional<char32_t> next() {
         if (held_) {
@@ -121,31 +133,57 @@ class Utf16Source {
         }
         const std::optional<unsigned char> second = bytes_.next();
         if (!second) {
-            throw LyricError(jet::path_text(path_) +
-                             ": the UTF-16 lyric file ends in half a character");
+            throw LyricError(name_ + ": the UTF-16 lyric file ends in half a character");
         }
         return little_endian_ ? static_cast<char16_t>(*first | (*second << 8))
                               : static_cast<char16_t>((*first << 8) | *second);
     }
     LyricError invalid() const {
-        return LyricError(jet::path_text(path_) +
-                          ": the UTF-16 lyric file holds an unpaired surrogate");
+        return LyricError(name_ + ": the UTF-16 lyric file holds an unpaired surrogate");
     }
 
     ByteSource& bytes_;
     bool little_endian_;
-    const std::filesystem::path& path_;
+    const std::string& name_;
     std::optional<char32_t> held_;
 };
 
-// One line of a byte encoding (UTF-8 or the code page), without its line end;
-// nothing when the file is at its end.
-std::optional<std::string> next_byte_line(ByteSource& bytes) {
+// A line as read, without its line end; `cut` when it was longer than
+// kMaxLineBytes and holds only its start.
+struct Line {
+    std::string text;
+    bool cut = false;
+};
+
+// Drops the last character of UTF-8 text when it is not whole.
+void drop_partial_character(std::string& text) {
+    std::size_t start = text.size();
+    while (start > 0 && text.size() - start < 4 &&
+           (static_cast<unsigned char>(text[start - 1]) & 0xC0) == 0x80) {
+        --start;
+    }
+    if (start == 0) {
+        return;
+    }
+    --start;
+    const auto lead = static_cast<unsigned char>(text[start]);
+    const std::size_t length = (lead >> 5) == 0x06   ? 2
+                               : (lead >> 4) == 0x0E ? 3
+                               : (lead >> 3) == 0x1E ? 4
+                                                     : 1;
+    if (start + length > text.size()) {
+        text.resize(start);
+    }
+}
+
+// One line of a byte encoding (UTF-8 when `utf8`, else the single-byte code
+// page); nothing when the file is at its end.
+std::optional<Line> next_byte_line(ByteSource& bytes, bool utf8) {
     std::optional<unsigned char> b = bytes.next();
     if (!b) {
         return std::nullopt;
     }
-    std::string line;
+    Line line;
     for (; b; b = bytes.next()) {
         if (*b == '\n') {
             break;
@@ -153,21 +191,29 @@ std::optional<std::string> next_byte_line(ByteSource& bytes) {
         if (*b == '\r') {
             const std::optional<unsigned char> after = bytes.next();
             if (after && *after != '\n') {
-                bytes.put_back();
+                bytes.put_back(*after);
             }
             break;
         }
-        line += static_cast<char>(*b);
+        if (line.text.size() == kMaxLineBytes) {
+            line.cut = true;
+            if (utf8) {
+                drop_partial_character(line.text);
+            }
+            break;
+        }
+        line.text += static_cast<char>(*b);
     }
     return line;
 }
 
-std::optional<std::string> next_utf16_line(Utf16Source& chars) {
+std::optional<Line> next_utf16_line(Utf16Source& chars) {
     std::optional<char32_t> c = chars.next();
     if (!c) {
         return std::nullopt;
     }
-    std::string line;
+    Line line;
+    std::size_t line_bytes = 0;  // of the file
     for (; c; c = chars.next()) {
         if (*c == U'\n') {
             break;
@@ -179,7 +225,13 @@ std::optional<std::string> next_utf16_line(Utf16Source& chars) {
             }
             break;
         }
-        append_utf8(line, *c);
+        const std::size_t size = *c >= 0x10000 ? 4 : 2;
+        if (line_bytes + size > kMaxLineBytes) {
+            line.cut = true;
+            break;
+        }
+        line_bytes += size;
+        append_utf8(line.text, *c);
     }
     return line;
 }
@@ -208,6 +260,52 @@ bool valid_utf8(std::string_view text) {
 
 }  // namespace
 
+std::vector<std::string> read_lyric_lines(std::istream& in, const std::string& name,
+                                          const jet::CodePage& code_page, std::size_t max_lines) {
+    ByteSource bytes(in, name);
+    const Encoding encoding = read_byte_order_mark(bytes);
+    std::vector<std::string> lines;
+    if (encoding == Encoding::Utf16Le || encoding == Encoding::Utf16Be) {
+        Utf16Source chars(bytes, encoding == Encoding::Utf16Le, name);
+        while (lines.size() < max_lines) {
+            std::optional<Line> line = next_utf16_line(chars);
+            if (!line) {
+                break;
+            }
+            lines.push_back(std::move(line->text));
+            if (line->cut) {
+                break;
+            }
+        }
+        return lines;
+    }
+    while (lines.size() < max_lines) {
+        std::optional<Line> line = next_byte_line(bytes, encoding == Encoding::Utf8);
+        if (!line) {
+            break;
+        }
+        if (encoding == Encoding::Utf8) {
+            if (!valid_utf8(line->text)) {
+                throw LyricError(name + ": line " + std::to_string(lines.size() + 1) +
+                                 " is not valid UTF-8 although the file starts with its mark");
+            }
+            lines.push_back(std::move(line->text));
+        } else {
+            std::string text = code_page.to_utf8(line->text);
+            if (text.find(kReplacementCharacter) != std::string::npos) {
+                throw LyricError(name + ": line " + std::to_string(lines.size() + 1) +
+                                 " holds a byte that is no character of code page " +
+                                 std::to_string(code_page.number()));
+            }
+            lines.push_back(std::move(text));
+        }
+        if (line->cut) {
+            break;
+        }
+    }
+    return lines;
+}
+
 std::vector<std::string> read_lyric_lines(const std::filesystem::path& path,
                                           const jet::CodePage& code_page, std::size_t max_lines) {
     std::error_code ec;
@@ -218,44 +316,7 @@ std::vector<std::string> read_lyric_lines(const std::filesystem::path& path,
     if (!in) {
         throw LyricError(jet::path_text(path) + ": the lyric file cannot be opened");
     }
-    ByteSource bytes(in, path);
-    const Encoding encoding = read_byte_order_mark(bytes, in);
-    std::vector<std::string> lines;
-    if (encoding == Encoding::Utf16Le || encoding == Encoding::Utf16Be) {
-        Utf16Source chars(bytes, encoding == Encoding::Utf16Le, path);
-        while (lines.size() < max_lines) {
-            std::optional<std::string> line = next_utf16_line(chars);
-            if (!line) {
-                break;
-            }
-            lines.push_back(std::move(*line));
-        }
-        return lines;
-    }
-    while (lines.size() < max_lines) {
-        std::optional<std::string> line = next_byte_line(bytes);
-        if (!line) {
-            break;
-        }
-        if (encoding == Encoding::Utf8) {
-            if (!valid_utf8(*line)) {
-                throw LyricError(jet::path_text(path) + ": line " +
-                                 std::to_string(lines.size() + 1) +
-                                 " is not valid UTF-8 although the file starts with its mark");
-            }
-            lines.push_back(std::move(*line));
-        } else {
-            std::string text = code_page.to_utf8(*line);
-            if (text.find(kReplacementCharacter) != std::string::npos) {
-                throw LyricError(jet::path_text(path) + ": line " +
-                                 std::to_string(lines.size() + 1) +
-                                 " holds a byte that is no character of code page " +
-                                 std::to_string(code_page.number()));
-            }
-            lines.push_back(std::move(text));
-        }
-    }
-    return lines;
+    return read_lyric_lines(in, jet::path_text(path), code_page, max_lines);
 }
 
 }  // namespace songdb

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <istream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -28,7 +29,21 @@ class LyricError : public std::runtime_error {
 // UTF-8. An empty file has no line; a last line without a line end counts.
 // Only as much of the file is read as those lines need, and the file is closed
 // on every way out.
+//
+// A line is read up to 64 KiB of the file's bytes, far more than a Text
+// column holds (255 bytes). A longer line is cut there, after its last whole
+// character, and is the last line returned: the rest of the file is not read,
+// as the next line could only be found by reading all of the long one. So a
+// huge file, with or without line ends, costs at most 64 KiB a line to read;
+// a cut title or artist is then refused when stored, as too long for its
+// column.
 std::vector<std::string> read_lyric_lines(const std::filesystem::path& path,
+                                          const jet::CodePage& code_page,
+                                          std::size_t max_lines = 3);
+
+// The same from a stream positioned at the start of the text; `name` names
+// it in messages.
+std::vector<std::string> read_lyric_lines(std::istream& in, const std::string& name,
                                           const jet::CodePage& code_page,
                                           std::size_t max_lines = 3);
 

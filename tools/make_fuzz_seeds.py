@@ -1,12 +1,16 @@
 #!/usr/bin/env python3
-"""Writes the seed corpus of the read fuzzer from real Access 97 files.
+"""Writes the seed corpus of the read and write fuzzers from real Access 97 files.
 
-usage: make_fuzz_seeds.py FIXTURES_DIR OUT_DIR
+usage: make_fuzz_seeds.py [--control HEX] FIXTURES_DIR OUT_DIR
 
 Every .mdb file of FIXTURES_DIR gives a few seeds, each at most 256 KiB: the
 file itself (its first 128 pages when larger), cut after a few pages and in
 the middle of a page, and copies with every page of one type zeroed. OUT_DIR
 is created and its old seeds replaced. Output is the same on every run.
+
+With --control, every seed starts with those bytes (given in hexadecimal):
+the write fuzzer's control block, which says how many rows to insert and
+how (fuzz/write_fuzzer.cpp).
 
 Exit codes: 0 done, 1 failure, 2 usage, 77 FIXTURES_DIR does not exist (so
 that a test built on the seeds reports itself skipped).
@@ -51,10 +55,18 @@ def seeds_of(image):
 
 
 def main(argv):
-    if len(argv) != 3:
+    args = argv[1:]
+    control = b""
+    if len(args) == 4 and args[0] == "--control":
+        try:
+            control = bytes.fromhex(args[1])
+        except ValueError:
+            args = []
+        args = args[2:]
+    if len(args) != 2:
         print(__doc__.strip().splitlines()[2], file=sys.stderr)
         return 2
-    fixtures, out = pathlib.Path(argv[1]), pathlib.Path(argv[2])
+    fixtures, out = pathlib.Path(args[0]), pathlib.Path(args[1])
     if not fixtures.is_dir():
         print(f"skipped: real Access 97 files not found, {fixtures} is no folder")
         return SKIPPED
@@ -68,7 +80,7 @@ def main(argv):
     count = 0
     for path in files:
         for suffix, data in seeds_of(path.read_bytes()):
-            (out / f"{path.stem}-{suffix}.seed").write_bytes(data)
+            (out / f"{path.stem}-{suffix}.seed").write_bytes(control + data)
             count += 1
     print(f"make_fuzz_seeds.py: {count} seeds from {len(files)} files in {out}")
     return 0

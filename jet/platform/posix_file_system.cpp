@@ -2,8 +2,9 @@
 // file system overwrites in place. The write lock is taken twice: flock on
 // the whole file, which every earlier version of the engine takes, and a
 // record lock of the open file on the byte at kWriteLockOffset, which is
-// where Windows programs under Wine lock. The commit lock is a record lock
-// of the open file too, shared or exclusive, on the byte after it.
+// where Windows programs under Wine lock. The commit and pending locks are
+// record locks of the open file too, shared or exclusive, on the bytes after
+// it.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mman.h>
@@ -170,20 +171,21 @@ class PosixFile : public File {
         return true;
     }
 
-    bool try_lock_commit(LockKind kind) override {
+    bool try_lock_byte(LockByte byte, LockKind kind) override {
 #ifdef F_OFD_SETLK
-        if (!set_commit_lock(kind == LockKind::Shared ? F_RDLCK : F_WRLCK)) {
-            return false;
-        }
+        return set_byte_lock(byte, kind == LockKind::Shared ? F_RDLCK : F_WRLCK);
 #else
+        (void)byte;
         (void)kind;
-#endif
         return true;
+#endif
     }
 
-    void unlock_commit() override {
+    void unlock_byte(LockByte byte) override {
 #ifdef F_OFD_SETLK
-        set_commit_lock(F_UNLCK);
+        set_byte_lock(byte, F_UNLCK);
+#else
+        (void)byte;
 #endif
     }
 
@@ -219,11 +221,11 @@ class PosixFile : public File {
 
   private:
 #ifdef F_OFD_SETLK
-    bool set_commit_lock(short type) {
+    bool set_byte_lock(LockByte which, short type) {
         struct flock byte {};
         byte.l_type = type;
         byte.l_whence = SEEK_SET;
-        byte.l_start = static_cast<off_t>(kCommitLockOffset);
+        byte.l_start = static_cast<off_t>(lock_byte_offset(which));
         byte.l_len = 1;
         if (::fcntl(fd_, F_OFD_SETLK, &byte) == 0) {
             return true;

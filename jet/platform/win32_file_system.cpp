@@ -203,8 +203,8 @@ class Win32File : public File {
         throw failure(path_, "cannot lock the file", error);
     }
 
-    bool try_lock_commit(LockKind kind) override {
-        OVERLAPPED overlapped = at_offset(kCommitLockOffset);
+    bool try_lock_byte(LockByte byte, LockKind kind) override {
+        OVERLAPPED overlapped = at_offset(lock_byte_offset(byte));
         const DWORD flags =
             LOCKFILE_FAIL_IMMEDIATELY | (kind == LockKind::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
         if (LockFileEx(handle_, flags, 0, 1, 0, &overlapped)) {
@@ -217,8 +217,8 @@ class Win32File : public File {
         throw failure(path_, "cannot lock the file", error);
     }
 
-    void unlock_commit() override {
-        OVERLAPPED overlapped = at_offset(kCommitLockOffset);
+    void unlock_byte(LockByte byte) override {
+        OVERLAPPED overlapped = at_offset(lock_byte_offset(byte));
         UnlockFileEx(handle_, 0, 1, 0, &overlapped);
     }
 

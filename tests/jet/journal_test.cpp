@@ -481,6 +481,8 @@ TEST_F(Journal, TornDamagedAndForeignJournalsAreIgnoredOrRefusedNeverApplied) {
     expect_ignored(std::vector<std::uint8_t>(unwritten.begin(), unwritten.begin() + 20),
                    "shorter than its header");
     expect_ignored({}, "empty");
+    expect_ignored(std::vector<std::uint8_t>(16384, 0),
+                   "all zeros: room reserved, the program stopped before the first record");
 
     // Refused: a torn journal while the database holds part of the insert.
     expect_refused(half_written_db, torn(half_written), {"changed", "nothing was rolled back"},
@@ -521,6 +523,14 @@ TEST_F(Journal, TornDamagedAndForeignJournalsAreIgnoredOrRefusedNeverApplied) {
     grown.resize(grown.size() + 10 * jet::kPageSize);
     expect_refused(grown, half_written, {"changed", "length"}, "file grown since");
 
+    // Refused: the journal of another catalogue made by create, whose page 0
+    // is the same as this one's.
+    const fs::path sibling = copy_of(base_, "sibling.mdb");
+    append_songs(sibling, 100, 300);
+    ASSERT_TRUE(insert_killed_at(sibling, 400, 2));
+    expect_refused(clean, jet_test::read_bytes(jet::journal_path(sibling)),
+                   {"belongs to another database"}, "journal of another created catalogue");
+
     // Refused: the journal of another database.
     SKIP_WITHOUT_FIXTURES();
     const fs::path other = copy_of(jet_test::fixture("nwind.mdb"), "other.mdb");
@@ -528,6 +538,94 @@ TEST_F(Journal, TornDamagedAndForeignJournalsAreIgnoredOrRefusedNeverApplied) {
     ASSERT_TRUE(killed_in_child({ChildTask::Kind::InsertShipper, other, 1}));
     expect_refused(clean, jet_test::read_bytes(jet::journal_path(other)),
                    {"belongs to another database"}, "journal of nwind.mdb");
+}
+
+// The machine's file system, unmapped, whose writes and truncations of one
+// file fail while `failing` is set, as a disk that has gone bad.
+class FailingDiskFileSystem : public jet::FileSystem {
+  public:
+    explicit FailingDiskFileSystem(fs::path failing_file)
+        : failing_file_(std::move(failing_file)) {}
+
+    bool failing = false;
+
+    std::unique_ptr<jet::File> open(const fs::path& path, jet::OpenMode mode) override {
+        return std::make_unique<File>(unmapped_.open(path, mode), *this);
+    }
+    bool exists(const fs::path& path) override { return unmapped_.exists(path); }
+    void remove(const fs::path& path) override { unmapped_.remove(path); }
+    void sync_folder(const fs::path& file) override { unmapped_.sync_folder(file); }
+
+  private:
+    class File : public jet_test::UnmappedFile {
+      public:
+        File(std::unique_ptr<jet::File> file, FailingDiskFileSystem& disk)
+            : UnmappedFile(std::move(file)), disk_(disk) {}
+        void write_at(std::uint64_t offset, const std::uint8_t* data, std::size_t size) override {
+            fail_when_bad("cannot write to the file");
+            UnmappedFile::write_at(offset, data, size);
+        }
+        void truncate(std::uint64_t length) override {
+            fail_when_bad("cannot set the file's length");
+            UnmappedFile::truncate(length);
+        }
+
+      private:
+        void fail_when_bad(const std::string& action) {
+            if (disk_.failing && path() == disk_.failing_file_) {
+                throw jet::FileError(jet::FileProblem::Other,
+                                     path().string() + ": " + action + " (Input/output error)",
+                                     "Input/output error");
+            }
+        }
+        FailingDiskFileSystem& disk_;
+    };
+
+    fs::path failing_file_;
+    jet_test::UnmappedFileSystem unmapped_;
+};
+
+// A save that fails, and whose putting back fails too, leaves the database
+// broken: no further change is made, closing keeps the journal, and the next
+// open rolls the save back to the bytes of the last save.
+TEST_F(Journal, ASaveWhoseUndoFailsLeavesTheDatabaseBrokenUntilTheNextOpenRollsItBack) {
+    const fs::path path = copy_of(base_, "db.mdb");
+    append_songs(path, 0, 10);
+    const std::vector<std::uint8_t> before = jet_test::read_bytes(path);
+    FailingDiskFileSystem disk(path);
+    {
+        jet::OpenOptions options = writable();
+        options.file_system = &disk;
+        const auto db = jet::Database::open(path, options);
+        jet::TableWriter writer(*db, "Song");
+        writer.insert(song(10));
+        writer.insert(song(11));
+        disk.failing = true;
+        try {
+            db->save();
+            ADD_FAILURE() << "the save succeeded on a failing disk";
+        } catch (const jet::Error& e) {
+            EXPECT_NE(std::string(e.what()).find("failed too"), std::string::npos) << e.what();
+        }
+        disk.failing = false;
+        try {
+            writer.insert(song(12));
+            ADD_FAILURE() << "an insert into a broken database was accepted";
+        } catch (const jet::Error& e) {
+            EXPECT_NE(std::string(e.what()).find("could not be undone"), std::string::npos)
+                << e.what();
+        }
+        db->close();
+        EXPECT_TRUE(fs::exists(jet::journal_path(path))) << "a broken database keeps its journal";
+    }
+    EXPECT_TRUE(fs::exists(jet::journal_path(path)));
+    {
+        const auto db = jet::Database::open(path, writable());
+        EXPECT_EQ(db->pager().recovery(), jet::Recovery::RolledBack);
+        EXPECT_TRUE(jet::check_database(*db).ok());
+    }
+    EXPECT_EQ(jet_test::read_bytes(path), before);
+    EXPECT_FALSE(fs::exists(jet::journal_path(path)));
 }
 
 TEST_F(Journal, ReadOnlyFileWithAnUnfinishedInsertIsRefusedNamingTheJournal) {

@@ -25,8 +25,10 @@ class UnmappedFile : public jet::File {
     void sync(bool metadata) override { file_->sync(metadata); }
     void reserve(std::uint64_t length) override { file_->reserve(length); }
     bool try_lock() override { return file_->try_lock(); }
-    bool try_lock_commit(jet::LockKind kind) override { return file_->try_lock_commit(kind); }
-    void unlock_commit() override { file_->unlock_commit(); }
+    bool try_lock_byte(jet::LockByte byte, jet::LockKind kind) override {
+        return file_->try_lock_byte(byte, kind);
+    }
+    void unlock_byte(jet::LockByte byte) override { file_->unlock_byte(byte); }
     bool overwrites_in_place() override { return file_->overwrites_in_place(); }
     std::unique_ptr<jet::FileMapping> map(std::uint64_t) override { return nullptr; }
 

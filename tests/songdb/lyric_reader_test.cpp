@@ -2,7 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <istream>
+#include <streambuf>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/window/temp_tree.h"
@@ -11,6 +18,44 @@ namespace songdb {
 namespace {
 
 using Lines = std::vector<std::string>;
+
+constexpr std::size_t kLineBound = 64 * 1024;
+constexpr std::uint64_t kHugeInput = std::uint64_t{512} << 20;
+
+// An input of `size` bytes made as it is read: `start`, then `pattern` over
+// and over. It counts the bytes handed out, so a test sees how much of it the
+// reader took.
+class GeneratedInput : public std::streambuf {
+  public:
+    GeneratedInput(std::string start, std::string pattern, std::uint64_t size)
+        : start_(std::move(start)), pattern_(std::move(pattern)), size_(size) {}
+
+    std::uint64_t handed_out() const { return handed_out_; }
+
+  protected:
+    int_type underflow() override {
+        if (handed_out_ >= size_) {
+            return traits_type::eof();
+        }
+        const auto count =
+            static_cast<std::size_t>(std::min<std::uint64_t>(chunk_.size(), size_ - handed_out_));
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint64_t at = handed_out_ + i;
+            chunk_[i] =
+                at < start_.size() ? start_[at] : pattern_[(at - start_.size()) % pattern_.size()];
+        }
+        setg(chunk_.data(), chunk_.data(), chunk_.data() + count);
+        handed_out_ += count;
+        return traits_type::to_int_type(chunk_[0]);
+    }
+
+  private:
+    std::string start_;
+    std::string pattern_;
+    std::uint64_t size_;
+    std::uint64_t handed_out_ = 0;
+    std::string chunk_ = std::string(4096, '\0');
+};
 
 class LyricReaderTest : public ::testing::Test {
   protected:
@@ -52,6 +97,77 @@ TEST_F(LyricReaderTest, ByteOrderMarksSelectUtf8AndUtf16) {
     EXPECT_THROW(read(std::string("\xFF\xFE\x41\0\x42", 5)), LyricError);
     EXPECT_THROW(read(std::string("\xFF\xFE\x00\xDC", 4)), LyricError);
     EXPECT_THROW(read("\xEF\xBB\xBF\xE0\xB9\n"), LyricError);
+}
+
+// Lines as a short text to compare: a long line by its length and a hash of
+// its bytes, so that a failure does not print megabytes.
+std::string summary(const Lines& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line.size() <= 32 ? "\"" + line + "\""
+                                  : std::to_string(line.size()) + " bytes hashing to " +
+                                        std::to_string(std::hash<std::string>{}(line));
+        text += "; ";
+    }
+    return text;
+}
+
+// Reads the lines of a generated input, as a summary, and checks that no
+// more of it was taken than `needed` bytes and the buffer the stream reads
+// ahead.
+std::string read_generated(GeneratedInput& input, std::uint64_t needed, std::size_t max_lines = 3) {
+    std::istream in(&input);
+    const Lines lines = read_lyric_lines(in, "song.Lyr", jet::CodePage::get(874), max_lines);
+    EXPECT_LE(input.handed_out(), needed + 4096) << "the reader went on past the lines it needs";
+    return summary(lines);
+}
+
+TEST(LyricReaderBound, AHugeLineIsCutAtTheBoundAndIsTheLastLineRead) {
+    GeneratedInput no_line_end("", "x", kHugeInput);
+    EXPECT_EQ(read_generated(no_line_end, kLineBound + 1), summary({std::string(kLineBound, 'x')}));
+
+    GeneratedInput huge_lyrics("Title\r\nArtist\r\n", "x", kHugeInput);
+    EXPECT_EQ(read_generated(huge_lyrics, 15 + kLineBound + 1),
+              summary({"Title", "Artist", std::string(kLineBound, 'x')}));
+
+    GeneratedInput long_title(std::string(2 * kLineBound, 'x') + "\nArtist\n", "y", kHugeInput);
+    EXPECT_EQ(read_generated(long_title, kLineBound + 1), summary({std::string(kLineBound, 'x')}))
+        << "the rest of a cut line is not read to find the next line";
+
+    GeneratedInput two_lines_needed("Title\nArtist\n", "x", kHugeInput);
+    EXPECT_EQ(read_generated(two_lines_needed, 13, 2), summary({"Title", "Artist"}));
+}
+
+TEST(LyricReaderBound, ALineIsCutAtACharacterBoundary) {
+    // "เ" is three bytes in UTF-8: 21845 of them fill 65535 bytes of the bound.
+    GeneratedInput utf8("\xEF\xBB\xBF", "\xE0\xB9\x80", 3 + kHugeInput / 3 * 3);
+    std::string expected;
+    for (std::size_t i = 0; i < kLineBound / 3; ++i) {
+        expected += "\xE0\xB9\x80";
+    }
+    EXPECT_EQ(read_generated(utf8, 3 + kLineBound + 1), summary({expected}));
+
+    // "A" then U+1F600 over and over in UTF-16: two bytes, then four each;
+    // 16383 of them fill 65534 bytes, and the next would not fit whole.
+    GeneratedInput utf16(std::string("\xFF\xFE\x41\x00", 4), std::string("\x3D\xD8\x00\xDE", 4),
+                         4 + kHugeInput / 4 * 4);
+    expected = "A";
+    for (std::size_t i = 0; i < (kLineBound - 2) / 4; ++i) {
+        expected += "\U0001F600";
+    }
+    EXPECT_EQ(read_generated(utf16, 2 + kLineBound + 4), summary({expected}));
+}
+
+TEST(LyricReaderBound, ALineOfExactlyTheBoundIsWhole) {
+    GeneratedInput input(std::string(kLineBound, 'x') + "\nArtist\n", "x", kLineBound + 8);
+    EXPECT_EQ(read_generated(input, kLineBound + 8),
+              summary({std::string(kLineBound, 'x'), "Artist"}));
+}
+
+TEST_F(LyricReaderTest, AGigabyteFileWithoutLineEndsIsReadOnlyAsFarAsTheBound) {
+    const std::filesystem::path path = tree.file("huge.Lyr");
+    std::filesystem::resize_file(path, std::uint64_t{1} << 30);  // sparse: all zero bytes
+    EXPECT_EQ(summary(read_lyric_lines(path, thai)), summary({std::string(kLineBound, '\0')}));
 }
 
 TEST_F(LyricReaderTest, AMissingFileOrAFolderIsAnErrorNamingIt) {

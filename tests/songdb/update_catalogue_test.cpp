@@ -5,6 +5,7 @@
 // prints rows in mdb-reader's form, reads the rows back, and scripts/test-windows
 // reads listsong.exe's catalogues with mdb-reader on Linux.
 #include <cstdio>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,6 +17,8 @@
 #include <gmock/gmock.h>
 
 #include "jet/create_database.h"
+#include "jet/database.h"
+#include "jet/error.h"
 #include "tests/songdb/song_tree.h"
 
 namespace songdb::testing {
@@ -306,6 +309,48 @@ TEST_F(UpdateCatalogueTest, ADuplicateKeyEndsTheRunKeepingTheRowsBefore) {
               json_row(1, {"0001", "One", "no name", path(midi_root(), "1/0001a.mid"),
                            path(cur_root(), "1/0001a.cur"), path(lyr_root(), "1/0001a.Lyr")}));
     expect_checked();
+}
+
+// The catalogue stays open for writing from the first folder to the end of
+// the run: a second writer (another `listsong add`, the window of another
+// program) is refused between two folders instead of storing its rows in
+// between.
+TEST_F(UpdateCatalogueTest, TheCatalogueIsHeldForTheWholeRunSoNoOtherWriterSlipsInBetweenFolders) {
+    jet::create_database(database);
+    song("1", "0001", "One\n");
+    song("2", "0002", "Two\n");
+    open_on_songs();
+    std::vector<std::string> refusals;
+    target.folder_done = [&](const std::string&) {
+        jet::OpenOptions options;
+        options.code_page = kThai;
+        options.writable = true;
+        try {
+            jet::Database::open(database, options);
+        } catch (const jet::Error& e) {
+            refusals.push_back(e.what());
+        }
+    };
+    ASSERT_TRUE(update_songs(*window, target));
+    ASSERT_EQ(refusals.size(), 2u) << "another writer opened the catalogue during the run";
+    EXPECT_THAT(refusals[0], ::testing::HasSubstr("another program has the database open"));
+    EXPECT_NO_THROW(engine.OpenDatabase(database)->Close()) << "the run released the catalogue";
+    expect_checked();
+}
+
+// A catalogue that cannot be opened is named once in the message, with the
+// engine's own cause.
+TEST_F(UpdateCatalogueTest, ACatalogueThatCannotBeOpenedIsNamedOnce) {
+    jet::create_database(database);
+    song("1", "0001", "One\n");
+    fs::path lock_file = database;
+    lock_file.replace_extension(".ldb");
+    std::ofstream(lock_file).put('x');
+    open_on_songs();
+    const std::string message = failure();
+    EXPECT_THAT(message, ::testing::HasSubstr("lock file"));
+    const std::string name = text(database);
+    EXPECT_EQ(message.find(name), message.rfind(name)) << message;
 }
 
 }  // namespace

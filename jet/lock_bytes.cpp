@@ -1,15 +1,15 @@
-#include "jet/commit_lock.h"
+#include "jet/lock_bytes.h"
 
 #include <algorithm>
 #include <thread>
 
 namespace jet {
 
-bool take_commit_lock(File& file, LockKind kind, std::chrono::milliseconds patience) {
+bool take_lock_byte(File& file, LockByte byte, LockKind kind, std::chrono::milliseconds patience) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + patience;
     std::chrono::milliseconds pause{1};
-    while (!file.try_lock_commit(kind)) {
+    while (!file.try_lock_byte(byte, kind)) {
         const Clock::time_point now = Clock::now();
         if (now >= deadline) {
             return false;
