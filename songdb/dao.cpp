@@ -209,12 +209,13 @@ namespace {
 // Opens the file for writing. The engine's errors name the file already; the
 // few that do not (a file that is no database) get its name in front.
 std::shared_ptr<jet::Database> open_for_writing(const std::filesystem::path& path,
-                                                std::optional<int> code_page) {
+                                                std::optional<int> code_page,
+                                                jet::FileSystem& file_system) {
     jet::OpenOptions options;
     options.code_page = code_page;
     options.writable = true;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
+    options.file_system = &file_system;
+    if (!file_system.exists(path)) {
         throw Error(Error::Kind::CannotOpen, jet::path_text(path) + ": there is no database file");
     }
     try {
@@ -266,7 +267,8 @@ std::unique_ptr<Hold> DBEngine::HoldDatabase(const std::filesystem::path&) {
     return std::make_unique<NoHold>();
 }
 
-JetEngine::JetEngine(std::optional<int> code_page) : code_page_(code_page) {}
+JetEngine::JetEngine(std::optional<int> code_page, jet::FileSystem& file_system)
+    : code_page_(code_page), file_system_(file_system) {}
 
 std::unique_ptr<Database> JetEngine::OpenDatabase(const std::filesystem::path& path) {
     auto file = std::make_shared<OpenFile>();
@@ -275,13 +277,13 @@ std::unique_ptr<Database> JetEngine::OpenDatabase(const std::filesystem::path& p
         file->db = held_->db;
         file->held = true;
     } else {
-        file->db = open_for_writing(path, code_page_);
+        file->db = open_for_writing(path, code_page_, file_system_);
     }
     return std::make_unique<JetDatabase>(std::move(file));
 }
 
 std::unique_ptr<Hold> JetEngine::HoldDatabase(const std::filesystem::path& path) {
-    held_ = std::make_shared<Held>(Held{path, open_for_writing(path, code_page_)});
+    held_ = std::make_shared<Held>(Held{path, open_for_writing(path, code_page_, file_system_)});
     return std::make_unique<JetHold>(held_);
 }
 

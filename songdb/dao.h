@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "jet/codepage.h"
+#include "jet/file_system.h"
 
 namespace songdb::dao {
 
@@ -103,11 +104,12 @@ class DBEngine {
 };
 
 // The engine on the Access 97 file engine. Databases are opened for writing
-// with the engine's exclusive lock; text is kept in `code_page`, or in the one
-// the locale implies when none is given.
+// with the engine's exclusive lock, on `file_system`; text is kept in
+// `code_page`, or in the one the locale implies when none is given.
 class JetEngine : public DBEngine {
   public:
-    explicit JetEngine(std::optional<int> code_page = std::nullopt);
+    explicit JetEngine(std::optional<int> code_page = std::nullopt,
+                       jet::FileSystem& file_system = jet::native_file_system());
 
     std::unique_ptr<Database> OpenDatabase(const std::filesystem::path& path) override;
     std::unique_ptr<Hold> HoldDatabase(const std::filesystem::path& path) override;
@@ -117,6 +119,7 @@ class JetEngine : public DBEngine {
 
   private:
     std::optional<int> code_page_;
+    jet::FileSystem& file_system_;
     std::shared_ptr<Held> held_;
 };
 
