@@ -460,9 +460,6 @@ void Pager::write_changes() {
         if (synchronous) {
             page_file_->sync(length_after_save(), false);
         }
-        if (journaled) {
-            journal_->retire();
-        }
     } catch (const std::exception& e) {
         try {
             undo_writes(length_before);
@@ -476,6 +473,18 @@ void Pager::write_changes() {
         throw Error(std::string(e.what()) + "; the last " + std::to_string(changes) +
                     " inserts were not saved");
     }
+    // Every page is in the database now: the save cannot be undone any more,
+    // only rolled back by the next open while the journal's record is not
+    // retired on the disk. A failure to retire it leaves the database as the
+    // save made it and the record as it is, and stops further changes.
+    std::optional<std::string> not_retired;
+    try {
+        if (journaled) {
+            journal_->retire();
+        }
+    } catch (const std::exception& e) {
+        not_retired = e.what();
+    }
     if (dirty_.contains(0)) {
         header_page_hash_.reset();
     }
@@ -486,6 +495,13 @@ void Pager::write_changes() {
     dirty_.clear();
     originals_.clear();
     pages_at_save_ = page_count_;
+    if (not_retired) {
+        state_ = State::Broken;
+        failure_ = *not_retired;
+        throw Error(*not_retired + "; the last " + std::to_string(changes) +
+                    " inserts are in the database, but the next open may roll them back from " +
+                    path_text(journal_path(path_)));
+    }
     saved_changes_ += unsaved_changes_;
     unsaved_changes_ = 0;
 }

@@ -35,7 +35,10 @@
 // held; the pager then refuses further changes. When putting the pages back
 // fails too, the database is broken: the journal keeps the record of the
 // unfinished save, nothing more is written and the journal is never deleted,
-// and the next open rolls the save back. Every file access goes through the
+// and the next open rolls the save back. A save whose pages all reached the
+// disk but whose journal record cannot be retired is not undone: the
+// database is broken as well, and the next open keeps the save or rolls it
+// back as the record on the disk says. Every file access goes through the
 // FileSystem the pager is given (file_system.h); pages reach the file
 // through page_file.h.
 #pragma once
