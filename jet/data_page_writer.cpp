@@ -6,12 +6,15 @@
 #include <string>
 
 #include "jet/coding.h"
+#include "jet/error.h"
 
 namespace jet {
 namespace {
 
 constexpr std::size_t kHeaderSize = 10;
 constexpr std::uint16_t kOffsetMask = 0x1FFF;
+// Row numbers are one byte in every data pointer.
+constexpr unsigned kMaxSlots = 256;
 
 void put_u16le(std::uint8_t* p, std::uint16_t v) {
     p[0] = static_cast<std::uint8_t>(v & 0xFF);
@@ -26,9 +29,13 @@ std::uint16_t slot_entry(const Page& page, unsigned slot) {
     return get_u16le(page.data() + kHeaderSize + 2 * slot);
 }
 
-// Where the lowest row starts: the last slot's row, or the page's end.
+// Where the lowest row starts: the last slot's row, or the page's end; 0
+// (no room) when the slot count puts the offset table past the page.
 std::size_t rows_start(const Page& page) {
     const unsigned n = slot_count(page);
+    if (n > kMaxSlots) {
+        return 0;
+    }
     return n == 0 ? kPageSize : slot_entry(page, n - 1) & kOffsetMask;
 }
 
@@ -52,10 +59,41 @@ void init_data_page(Page& page, std::uint32_t owner) {
     page[7] = static_cast<std::uint8_t>(owner >> 24);
 }
 
+void check_page_for_rows(const Page& page, PageNumber number, std::uint32_t owner,
+                         const std::string& what) {
+    check_row_area(page, number, what);
+    const std::uint32_t found = get_u32le(page.data() + 4);
+    if (found != owner) {
+        throw FormatError("page " + std::to_string(number) + ": " + what +
+                          ": the data page's owner field is " + std::to_string(found) +
+                          ", expected " + std::to_string(owner));
+    }
+}
+
+void check_row_area(const Page& page, PageNumber number, const std::string& what) {
+    const std::string where = "page " + std::to_string(number) + ": " + what;
+    if (page[0] != static_cast<std::uint8_t>(PageType::Data)) {
+        throw FormatError(where + ": expected a data page, found page type " +
+                          std::to_string(page[0]));
+    }
+    const unsigned n = slot_count(page);
+    if (n > kMaxSlots) {
+        throw FormatError(where + ": " + std::to_string(n) +
+                          " row slots, more than the 256 a page can address");
+    }
+    const std::size_t table_end = kHeaderSize + 2 * n;
+    const std::size_t start = rows_start(page);
+    if (start < table_end || start > kPageSize) {
+        throw FormatError(where + ": the last row starts at byte " + std::to_string(start) +
+                          ", outside the row area (bytes " + std::to_string(table_end) + " to " +
+                          std::to_string(kPageSize) + ")");
+    }
+}
+
 std::size_t data_page_free_space(const Page& page) {
     const std::size_t table_end = kHeaderSize + 2 * slot_count(page);
     const std::size_t start = rows_start(page);
-    return start > table_end ? start - table_end : 0;
+    return start > table_end && start <= kPageSize ? start - table_end : 0;
 }
 
 bool row_fits(const Page& page, std::size_t length) {
@@ -78,11 +116,15 @@ unsigned append_row(Page& page, std::span<const std::uint8_t> row) {
 
 void replace_row(Page& page, unsigned slot, std::span<const std::uint8_t> row) {
     const unsigned n = slot_count(page);
-    if (slot >= n) {
+    if (slot >= n || n > kMaxSlots) {
         throw std::logic_error("row " + std::to_string(slot) + " is not on the data page");
     }
     const std::size_t old_start = slot_entry(page, slot) & kOffsetMask;
     const std::size_t end = slot == 0 ? kPageSize : slot_entry(page, slot - 1) & kOffsetMask;
+    if (rows_start(page) > old_start || old_start > end || end > kPageSize) {
+        throw std::logic_error("row " + std::to_string(slot) +
+                               " lies outside the data page's row area");
+    }
     const std::size_t old_length = end - old_start;
     if (row.size() > old_length && row.size() - old_length > data_page_free_space(page)) {
         throw std::logic_error("the data page has no room to lengthen row " + std::to_string(slot) +

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "jet/page.h"
 
@@ -24,7 +25,18 @@ constexpr std::size_t kEmptyDataPageFree = kPageSize - 10;
 // Makes `page` an empty data page of `owner`.
 void init_data_page(Page& page, std::uint32_t owner);
 
-// Bytes free between the row offset table and the lowest row.
+// Throws FormatError unless page `number` is a data page of `owner` whose row
+// offset table and lowest row lie inside the page, as the functions below
+// assume; `what` names the structure the page belongs to. Call it before
+// changing a page read from the file.
+void check_page_for_rows(const Page& page, PageNumber number, std::uint32_t owner,
+                         const std::string& what);
+
+// The same checks but the owner's, for pages whose owner is not fixed.
+void check_row_area(const Page& page, PageNumber number, const std::string& what);
+
+// Bytes free between the row offset table and the lowest row; 0 when the
+// lowest row's offset lies outside the page.
 std::size_t data_page_free_space(const Page& page);
 
 // True when a row of `length` bytes and its slot fit on the page.

@@ -49,6 +49,7 @@ class LongValueRows {
         const auto with_room = read_usage_map(pager, maps_.free_pages, what_);
         if (!with_room.empty()) {
             page_ = with_room.back();
+            check_page_for_rows(*pager.read(page_), page_, kLongValueOwner, what_);
         }
     }
 

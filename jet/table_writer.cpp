@@ -258,6 +258,9 @@ PageNumber TableWriter::page_for_row(std::size_t length) {
                 break;
             }
         }
+        if (current_page_ != 0) {
+            check_page_for_rows(*pager.read(current_page_), current_page_, table_.page, what);
+        }
         current_page_known_ = true;
     }
     if (current_page_ != 0 && row_fits(*pager.read(current_page_), length)) {

@@ -87,6 +87,7 @@ class MapWriter {
     // Stores `bit` for `page`: for the global map true = free, else true = held.
     void set(PageNumber page, bool bit) {
         const MapRow row = read_map_row(pager_, pointer_);
+        check_row_area(*pager_.read(row.at.page), row.at.page, "a usage map");
         if (row.bytes[0] == kInline) {
             set_inline(row, page, bit);
         } else {
@@ -118,6 +119,14 @@ class MapWriter {
 
     void lengthen_inline(const MapRow& row, PageNumber start, std::size_t bits, PageNumber page,
                          bool bit) {
+        // A start past the file's end is damage; taken as it is, the new
+        // bitmap would reach from `page` to it, up to half a gigabyte.
+        if (start >= pager_.page_count()) {
+            throw FormatError("page " + std::to_string(row.at.page) + ": usage map row " +
+                              std::to_string(row.at.row) + " starts at page " +
+                              std::to_string(start) + ", past the end of the file (" +
+                              std::to_string(pager_.page_count()) + " pages)");
+        }
         const PageNumber new_start = std::min<PageNumber>(start, page / 8 * 8);
         const std::uint64_t old_end = static_cast<std::uint64_t>(start) + bits;
         const std::uint64_t new_end = std::max<std::uint64_t>(old_end, page + 1ull);
