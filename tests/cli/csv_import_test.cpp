@@ -15,6 +15,7 @@
 #include "jet/create_database.h"
 #include "jet/database.h"
 #include "jet/file_system.h"
+#include "tests/jet/unmapped_file_system.h"
 #include "tests/window/temp_tree.h"
 
 namespace {
@@ -22,22 +23,13 @@ namespace {
 // A file of the machine's file system whose flush of its data with its
 // length and times fails, as on a disk gone bad: the flush that closes a
 // database, after its inserts were written.
-class UnflushableFile : public jet::File {
+class UnflushableFile : public jet_test::UnmappedFile {
   public:
-    explicit UnflushableFile(std::unique_ptr<jet::File> file) : file_(std::move(file)) {}
+    using UnmappedFile::UnmappedFile;
 
-    const std::filesystem::path& path() const override { return file_->path(); }
-    std::size_t read_at(std::uint64_t offset, std::uint8_t* data, std::size_t size) override {
-        return file_->read_at(offset, data, size);
-    }
-    void write_at(std::uint64_t offset, const std::uint8_t* data, std::size_t size) override {
-        file_->write_at(offset, data, size);
-    }
-    std::uint64_t size() override { return file_->size(); }
-    void truncate(std::uint64_t length) override { file_->truncate(length); }
     void sync(bool metadata) override {
         if (!metadata) {
-            file_->sync(false);
+            UnmappedFile::sync(false);
             return;
         }
         throw jet::FileError(
@@ -45,19 +37,6 @@ class UnflushableFile : public jet::File {
             jet::path_text(path()) + ": cannot flush the file to disk (Input/output error)",
             "Input/output error");
     }
-    void reserve(std::uint64_t length) override { file_->reserve(length); }
-    bool try_lock() override { return file_->try_lock(); }
-    bool try_lock_byte(jet::LockByte byte, jet::LockKind kind) override {
-        return file_->try_lock_byte(byte, kind);
-    }
-    void unlock_byte(jet::LockByte byte) override { file_->unlock_byte(byte); }
-    bool overwrites_in_place() override { return file_->overwrites_in_place(); }
-    std::unique_ptr<jet::FileMapping> map(std::uint64_t length) override {
-        return file_->map(length);
-    }
-
-  private:
-    std::unique_ptr<jet::File> file_;
 };
 
 // The machine's file system, with the database file (not its journal)
