@@ -104,8 +104,9 @@ int run_add(const std::vector<std::string>& args, std::ostream& out, LineRedraw 
         progress.song_stored(song.mid_path);
     };
     target.folder_done = [&](const std::string& folder) { progress.folder_done(folder); };
+    songdb::UpdateRun run;
     try {
-        songdb::update_songs(window, target);
+        songdb::update_and_log(window, target, run);
     } catch (const std::exception&) {
         progress.interrupt();
         throw;

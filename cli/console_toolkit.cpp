@@ -18,8 +18,8 @@ bool ConsoleToolkit::drive_ready(const window::Drive& drive) const {
     return window::root_listable(drive.root);
 }
 
-void ConsoleToolkit::message_box(const std::string& prompt, int,
-                                 const std::optional<std::string>&) {
+void ConsoleToolkit::message_box(const std::string& prompt, int, const std::optional<std::string>&,
+                                 const std::string&) {
     throw std::logic_error("the command line has no message box for \"" + prompt + "\"");
 }
 

@@ -18,7 +18,7 @@ class ConsoleToolkit : public window::Toolkit {
     std::vector<window::Drive> drives() const override;
     bool drive_ready(const window::Drive& drive) const override;
     void message_box(const std::string& prompt, int buttons,
-                     const std::optional<std::string>& title) override;
+                     const std::optional<std::string>& title, const std::string& details) override;
     void process_pending_events() override {}
     void end_program() override {}
     window::TwipSize screen_size() const override { return {}; }

@@ -53,7 +53,7 @@ bool QtToolkit::drive_ready(const window::Drive& drive) const {
 }
 
 void QtToolkit::message_box(const std::string& prompt, int buttons,
-                            const std::optional<std::string>& title) {
+                            const std::optional<std::string>& title, const std::string& details) {
     if (buttons != window::kOkOnly) {
         throw std::invalid_argument("Message boxes offer only the OK button (code 0), not code " +
                                     std::to_string(buttons));
@@ -66,6 +66,9 @@ void QtToolkit::message_box(const std::string& prompt, int buttons,
     box.setText(QString::fromStdString(prompt));
     box.setTextFormat(Qt::PlainText);
     box.setStandardButtons(QMessageBox::Ok);
+    if (!details.empty()) {
+        box.setDetailedText(QString::fromStdString(details));
+    }
     box.exec();
 }
 

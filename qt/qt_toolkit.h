@@ -31,7 +31,7 @@ class QtToolkit : public window::Toolkit {
 
     // Toolkit
     void message_box(const std::string& prompt, int buttons,
-                     const std::optional<std::string>& title) override;
+                     const std::optional<std::string>& title, const std::string& details) override;
     void process_pending_events() override;
     void end_program() override;
     window::TwipSize screen_size() const override;

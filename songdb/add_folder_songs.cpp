@@ -3,9 +3,14 @@
 // For the k-th MIDI file of MidFolder the row holds the first four characters
 // of its name as songID, the first and second lines of the k-th lyric file as
 // songName and artid ("no name" when a line is missing or only blanks), and
-// the full native paths of the k-th MIDI, cursor and lyric files. Each row is
-// stored by its own Update, so the rows of a triple appear one by one and stay
-// when a later one fails.
+// the full native paths of the k-th MIDI, cursor and lyric files, as the
+// target's path map stores them. Each row is stored by its own Update, so the
+// rows of a triple appear one by one and stay when a later one fails. A song
+// whose MIDI path the catalogue holds already is skipped.
+//
+// Files pair by position only, so the three lists must be of one length: a
+// missing lyric file would otherwise give every later song the next song's
+// title. A triple whose lists differ is refused before any row of it.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -45,22 +50,28 @@ std::string leading_characters(std::string_view name, std::size_t count) {
     return std::string(name.substr(0, end));
 }
 
-// The name at position k of a partner file list, refusing a list shorter than
-// the MIDI list before the row is begun.
-const std::string& partner_name(const window::FileList& list, const std::string& folder,
-                                ListIndex k, ListIndex midi_files) {
-    if (k >= list.ListCount()) {
-        throw std::runtime_error(
-            "the folder " + folder + " holds " + std::to_string(list.ListCount()) + " \"" +
-            list.Pattern() + "\" files, fewer than the " + std::to_string(midi_files) +
-            " MIDI files: MIDI file " + std::to_string(k + 1) + " has no partner");
+std::string files_in(const window::FileList& list, const std::string& folder) {
+    return std::to_string(list.ListCount()) + " \"" + list.Pattern() + "\" in " + folder;
+}
+
+// Refuses a triple whose three file lists differ in length, naming the counts.
+void require_one_file_of_each_kind(const window::ReNameFold& window) {
+    const ListIndex midi_files = window.MidFile.ListCount();
+    if (window.CurFile.ListCount() == midi_files && window.LyrFile.ListCount() == midi_files) {
+        return;
     }
-    return list.List(k);
+    throw std::runtime_error(
+        "the folders do not hold one file of each kind for every song (" +
+        files_in(window.MidFile, window.MidFolder) + ", " +
+        files_in(window.CurFile, window.CurFolder) + ", " +
+        files_in(window.LyrFile, window.LyrFolder) +
+        "); files pair by position, so nothing of these folders was stored: add the missing "
+        "files or remove the extra ones, then update again");
 }
 
 }  // namespace
 
-void AddFolderSongs(window::ReNameFold& window, const UpdateTarget& target) {
+void AddFolderSongs(window::ReNameFold& window, const UpdateTarget& target, UpdateRun& run) {
     std::unique_ptr<dao::Database> db;
     std::unique_ptr<dao::Recordset> songs;
     try {
@@ -72,25 +83,36 @@ void AddFolderSongs(window::ReNameFold& window, const UpdateTarget& target) {
     if (window.MidFile.ListCount() <= 0) {
         return;
     }
+    try {
+        require_one_file_of_each_kind(window);
+    } catch (const std::exception& e) {
+        throw UpdateFailure(e.what(), window.MidFolder, "");
+    }
     window.process_pending_events();
     const ListIndex midi_files = window.MidFile.ListCount();
     for (ListIndex k = 0; k < midi_files; ++k) {
         const std::string& mid_name = window.MidFile.List(k);
         try {
-            const std::string mid_path = window.MidFolder + kSeparator + mid_name;
+            const std::string mid_path =
+                target.paths.stored_path(window.MidFolder + kSeparator + mid_name);
+            if (run.catalogue_songs.contains(mid_path)) {
+                ++run.skipped;
+                if (target.song_skipped) {
+                    target.song_skipped(StoredSong{mid_path});
+                }
+                continue;
+            }
+            const std::string lyr_file = window.LyrFolder + kSeparator + window.LyrFile.List(k);
             const std::string cur_path =
-                window.CurFolder + kSeparator +
-                partner_name(window.CurFile, window.CurFolder, k, midi_files);
-            const std::string lyr_path =
-                window.LyrFolder + kSeparator +
-                partner_name(window.LyrFile, window.LyrFolder, k, midi_files);
+                target.paths.stored_path(window.CurFolder + kSeparator + window.CurFile.List(k));
+            const std::string lyr_path = target.paths.stored_path(lyr_file);
 
             if (songs->RecordCount() > 0) {
                 songs->MoveLast();
             }
             songs->AddNew();
             const std::vector<std::string> lines =
-                read_lyric_lines(window::path_of_text(lyr_path), db->code_page());
+                read_lyric_lines(window::path_of_text(lyr_file), db->code_page());
             const std::string title = line_or_no_name(lines, 0);
             const std::string artist = line_or_no_name(lines, 1);
             const std::string song_id = leading_characters(mid_name, kSongIdCharacters);
@@ -105,6 +127,8 @@ void AddFolderSongs(window::ReNameFold& window, const UpdateTarget& target) {
             songs->set_field("CurPath", cur_path);
             songs->set_field("Lyrpath", lyr_path);
             songs->Update();
+            run.catalogue_songs.remember(mid_path);
+            ++run.stored;
             if (target.song_stored) {
                 target.song_stored(StoredSong{mid_path});
             }

@@ -137,6 +137,29 @@ class JetRecordset : public Recordset {
         ++rows_;
     }
 
+    void ForEachValue(
+        std::string_view column,
+        const std::function<void(const std::optional<std::string>&)>& visit) override {
+        jet::Database& db = file_->open_db();
+        const jet::TableDefinition& table = writer_->table();
+        std::size_t position = 0;
+        try {
+            position = writer_->column_position(column);
+        } catch (const jet::WriteRefused& e) {
+            throw Error(kind_of(e.kind()), e.what());
+        }
+        const jet::ColumnType type = table.columns[position].type;
+        if (type != jet::ColumnType::Text && type != jet::ColumnType::Memo) {
+            throw Error(Error::Kind::Conversion, "column '" + std::string(column) + "' of table '" +
+                                                     table.name + "' holds no text");
+        }
+        const jet::CodePage& code_page = db.code_page();
+        db.for_each_row(table, [&](jet::RowPointer, const std::vector<jet::Value>& row) {
+            const auto* text = std::get_if<jet::Text>(&row[position]);
+            visit(text ? std::optional<std::string>(code_page.to_utf8(text->bytes)) : std::nullopt);
+        });
+    }
+
   private:
     static std::unique_ptr<jet::TableWriter> make_writer(OpenFile& file, std::string_view table) {
         jet::Database& db = file.open_db();

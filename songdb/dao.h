@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -61,6 +62,12 @@ class Recordset {
     virtual void set_field(std::string_view column, std::string_view utf8) = 0;
     // Stores the new row at once (RequiredMissing, DuplicateKey, Refused).
     virtual void Update() = 0;
+    // Reads one column of every row the table holds, in one pass, and hands
+    // each value to `visit` as text (none for Null); MissingColumn when the
+    // table has no such column, Conversion for a column not of text.
+    virtual void ForEachValue(
+        std::string_view column,
+        const std::function<void(const std::optional<std::string>&)>& visit) = 0;
 };
 
 class Database {

@@ -1,11 +1,13 @@
 #include "songdb/lyric_reader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <optional>
 #include <utility>
 
 #include "jet/file_system.h"
+#include "window/native_text.h"
 
 namespace songdb {
 namespace {
@@ -13,9 +15,6 @@ namespace {
 // The most bytes of the file read for one line: far more than a Text column
 // holds, so that a line cut here is still refused as too long when stored.
 constexpr std::size_t kMaxLineBytes = 64 * 1024;
-
-// U+FFFD in UTF-8: what the code page gives for a byte it leaves undefined.
-constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
 enum class Encoding { CodePage, Utf8, Utf16Le, Utf16Be };
 
@@ -236,26 +235,53 @@ std::optional<Line> next_utf16_line(Utf16Source& chars) {
     return line;
 }
 
-bool valid_utf8(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80           ? 1
-                                   : (lead >> 5) == 0x06 ? 2
-                                   : (lead >> 4) == 0x0E ? 3
-                                   : (lead >> 3) == 0x1E ? 4
-                                                         : 0;
-        if (length == 0 || i + length > text.size()) {
+// The lines of a file without a byte-order mark, as bytes. A cut line that
+// ends in part of a UTF-8 character keeps that part: it is a whole character
+// if the file is in the code page.
+std::vector<std::string> unmarked_lines(ByteSource& bytes, std::size_t max_lines) {
+    std::vector<std::string> lines;
+    while (lines.size() < max_lines) {
+        std::optional<Line> line = next_byte_line(bytes, false);
+        if (!line) {
+            break;
+        }
+        lines.push_back(std::move(line->text));
+        if (line->cut) {
+            break;
+        }
+    }
+    return lines;
+}
+
+// Whether the lines of a file without a mark are UTF-8: every line valid
+// UTF-8 (a cut last line up to its last whole character) and at least one
+// byte beyond ASCII. Text of a single-byte code page with such bytes almost
+// never forms valid UTF-8 (Thai letters, 0xA1 to 0xFB, would have to fall
+// into lead and continuation bytes throughout); text of ASCII only reads
+// the same either way. A cut last line loses its partial character when it
+// is taken as UTF-8.
+bool utf8_beyond_ascii(std::vector<std::string>& lines) {
+    bool beyond_ascii = false;
+    std::string last;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string line = lines[i];
+        if (i + 1 == lines.size() && line.size() == kMaxLineBytes) {
+            drop_partial_character(line);
+        }
+        if (!window::is_valid_utf8(line)) {
             return false;
         }
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-                return false;
-            }
+        beyond_ascii = beyond_ascii || std::any_of(line.begin(), line.end(), [](char c) {
+                           return static_cast<unsigned char>(c) >= 0x80;
+                       });
+        if (i + 1 == lines.size()) {
+            last = std::move(line);
         }
-        i += length;
     }
-    return true;
+    if (beyond_ascii) {
+        lines.back() = std::move(last);
+    }
+    return beyond_ascii;
 }
 
 }  // namespace
@@ -279,29 +305,29 @@ std::vector<std::string> read_lyric_lines(std::istream& in, const std::string& n
         }
         return lines;
     }
-    while (lines.size() < max_lines) {
-        std::optional<Line> line = next_byte_line(bytes, encoding == Encoding::Utf8);
-        if (!line) {
-            break;
-        }
-        if (encoding == Encoding::Utf8) {
-            if (!valid_utf8(line->text)) {
+    if (encoding == Encoding::Utf8) {
+        while (lines.size() < max_lines) {
+            std::optional<Line> line = next_byte_line(bytes, true);
+            if (!line) {
+                break;
+            }
+            if (!window::is_valid_utf8(line->text)) {
                 throw LyricError(name + ": line " + std::to_string(lines.size() + 1) +
                                  " is not valid UTF-8 although the file starts with its mark");
             }
             lines.push_back(std::move(line->text));
-        } else {
-            std::string text = code_page.to_utf8(line->text);
-            if (text.find(kReplacementCharacter) != std::string::npos) {
-                throw LyricError(name + ": line " + std::to_string(lines.size() + 1) +
-                                 " holds a byte that is no character of code page " +
-                                 std::to_string(code_page.number()));
+            if (line->cut) {
+                break;
             }
-            lines.push_back(std::move(text));
         }
-        if (line->cut) {
-            break;
-        }
+        return lines;
+    }
+    std::vector<std::string> raw = unmarked_lines(bytes, max_lines);
+    if (utf8_beyond_ascii(raw)) {
+        return raw;
+    }
+    for (std::string& line : raw) {
+        lines.push_back(code_page.to_utf8(line));
     }
     return lines;
 }

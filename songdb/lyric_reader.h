@@ -3,8 +3,10 @@
 // A lyric file is a text file of lines: the song's title, its artist, then the
 // lyrics. Lines end in CR LF, LF or CR. A file that starts with a byte-order
 // mark is UTF-8 (EF BB BF), UTF-16 little-endian (FF FE) or big-endian (FE FF)
-// and is decoded accordingly; any other file holds bytes of the database's
-// data code page (Thai lyric files are Windows-874) and is read as such.
+// and is decoded accordingly. A file without a mark whose lines read are
+// valid UTF-8 and hold characters beyond ASCII is UTF-8 (as editors save it
+// today); any other holds bytes of the database's data code page (Thai lyric
+// files are Windows-874) and is read as such.
 #pragma once
 
 #include <cstddef>

@@ -3,13 +3,18 @@
 // catalogue is held open for writing from before the first row to the end of
 // the run, so that no other program writes to it between two folders; each
 // folder's Close saves its rows to the disk, and a run that fails still
-// saves the rows stored before the failure.
+// saves the rows stored before the failure. At the start of the run one pass
+// over the catalogue's MidPath column tells which songs it holds already.
+#include <ctime>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <utility>
 
 #include "songdb/update.h"
+#include "songdb/update_log.h"
 #include "window/native_text.h"
+#include "window/program_ending.h"
 
 namespace songdb {
 namespace {
@@ -17,6 +22,8 @@ namespace {
 using window::ListIndex;
 
 constexpr const char* kCatalogueName = "LISTSONG.mdb";
+constexpr const char* kSongQuery = "SELECT * FROM Song";
+constexpr const char* kMidPathColumn = "MidPath";
 
 std::string describe_failure(const std::string& cause, const std::string& folder,
                              const std::string& file) {
@@ -56,8 +63,21 @@ class RunningScope {
     bool& running_;
 };
 
+// Reads the MIDI path of every song the catalogue holds.
+void read_catalogue_songs(const UpdateTarget& target, StoredSongPaths& songs) {
+    std::unique_ptr<dao::Database> db = target.engine().OpenDatabase(target.database);
+    db->OpenRecordset(kSongQuery)
+        ->ForEachValue(kMidPathColumn, [&songs](const std::optional<std::string>& path) {
+            if (path) {
+                songs.add_stored(*path);
+            }
+        });
+    db->Close();
+    songs.finish_reading();
+}
+
 // Stores the songs of every triple of List1, List2 and List3 in turn.
-void store_triples(window::ReNameFold& window, const UpdateTarget& target) {
+void store_triples(window::ReNameFold& window, const UpdateTarget& target, UpdateRun& run) {
     const ListIndex triples = window.List1.ListCount();
     for (ListIndex i = 0; i < triples; ++i) {
         const std::string midi_folder = window.List1.List(i);
@@ -73,7 +93,7 @@ void store_triples(window::ReNameFold& window, const UpdateTarget& target) {
         } catch (const std::exception& e) {
             throw UpdateFailure(e.what(), midi_folder, "");
         }
-        AddFolderSongs(window, target);
+        AddFolderSongs(window, target, run);
         if (target.folder_done) {
             target.folder_done(midi_folder);
         }
@@ -98,7 +118,7 @@ UpdateTarget program_target(const window::ReNameFold& window) {
     return target;
 }
 
-bool update_songs(window::ReNameFold& window, const UpdateTarget& target) {
+bool update_songs(window::ReNameFold& window, const UpdateTarget& target, UpdateRun& run) {
     if (window.List1.ListCount() < 1 || window.List2.ListCount() < 1 ||
         window.List3.ListCount() < 1) {
         return false;
@@ -110,7 +130,12 @@ bool update_songs(window::ReNameFold& window, const UpdateTarget& target) {
         throw UpdateFailure(e.what(), window.List1.List(0), "");
     }
     try {
-        store_triples(window, target);
+        try {
+            read_catalogue_songs(target, run.catalogue_songs);
+        } catch (const std::exception& e) {
+            throw UpdateFailure(e.what(), window.List1.List(0), "");
+        }
+        store_triples(window, target, run);
     } catch (const UpdateFailure& failure) {
         try {
             hold->Close();
@@ -132,12 +157,47 @@ bool update_songs(window::ReNameFold& window, const UpdateTarget& target) {
     return true;
 }
 
-void CmdChDir_Click(window::ReNameFold& window, const UpdateTarget& target) {
+bool update_and_log(window::ReNameFold& window, const UpdateTarget& target, UpdateRun& run) {
+    UpdateLogLine line;
+    line.time = std::time(nullptr);
+    line.midi_folder = window.Dir1.Path();
+    line.cur_folder = window.Dir2.Path();
+    line.lyr_folder = window.Dir3.Path();
+    const auto log = [&] {
+        line.stored = run.stored;
+        line.skipped = run.skipped;
+        try {
+            append_update_log(update_log_beside(target.database), line);
+        } catch (const std::exception& e) {
+            std::cerr << e.what() << '\n';
+        }
+    };
     bool updated = false;
     try {
-        updated = update_songs(window, target);
-    } catch (const std::exception&) {
-        window.message_box("   Error ", window::kOkOnly);
+        updated = update_songs(window, target, run);
+    } catch (const std::exception& e) {
+        line.failure = e.what();
+        log();
+        throw;
+    } catch (const window::ProgramEnding&) {
+        line.failure = "the program was ended during the update";
+        log();
+        throw;
+    }
+    if (updated) {
+        log();
+    }
+    return updated;
+}
+
+void CmdChDir_Click(window::ReNameFold& window, const UpdateTarget& target) {
+    UpdateRun run;
+    bool updated = false;
+    try {
+        updated = update_and_log(window, target, run);
+    } catch (const std::exception& e) {
+        std::cerr << "The update failed: " << e.what() << '\n';
+        window.message_box("   Error ", window::kOkOnly, std::nullopt, e.what());
         return;
     }
     if (updated) {

@@ -80,8 +80,8 @@ void ReNameFold::process_pending_events() {
 }
 
 void ReNameFold::message_box(const std::string& prompt, int buttons,
-                             const std::optional<std::string>& title) {
-    leave_to_toolkit([&] { toolkit_.message_box(prompt, buttons, title); });
+                             const std::optional<std::string>& title, const std::string& details) {
+    leave_to_toolkit([&] { toolkit_.message_box(prompt, buttons, title, details); });
 }
 
 void ReNameFold::end_program() {

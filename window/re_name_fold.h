@@ -51,10 +51,12 @@ class ReNameFold {
     // Lets the window handle waiting events; its handlers may run meanwhile.
     // Throws ProgramEnding when the program is ending, before or after.
     void process_pending_events();
-    // A modal message box; no title means the toolkit's default title. Throws
-    // ProgramEnding when the program ended while the box was open.
+    // A modal message box; no title means the toolkit's default title, and
+    // `details` are offered where the toolkit can. Throws ProgramEnding when
+    // the program ended while the box was open.
     void message_box(const std::string& prompt, int buttons,
-                     const std::optional<std::string>& title = std::nullopt);
+                     const std::optional<std::string>& title = std::nullopt,
+                     const std::string& details = "");
     // Ends the program: the window closes and no handler runs after this.
     void end_program();
     bool ending() const { return ending_; }

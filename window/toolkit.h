@@ -23,9 +23,12 @@ inline constexpr int kOkOnly = 0;
 class Toolkit : public DriveSource {
   public:
     // A modal message box; returns when the user closes it. Without a title the
-    // box shows the toolkit's default title.
+    // box shows the toolkit's default title. Non-empty `details` are offered
+    // beside the prompt where the toolkit has a place for them (a box's
+    // detailed text), and left out where it has none.
     virtual void message_box(const std::string& prompt, int buttons,
-                             const std::optional<std::string>& title) = 0;
+                             const std::optional<std::string>& title,
+                             const std::string& details) = 0;
 
     // Lets the window handle every event that is waiting; handlers of the window
     // may run during the call. It returns normally also when one of them ended

@@ -78,6 +78,19 @@ class FakeRecordset : public dao::Recordset {
         table_.rows.push_back(std::move(*new_row_));
         new_row_.reset();
     }
+    void ForEachValue(
+        std::string_view name,
+        const std::function<void(const std::optional<std::string>&)>& visit) override {
+        if (std::none_of(table_.columns.begin(), table_.columns.end(),
+                         [&](const jet::Column& c) { return c.name == name; })) {
+            throw dao::Error(dao::Error::Kind::MissingColumn,
+                             "no column '" + std::string(name) + "'");
+        }
+        for (const auto& row : table_.rows) {
+            const auto value = row.find(std::string(name));
+            visit(value == row.end() ? std::nullopt : std::optional<std::string>(value->second));
+        }
+    }
 
   private:
     FakeTable& table_;

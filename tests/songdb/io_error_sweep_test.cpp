@@ -89,8 +89,9 @@ class UpdateSweepTest : public SongTreeTest {
         engine = std::make_unique<dao::JetEngine>(kThai, failing);
         stored.clear();
         status_at_store.clear();
+        songdb::UpdateRun run;
         try {
-            result.updated = update_songs(*window, target);
+            result.updated = update_songs(*window, target, run);
         } catch (const UpdateFailure& e) {
             result.threw = true;
             result.update_failure = true;

@@ -78,11 +78,19 @@ TEST_F(LyricReaderTest, LineEndsOfEveryKindAndAtMostThreeLines) {
     EXPECT_EQ(read_lyric_lines(tree.file("two.Lyr", "1\n2\n3\n"), thai, 2), (Lines{"1", "2"}));
 }
 
-TEST_F(LyricReaderTest, FilesWithoutAMarkAreBytesOfTheDataCodePage) {
-    // "เพลง" and "นักร้อง" in Windows-874.
+TEST_F(LyricReaderTest, FilesWithoutAMarkAreUtf8WhenValidElseBytesOfTheDataCodePage) {
+    // "เพลง" and "นักร้อง" in Windows-874, then the same in UTF-8 without a mark.
     EXPECT_EQ(read("\xE0\xBE\xC5\xA7\r\n\xB9\xD1\xA1\xC3\xE9\xCD\xA7\r\n"),
               (Lines{"เพลง", "นักร้อง"}));
-    EXPECT_THROW(read("ok\n\xFC\n"), LyricError) << "0xFC is no character of code page 874";
+    EXPECT_EQ(read("เพลง\r\nนักร้อง\r\n"), (Lines{"เพลง", "นักร้อง"}));
+    EXPECT_EQ(read("Title\nนักร้อง"), (Lines{"Title", "นักร้อง"}))
+        << "one line beyond ASCII decides for the file";
+    EXPECT_EQ(read("ok\n\xFC\n"), (Lines{"ok", "\uF8C5"}))
+        << "a byte 874 leaves undefined reads as Windows reads it";
+    // "เก" in 874 is E0 A1: the start of a UTF-8 character, cut short.
+    EXPECT_EQ(read("\xE0\xA1\n"), Lines{"เก"});
+    EXPECT_EQ(read("เพลง\n\xE0\xBE\n"), (Lines{thai.to_utf8("เพลง"), "เพ"}))
+        << "a file is one encoding: a line that is not UTF-8 makes all of it 874";
 }
 
 TEST_F(LyricReaderTest, ByteOrderMarksSelectUtf8AndUtf16) {

@@ -106,7 +106,8 @@ TEST_F(PowerLossTest, ACutAtAnyMomentOfAnUpdateLeavesACheckedCatalogueWithEveryS
     songdb::dao::JetEngine engine(kThai, disk);
     target.engine = [&]() -> dao::DBEngine& { return engine; };
     open_on_songs();
-    ASSERT_TRUE(update_songs(*window, target));
+    songdb::UpdateRun run;
+    ASSERT_TRUE(update_songs(*window, target, run));
     disk.after_call = nullptr;
 
     ASSERT_EQ(stored.size(), static_cast<std::size_t>(kFolders * kSongsPerFolder));

@@ -172,8 +172,9 @@ class UpdateCatalogueTest : public SongTreeTest {
 
     // What a run that fails reports: its folder, file and cause.
     std::string failure() {
+        songdb::UpdateRun run;
         try {
-            update_songs(*window, target);
+            update_songs(*window, target, run);
         } catch (const UpdateFailure& e) {
             return e.what();
         }
@@ -331,7 +332,8 @@ TEST_F(UpdateCatalogueTest, TheCatalogueIsHeldForTheWholeRunSoNoOtherWriterSlips
             refusals.push_back(e.what());
         }
     };
-    ASSERT_TRUE(update_songs(*window, target));
+    songdb::UpdateRun run;
+    ASSERT_TRUE(update_songs(*window, target, run));
     ASSERT_EQ(refusals.size(), 2u) << "another writer opened the catalogue during the run";
     EXPECT_THAT(refusals[0], ::testing::HasSubstr("another program has the database open"));
     EXPECT_NO_THROW(engine.OpenDatabase(database)->Close()) << "the run released the catalogue";

@@ -1,9 +1,12 @@
 // The update command and the song table writer over a fake database: what is
 // stored, what the window shows, and how each failure ends the run.
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "songdb/update_log.h"
 #include "tests/songdb/fake_dao.h"
 #include "tests/songdb/song_tree.h"
 
@@ -69,7 +72,8 @@ TEST_F(UpdateFlowTest, StoresOneRowPerMidiFileWithTitleArtistIdAndPaths) {
     EXPECT_EQ(window.Label9.Caption(), "");
     ASSERT_EQ(prompts(), std::vector<std::string>{"  Update Ok "});
     EXPECT_EQ(toolkit.messages()[0].title, " SongName chang!! ");
-    EXPECT_EQ(engine.openings(), 2) << "the database is opened once per triple";
+    EXPECT_EQ(engine.openings(), 1 + 2)
+        << "the database is opened for the pass over its songs, then once per triple";
     EXPECT_EQ(engine.open_now(), 0);
     EXPECT_EQ(toolkit.event_rounds(), 2 + 6) << "once before the first file, once per file";
 }
@@ -98,7 +102,7 @@ TEST_F(UpdateFlowTest, EmptyListsDoNothingAndAnEmptyMidiFolderOnlyOpensTheDataba
     window.Dir3.set_Path(text(lyr_root()));
     press_update();
     EXPECT_EQ(prompts(), std::vector<std::string>{"  Update Ok "});
-    EXPECT_EQ(engine.openings(), 1);
+    EXPECT_EQ(engine.openings(), 2);
     EXPECT_EQ(window.Label9.Caption(), "Status:");
     EXPECT_TRUE(rows().empty());
 }
@@ -188,7 +192,7 @@ TEST_F(UpdateFlowTest, DatabaseMissingNoSongTableOrAColumnMissingIsAnError) {
     EXPECT_EQ(engine.open_now(), 0);
 }
 
-TEST_F(UpdateFlowTest, ShorterPartnerListsFailAtTheFirstPositionWithoutAPartner) {
+TEST_F(UpdateFlowTest, PartnersMissingStoreNothingOfTheirTripleAndNameTheCounts) {
     song("1", "0001", "One\nA\n");
     song("2", "0002", "Two\nB\n");
     tree.file("a/songs/midi/3/0003.mid", "");
@@ -208,9 +212,14 @@ TEST_F(UpdateFlowTest, ShorterPartnerListsFailAtTheFirstPositionWithoutAPartner)
     window.Dir2.set_Path(text(cur_root()));
     press_update();
     EXPECT_EQ(prompts(), (std::vector<std::string>{"   Error ", "   Error "}));
-    EXPECT_EQ(column("songID"), (std::vector<std::string>{"0001", "0002"}))
-        << "the MIDI file without a cursor or lyric partner is not begun";
-    EXPECT_EQ(window.Label9.Caption(), "Folder: " + path(midi_root(), "2/0002.mid"));
+    EXPECT_EQ(column("songID"), std::vector<std::string>{"0001"})
+        << "no song of the folder with a lyric file missing is stored with another's lyric";
+    EXPECT_EQ(window.Label9.Caption(), "") << "no song of the second triple was begun";
+    const std::string& details = toolkit.messages()[1].details;
+    EXPECT_NE(details.find("2 \"*.mid\" in " + path(midi_root(), "2")), std::string::npos)
+        << details;
+    EXPECT_NE(details.find("1 \"*.cur\" in " + path(cur_root(), "2")), std::string::npos);
+    EXPECT_NE(details.find("1 \"*.Lyr\" in " + path(lyr_root(), "2")), std::string::npos);
 }
 
 TEST_F(UpdateFlowTest, ASecondClickDuringARunIsIgnored) {
@@ -223,8 +232,45 @@ TEST_F(UpdateFlowTest, ASecondClickDuringARunIsIgnored) {
     EXPECT_EQ(prompts(), std::vector<std::string>{"  Update Ok "});
     EXPECT_EQ(engine.most_open_at_once(), 1);
 
+    song("pop", "0003", "Three\nC\n");
+    window.Dir1.set_Path(text(midi_root() / "pop"));
+    window.Dir1.set_Path(text(midi_root()));
     press_update();
-    EXPECT_EQ(rows().size(), 4U) << "a click after the run starts a new one";
+    EXPECT_EQ(column("songID"), (std::vector<std::string>{"0001", "0002", "0003"}))
+        << "a click after the run starts a new one, which stores only the song not stored yet";
+}
+
+TEST_F(UpdateFlowTest, EachRunIsLoggedBesideTheCatalogueWithItsCountsAndCause) {
+    song("pop", "0001", "One\nA\n");
+    song("pop", "0002", "Two\nB\n");
+    open_on_songs();
+    press_update();
+    press_update();
+    std::filesystem::remove(lyr_root() / "pop/0002.Lyr");
+    song("pop", "0003", "Three\nC\n");
+    press_update();
+
+    ASSERT_EQ(prompts(), (std::vector<std::string>{"  Update Ok ", "  Update Ok ", "   Error "}));
+    EXPECT_NE(toolkit.messages()[2].details.find("\"*.Lyr\""), std::string::npos)
+        << "the box offers the cause";
+    EXPECT_TRUE(toolkit.messages()[0].details.empty());
+    std::ifstream log(update_log_beside(database));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(log, line);) {
+        lines.push_back(line);
+    }
+    ASSERT_EQ(lines.size(), 3U);
+    const std::string folders = "\tmidi " + text(midi_root()) + "\tcur " + text(cur_root()) +
+                                "\tlyr " + text(lyr_root()) + "\t";
+    for (const std::string& line : lines) {
+        EXPECT_NE(line.find(folders), std::string::npos) << line;
+    }
+    EXPECT_TRUE(lines[0].ends_with("\tstored 2\tskipped 0\tok")) << lines[0];
+    EXPECT_TRUE(lines[1].ends_with("\tstored 0\tskipped 2\tok")) << lines[1];
+    EXPECT_NE(lines[2].find("\tstored 0\tskipped 0\tfailed: folder " + path(midi_root(), "pop") +
+                            ": the folders do not hold one file of each kind"),
+              std::string::npos)
+        << lines[2];
 }
 
 // "Exit" and the close box in the middle of a run: the program ends, the run

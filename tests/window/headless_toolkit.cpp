@@ -30,8 +30,9 @@ bool HeadlessToolkit::drive_ready(const Drive& drive) const {
 }
 
 void HeadlessToolkit::message_box(const std::string& prompt, int buttons,
-                                  const std::optional<std::string>& title) {
-    messages_.push_back(RecordedMessage{prompt, buttons, title});
+                                  const std::optional<std::string>& title,
+                                  const std::string& details) {
+    messages_.push_back(RecordedMessage{prompt, buttons, title, details});
 }
 
 void HeadlessToolkit::process_pending_events() {

@@ -16,6 +16,7 @@ struct RecordedMessage {
     std::string prompt;
     int buttons;
     std::optional<std::string> title;  // nothing: the default title
+    std::string details;               // empty: none offered
 };
 
 struct WindowPosition {
@@ -54,7 +55,7 @@ class HeadlessToolkit : public Toolkit {
     std::vector<Drive> drives() const override { return drives_; }
     bool drive_ready(const Drive& drive) const override;
     void message_box(const std::string& prompt, int buttons,
-                     const std::optional<std::string>& title) override;
+                     const std::optional<std::string>& title, const std::string& details) override;
     void process_pending_events() override;
     void end_program() override;
     TwipSize screen_size() const override { return screen_; }

@@ -1,0 +1,35 @@
+// The songs a catalogue holds already, by the path of their MIDI file, so that
+// an update stores each song once however often it runs over the same
+// folders. The paths are read in one pass over the table at the start of a
+// run and kept as 64-bit digests of their comparison keys
+// (path_comparison.h): eight bytes a song, so a catalogue of a million songs
+// costs 8 MB, and two different paths share a digest with a chance of about
+// one in 10^7 even then.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+namespace songdb {
+
+class StoredSongPaths {
+  public:
+    // While the catalogue is read: a path it holds.
+    void add_stored(std::string_view path);
+    // After the last add_stored, before the first contains.
+    void finish_reading();
+
+    // A path stored during the run.
+    void remember(std::string_view path);
+    // Whether the catalogue holds `path`, read or stored during the run.
+    bool contains(std::string_view path) const;
+
+  private:
+    std::vector<std::uint64_t> read_;  // sorted by finish_reading
+    std::unordered_set<std::uint64_t> stored_in_run_;
+};
+
+}  // namespace songdb
