@@ -212,6 +212,34 @@ TEST_F(UpdateCatalogueTest, AFullRunReadsBackAsStoredWithThaiTextInItsCodePage) 
 
     press_update();
     EXPECT_EQ(prompts(), (std::vector<std::string>{"  Update Ok ", "  Update Ok "}));
+    EXPECT_EQ(read_back(), expected) << "the second run skips every song the first stored";
+    expect_checked();
+}
+
+TEST_F(UpdateCatalogueTest, PathsForAnotherMachineTakeItsSeparatorAndItsWayOfComparingNames) {
+    jet::create_database(database);
+    song("1", "0001", "One\n");
+    song("1", "0002", "Two\n");
+    open_on_songs();
+    target.paths.add(PathMapping{text(tree.root() / "a/songs"), "D:\\Karaoke"});
+    UpdateRun first;
+    ASSERT_TRUE(update_songs(*window, target, first));
+    EXPECT_EQ(first.stored, 2);
+    EXPECT_EQ(read_back(),
+              json_row(1, {"0001", "One", "no name", "D:\\Karaoke\\midi\\1\\0001.mid",
+                           "D:\\Karaoke\\cur\\1\\0001.cur", "D:\\Karaoke\\lyr\\1\\0001.Lyr"}) +
+                  json_row(2, {"0002", "Two", "no name", "D:\\Karaoke\\midi\\1\\0002.mid",
+                               "D:\\Karaoke\\cur\\1\\0002.cur", "D:\\Karaoke\\lyr\\1\\0002.Lyr"}));
+
+    song("1", "0003", "Three\n");
+    window->Dir1.set_Path(text(midi_root() / "1"));
+    window->Dir1.set_Path(text(midi_root()));
+    target.paths = PathMap();
+    target.paths.add(PathMapping{text(tree.root() / "a/songs"), "d:/KARAOKE/"});
+    UpdateRun second;
+    ASSERT_TRUE(update_songs(*window, target, second));
+    EXPECT_EQ(second.stored, 1) << "a Windows path names the same file in any case";
+    EXPECT_EQ(second.skipped, 2);
     expect_checked();
 }
 
