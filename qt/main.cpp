@@ -4,15 +4,22 @@
 #include <cstdlib>
 #include <exception>
 #include <iostream>
+#include <stdexcept>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "qt/main_window.h"
 #include "qt/qt_toolkit.h"
+#include "qt/window_arguments.h"
 #include "songdb/update.h"
+#include "songdb/update_options.h"
 #include "window/re_name_fold.h"
 
 namespace {
+
+using listsong_qt::sort_window_arguments;
+using listsong_qt::WindowArguments;
 
 constexpr const char* kProgram = "listsong-window";
 
@@ -61,9 +68,27 @@ void release_held_messages() {
     held_messages.clear();
 }
 
+// A wrong argument: its cause and the usage on stderr, exit code 2.
+int refuse_argument(const std::string& cause) {
+    std::cerr << kProgram << ": " << cause << '\n' << songdb::kWindowUsage;
+    return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    WindowArguments arguments =
+        sort_window_arguments(std::vector<std::string>(argv + 1, argv + argc));
+    if (arguments.help) {
+        std::cout << songdb::kWindowUsage;
+        return 0;
+    }
+    songdb::UpdateOptions options;
+    try {
+        options = songdb::parse_update_options(arguments.own);
+    } catch (const std::invalid_argument& wrong) {
+        return refuse_argument(wrong.what());
+    }
     if (!display_named()) {
         std::cerr << kProgram
                   << ": no display to open the window on (DISPLAY and WAYLAND_DISPLAY are unset)\n";
@@ -71,14 +96,24 @@ int main(int argc, char** argv) {
     }
     qt_default_handler = qInstallMessageHandler(report_fatal);
     opening_display = true;
-    QApplication application(argc, argv);
+    // QApplication takes its own arguments out of qt_argv and keeps the rest.
+    std::vector<char*> qt_argv{argv[0]};
+    for (std::string& arg : arguments.toolkit) {
+        qt_argv.push_back(arg.data());
+    }
+    int qt_argc = static_cast<int>(qt_argv.size());
+    qt_argv.push_back(nullptr);
+    QApplication application(qt_argc, qt_argv.data());
     release_held_messages();
+    if (qt_argc > 1) {
+        return refuse_argument(std::string("unknown argument '") + qt_argv[1] + "'");
+    }
     QApplication::setApplicationName("ListSong");
 
     try {
         listsong_qt::QtToolkit toolkit;
         window::ReNameFold model(toolkit);
-        songdb::bind_update(model);
+        songdb::bind_update(model, songdb::window_target(model, options));
         listsong_qt::MainWindow view(model);
         toolkit.attach(view, [&view] { view.show_model(); });
         model.load();

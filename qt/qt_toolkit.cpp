@@ -5,11 +5,11 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QStyle>
-#include <QWindow>
 #include <stdexcept>
 #include <string>
 
 #include "qt/twips.h"
+#include "qt/window_frame.h"
 #include "window/mounted_drives.h"
 
 namespace listsong_qt {
@@ -24,6 +24,15 @@ fs::path path_of(const QString& native) {
 #else
     return fs::path(QFile::encodeName(native).toStdString());
 #endif
+}
+
+// A frame the platform cannot tell yet is taken from the style: a caption bar
+// and borders as Qt would draw them.
+QMargins estimated_frame(const QWidget& window) {
+    const QStyle& style = *window.style();
+    const int border = style.pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, &window);
+    const int caption = style.pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
+    return {border, caption, border, border};
 }
 
 }  // namespace
@@ -95,24 +104,14 @@ window::TwipSize QtToolkit::screen_size() const {
     return {twips_of_pixels(size.width()), twips_of_pixels(size.height())};
 }
 
-// Before the window is first shown the platform may not know its frame yet;
-// its caption bar and border are then taken from the style.
 window::TwipSize QtToolkit::window_outer_size() const {
     QWidget& top = window();
-    top.winId();
-    const QMargins frame = top.windowHandle()->frameMargins();
-    QSize outer = top.size().grownBy(frame);
-    if (frame.isNull()) {
-        const QStyle& style = *top.style();
-        const int border = style.pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, &top);
-        const int caption = style.pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &top);
-        outer += QSize(2 * border, caption + border);
-    }
+    const QSize outer = top.size().grownBy(frame_margins(top).value_or(estimated_frame(top)));
     return {twips_of_pixels(outer.width()), twips_of_pixels(outer.height())};
 }
 
 void QtToolkit::move_window(float left, float top) {
-    window().move(pixels_of_twips(left), pixels_of_twips(top));
+    move_frame(window(), QPoint(pixels_of_twips(left), pixels_of_twips(top)));
 }
 
 fs::path QtToolkit::program_folder() const {

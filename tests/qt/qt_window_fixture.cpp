@@ -48,7 +48,7 @@ ModalCloser::ModalCloser() {
     timer_.setInterval(0);
     QObject::connect(&timer_, &QTimer::timeout, [this] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            seen_.push_back(SeenBox{box->text(), box->windowTitle()});
+            seen_.push_back(SeenBox{box->text(), box->windowTitle(), box->detailedText()});
             box->accept();
         }
     });

@@ -50,10 +50,12 @@ class TestToolkit : public QtToolkit {
     int rounds_ = 0;
 };
 
-// A message box as the user saw it.
+// A message box as the user saw it: its prompt, title and the details it
+// offers behind its "Show Details..." button.
 struct SeenBox {
     QString text;
     QString title;
+    QString details;
 };
 
 // Closes every modal box as soon as it is up, with its OK button, and records

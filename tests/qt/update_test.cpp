@@ -60,6 +60,18 @@ class UpdateTest : public QtWindowTest {
         return engine.OpenDatabase(database)->OpenRecordset("SELECT * FROM Song")->RecordCount();
     }
 
+    // The cause of an update that fails at its first folder because the
+    // engine, asked directly, refuses to open the catalogue.
+    std::string cause_of_refused_catalogue() {
+        std::string refusal = "the catalogue opened";
+        try {
+            engine.HoldDatabase(database);
+        } catch (const std::exception& e) {
+            refusal = e.what();
+        }
+        return "folder " + text(tree.root() / "a/songs/midi/01") + ": " + refusal;
+    }
+
     bool passes_check() {
         const auto db = jet::Database::open(database);
         return jet::check_database(*db).ok();
@@ -103,6 +115,7 @@ TEST_F(UpdateTest, AFullUpdateStoresEverySongAndSaysOk) {
     ASSERT_EQ(closer.seen().size(), 1U);
     EXPECT_EQ(closer.seen()[0].text, "  Update Ok ");
     EXPECT_EQ(closer.seen()[0].title, " SongName chang!! ");
+    EXPECT_EQ(closer.seen()[0].details, "");
     EXPECT_EQ(status_during_run.toStdString(),
               "Folder: " + text(tree.root() / "a/songs/midi/01/1001.mid"));
     EXPECT_EQ(widget<QLabel>("Label9").text(), "");
@@ -112,7 +125,7 @@ TEST_F(UpdateTest, AFullUpdateStoresEverySongAndSaysOk) {
     EXPECT_FALSE(toolkit.program_ended());
 }
 
-TEST_F(UpdateTest, AFailingUpdateSaysErrorUnderTheDefaultTitle) {
+TEST_F(UpdateTest, AFailingUpdateSaysErrorUnderTheDefaultTitleWithTheCauseAsDetails) {
     open_on_songs();  // no catalogue in the program folder
     const ModalCloser closer;
     click("CmdChDir");
@@ -120,8 +133,21 @@ TEST_F(UpdateTest, AFailingUpdateSaysErrorUnderTheDefaultTitle) {
     ASSERT_EQ(closer.seen().size(), 1U);
     EXPECT_EQ(closer.seen()[0].text, "   Error ");
     EXPECT_EQ(closer.seen()[0].title, QtToolkit::default_title());
+    EXPECT_EQ(closer.seen()[0].details.toStdString(), cause_of_refused_catalogue());
     EXPECT_TRUE(stored.empty());
     EXPECT_TRUE(view->isVisible());
+}
+
+TEST_F(UpdateTest, ACatalogueThatIsNoDatabaseIsNamedInTheDetailsOfTheError) {
+    tree.file("program/LISTSONG.mdb", "not an Access file");
+    open_on_songs();
+    const ModalCloser closer;
+    click("CmdChDir");
+
+    ASSERT_EQ(closer.seen().size(), 1U);
+    EXPECT_EQ(closer.seen()[0].text, "   Error ");
+    EXPECT_EQ(closer.seen()[0].details.toStdString(), cause_of_refused_catalogue());
+    EXPECT_TRUE(stored.empty());
 }
 
 TEST_F(UpdateTest, ExitDuringAnUpdateEndsTheProgramAtOnce) {
