@@ -8,9 +8,6 @@ namespace cli {
 
 namespace {
 
-// The update joins a song's folder and file name with the system's separator.
-constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
-
 bool starts_character(char byte) {
     return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
 }
@@ -65,12 +62,16 @@ std::string counted(std::int64_t n, const char* one, const char* many) {
 AddProgress::AddProgress(std::ostream& out, LineRedraw redraw, std::int64_t folders)
     : out_(out), redraw_(redraw), folders_(folders), start_(Clock::now()) {}
 
-void AddProgress::song_stored(const std::string& mid_path) {
-    ++songs_;
-    ++folder_songs_;
-    if (redraw_ != LineRedraw::none && Clock::now() - last_draw_ > std::chrono::milliseconds(100)) {
-        draw(mid_path.substr(0, mid_path.find_last_of(kSeparator)));
-    }
+void AddProgress::song_stored(const std::string& folder) {
+    ++stored_;
+    ++folder_stored_;
+    song_done(folder);
+}
+
+void AddProgress::song_skipped(const std::string& folder) {
+    ++skipped_;
+    ++folder_skipped_;
+    song_done(folder);
 }
 
 void AddProgress::folder_done(const std::string& folder) {
@@ -78,15 +79,18 @@ void AddProgress::folder_done(const std::string& folder) {
     if (redraw_ != LineRedraw::none) {
         draw(folder);
     } else {
-        out_ << folder << ": " << counted(folder_songs_, " song", " songs") << "\n";
+        out_ << folder << ": " << counted(folder_stored_, " song", " songs") << " stored, "
+             << folder_skipped_ << " skipped\n";
     }
-    folder_songs_ = 0;
+    folder_stored_ = 0;
+    folder_skipped_ = 0;
 }
 
 void AddProgress::finish(const std::filesystem::path& database) {
     clear_line();
-    out_ << "stored " << counted(songs_, " song", " songs") << " from "
-         << counted(folders_done_, " folder", " folders") << " in " << std::fixed
+    out_ << "stored " << counted(stored_, " song", " songs") << " from "
+         << counted(folders_done_, " folder", " folders") << ", skipped "
+         << counted(skipped_, " song", " songs") << " already in the catalogue, in " << std::fixed
          << std::setprecision(1) << seconds() << " s into " << jet::path_text(database) << "\n";
 }
 
@@ -101,6 +105,12 @@ double AddProgress::seconds() const {
     return std::chrono::duration<double>(Clock::now() - start_).count();
 }
 
+void AddProgress::song_done(const std::string& folder) {
+    if (redraw_ != LineRedraw::none && Clock::now() - last_draw_ > std::chrono::milliseconds(100)) {
+        draw(folder);
+    }
+}
+
 // Each draw starts over at the line's start: an escape erases the older
 // line, or else blanks cover what the older line had beyond the new one.
 void AddProgress::draw(const std::string& folder) {
@@ -108,11 +118,12 @@ void AddProgress::draw(const std::string& folder) {
     const int filled =
         folders_ > 0 ? static_cast<int>(folders_done_ * kBarWidth / folders_) : kBarWidth;
     const double elapsed = seconds();
-    const auto rate = elapsed > 0 ? static_cast<std::int64_t>(songs_ / elapsed) : 0;
+    const auto rate = elapsed > 0 ? static_cast<std::int64_t>((stored_ + skipped_) / elapsed) : 0;
     const std::string head = "[" + std::string(filled, '#') + std::string(kBarWidth - filled, '-') +
                              "] " + std::to_string(folders_done_) + "/" + std::to_string(folders_) +
-                             " folders  " + std::to_string(songs_) + " songs  " +
-                             std::to_string(rate) + " songs/s  ";
+                             " folders  " + std::to_string(stored_) + " stored  " +
+                             std::to_string(skipped_) + " skipped  " + std::to_string(rate) +
+                             " songs/s  ";
     const std::string line = fitted_line(head, folder, terminal_columns());
     const std::size_t width = character_count(line);
     if (redraw_ == LineRedraw::escape) {

@@ -1,7 +1,11 @@
 // The progress of `listsong add`. Where standard output is a terminal, one
-// line redrawn in place shows the folders done, the songs stored, the songs
-// per second and the current folder; elsewhere one plain line per folder is
-// written. A summary line ends the run.
+// line redrawn in place shows the folders done, the songs stored and skipped,
+// the songs gone through per second and the current folder; elsewhere one
+// plain line per folder is written:
+//   /k/midi/pop: 2 songs stored, 1 skipped
+// A summary line ends the run:
+//   stored 3 songs from 2 folders, skipped 2 songs already in the catalogue,
+//   in 0.4 s into /k/LISTSONG.mdb
 #pragma once
 
 #include <chrono>
@@ -18,8 +22,10 @@ class AddProgress {
   public:
     AddProgress(std::ostream& out, LineRedraw redraw, std::int64_t folders);
 
-    // `mid_path`: the stored song's MIDI file, as the update joined it.
-    void song_stored(const std::string& mid_path);
+    // A song of `folder` (the MIDI folder being read) stored, or skipped
+    // because the catalogue holds it.
+    void song_stored(const std::string& folder);
+    void song_skipped(const std::string& folder);
     void folder_done(const std::string& folder);
     void finish(const std::filesystem::path& database);
     // Ends the progress line so that a message after it starts on its own line.
@@ -29,6 +35,8 @@ class AddProgress {
     using Clock = std::chrono::steady_clock;
 
     double seconds() const;
+    // Draws the line, at most every tenth of a second, while a folder is under way.
+    void song_done(const std::string& folder);
     void draw(const std::string& folder);
     void clear_line();
 
@@ -36,8 +44,10 @@ class AddProgress {
     LineRedraw redraw_;
     std::int64_t folders_;
     std::int64_t folders_done_ = 0;
-    std::int64_t songs_ = 0;
-    std::int64_t folder_songs_ = 0;
+    std::int64_t stored_ = 0;
+    std::int64_t skipped_ = 0;
+    std::int64_t folder_stored_ = 0;
+    std::int64_t folder_skipped_ = 0;
     Clock::time_point start_;
     Clock::time_point last_draw_;
     // Characters of the line on screen; 0 before the first draw.

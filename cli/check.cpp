@@ -27,8 +27,10 @@ std::string counted(std::size_t n, const std::string& one, const std::string& ma
 int run_check(const std::vector<std::string>& args, std::ostream& out) {
     const Options options = parse_options(args, false);
     if (options.positional.size() != 1) {
-        throw UsageError(options.positional.empty() ? "check needs a FILE"
-                                                    : "check takes one FILE");
+        throw UsageError(
+            options.positional.empty()
+                ? "check needs a FILE: name the catalogue to check"
+                : "check takes one FILE: name one, in quotes if its name holds blanks");
     }
     const auto db =
         jet::Database::open(window::path_of_text(options.positional[0]), {options.code_page});

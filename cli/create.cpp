@@ -10,8 +10,10 @@ namespace cli {
 int run_create(const std::vector<std::string>& args, std::ostream& out) {
     const Options options = parse_options(args, false);
     if (options.positional.size() != 1) {
-        throw UsageError(options.positional.empty() ? "create needs a FILE"
-                                                    : "create takes one FILE");
+        throw UsageError(
+            options.positional.empty()
+                ? "create needs a FILE: name the catalogue to make"
+                : "create takes one FILE: name one, in quotes if its name holds blanks");
     }
     jet::create_database(window::path_of_text(options.positional[0]));
     out << "created " << options.positional[0] << "\n";

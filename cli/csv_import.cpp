@@ -61,7 +61,11 @@ void import_csv(const std::filesystem::path& database, std::string_view table,
     const std::string csv_path = jet::path_text(csv_file);
     std::ifstream csv(csv_file, std::ios::binary);
     if (!csv) {
-        throw std::runtime_error(csv_path + ": cannot open the file");
+        std::error_code error;
+        throw std::runtime_error(
+            std::filesystem::exists(csv_file, error)
+                ? csv_path + ": the CSV file cannot be opened: check that you may read it"
+                : "no CSV file at " + csv_path + ": name the file that holds the rows");
     }
     skip_byte_order_mark(csv);
     CsvReader reader(csv);
@@ -107,7 +111,8 @@ void import_csv(const std::filesystem::path& database, std::string_view table,
             for (std::size_t i = 0; i < positions.size(); ++i) {
                 const jet::Column& column = writer.table().columns[positions[i]];
                 values[positions[i]] =
-                    (*record)[i] ? jet::value_from_text(*(*record)[i], column, db->code_page())
+                    (*record)[i] ? jet::value_from_text(*(*record)[i], column,
+                                                        db->code_page_for_text(*(*record)[i]))
                                  : jet::Value{jet::Null{}};
             }
             writer.insert(values);

@@ -69,7 +69,7 @@ void dump_table(jet::Database& db, const jet::TableDefinition& table, bool json,
 int run_dump(const std::vector<std::string>& args, std::ostream& out) {
     const Options options = parse_options(args, true);
     if (options.positional.empty()) {
-        throw UsageError("dump needs a FILE");
+        throw UsageError("dump needs a FILE: name the catalogue to read");
     }
     const auto db =
         jet::Database::open(window::path_of_text(options.positional[0]), {options.code_page});

@@ -10,7 +10,9 @@ namespace cli {
 int run_import(const std::vector<std::string>& args, std::ostream& out) {
     const Options options = parse_options(args, false);
     if (options.positional.size() != 3) {
-        throw UsageError("import needs FILE TABLE CSV");
+        throw UsageError("import needs FILE TABLE CSV, not " +
+                         std::to_string(options.positional.size()) +
+                         " arguments: name the catalogue, its table and the CSV file");
     }
     jet::OpenOptions open_options;
     open_options.code_page = options.code_page;

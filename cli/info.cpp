@@ -1,5 +1,6 @@
-// listsong info FILE: the database's format, code page and sort order, and for
-// each user table its row count, columns and indexes.
+// listsong info FILE: the database's format, code page (with the rule that
+// chose it) and sort order, and for each user table its row count, columns and
+// indexes.
 #include <algorithm>
 #include <iomanip>
 
@@ -52,6 +53,15 @@ std::string sort_order_name(unsigned lcid) {
         default:
             return "";
     }
+}
+
+// Why the data code page is the one it is; a page the caller names is the
+// one given with --codepage.
+std::string code_page_reason(const jet::Database& db) {
+    if (db.code_page_rule() == jet::CodePageRule::Named) {
+        return "named with --codepage";
+    }
+    return db.code_page_reason();
 }
 
 void print_indexes(const jet::TableDefinition& table, std::ostream& out) {
@@ -111,8 +121,8 @@ int run_info(const std::vector<std::string>& args, std::ostream& out) {
     const jet::Header& header = db->header();
     out << "File: " << options.positional[0] << "\n";
     out << "Format: Access 97 (Jet 3)\n";
-    out << "Code page: " << db->code_page().number() << " (header says " << header.code_page
-        << ")\n";
+    out << "Code page: " << db->code_page().number() << " (" << code_page_reason(*db)
+        << "; header says " << header.code_page << ")\n";
     out << "Sort order: " << header.sort_order << sort_order_name(header.sort_order) << "\n";
     for (const std::string& name : db->table_names()) {
         print_table(db->table(name), out);

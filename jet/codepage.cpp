@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -89,9 +90,7 @@ class SingleByteCodePage final : public CodePage {
   public:
     explicit SingleByteCodePage(const SingleByteTable& table) : table_(table) {
         for (int i = 0; i < 128; ++i) {
-            if (table.upper[i] != kUndefinedCharacter) {
-                to_byte_.emplace_back(table.upper[i], static_cast<char>(0x80 + i));
-            }
+            to_byte_.emplace_back(table.upper[i], static_cast<char>(0x80 + i));
         }
         std::sort(to_byte_.begin(), to_byte_.end());
     }
@@ -202,6 +201,16 @@ int code_page_for_locale_name(std::string_view locale) {
     return 1252;
 }
 
+// The first of the locale variables that is set, with its name.
+std::optional<std::pair<const char*, std::string>> locale_variable() {
+    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const char* value = std::getenv(variable);
+        if (value != nullptr && *value != '\0')
+            return std::make_pair(variable, std::string(value));
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 const CodePage& CodePage::get(int number) {
@@ -226,16 +235,34 @@ bool CodePage::supported(int number) {
     return find_table(number) != nullptr;
 }
 
+bool CodePage::can_store(std::string_view utf8) const {
+    try {
+        from_utf8(utf8);
+        return true;
+    } catch (const CodePageError&) {
+        return false;
+    }
+}
+
 int data_code_page_for_locale() {
     if (const std::optional<int> active = windows_ansi_code_page()) {
         return CodePage::supported(*active) ? *active : 1252;
     }
-    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-        const char* value = std::getenv(variable);
-        if (value != nullptr && *value != '\0')
-            return code_page_for_locale_name(value);
-    }
+    if (const auto locale = locale_variable())
+        return code_page_for_locale_name(locale->second);
     return 1252;
+}
+
+std::string data_code_page_source() {
+    if (const std::optional<int> active = windows_ansi_code_page()) {
+        if (CodePage::supported(*active))
+            return "the system's ANSI code page";
+        return "1252, as the system's ANSI code page " + std::to_string(*active) +
+               " is not supported";
+    }
+    if (const auto locale = locale_variable())
+        return "the system's code page (" + std::string(locale->first) + "=" + locale->second + ")";
+    return "the system's code page (no locale is set)";
 }
 
 }  // namespace jet

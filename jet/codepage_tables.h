@@ -6,10 +6,8 @@
 
 namespace jet {
 
-inline constexpr char16_t kUndefinedCharacter = 0xFFFD;
-
-// Bytes 0x00-0x7F are ASCII; `upper[b - 0x80]` is the character of byte b,
-// kUndefinedCharacter where the code page defines none.
+// Bytes 0x00-0x7F are ASCII; `upper[b - 0x80]` is the character of byte b.
+// No two bytes of a table share a character.
 struct SingleByteTable {
     int number;
     const char16_t* upper;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "jet/error.h"
+#include "jet/stored_text.h"
 
 namespace jet {
 namespace {
@@ -16,13 +17,17 @@ bool ascii_iequal(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-Database::Database(std::unique_ptr<Pager> pager, Header header, const CodePage& code_page)
-    : pager_(std::move(pager)), header_(header), code_page_(&code_page) {}
+Database::Database(std::unique_ptr<Pager> pager, Header header, DataCodePage code_page,
+                   std::vector<CatalogueEntry> catalogue)
+    : pager_(std::move(pager)),
+      header_(header),
+      code_page_(std::move(code_page)),
+      catalogue_(std::move(catalogue)) {}
 
 std::unique_ptr<Database> Database::open(const std::filesystem::path& path,
                                          const OpenOptions& options) {
-    const CodePage& code_page =
-        CodePage::get(options.code_page.value_or(data_code_page_for_locale()));
+    DataCodePage code_page =
+        options.code_page ? DataCodePage::named(*options.code_page) : DataCodePage::system();
     if (options.writable) {
         std::filesystem::path lock_file = path;
         lock_file.replace_extension(".ldb");
@@ -40,9 +45,13 @@ std::unique_ptr<Database> Database::open(const std::filesystem::path& path,
         throw UnsupportedFile("not an Access database");
     }
     const Header header = read_header(*pager->read(0));
-    std::unique_ptr<Database> db(new Database(std::move(pager), header, code_page));
-    db->catalogue_ = read_catalogue(*db->pager_, code_page);
-    return db;
+    std::vector<CatalogueEntry> catalogue = read_catalogue(*pager, code_page.page());
+    if (code_page.rule() == CodePageRule::System &&
+        code_page.follow_stored_text(judge_stored_text(*pager, catalogue, code_page.page()))) {
+        catalogue = read_catalogue(*pager, code_page.page());
+    }
+    return std::unique_ptr<Database>(
+        new Database(std::move(pager), header, std::move(code_page), std::move(catalogue)));
 }
 
 std::vector<std::string> Database::table_names() const {
@@ -70,7 +79,7 @@ const TableDefinition& Database::table(std::string_view name) {
     auto& slot = tables_[page];
     if (!slot) {
         slot = std::make_unique<TableDefinition>(
-            read_table_definition(*pager_, page, found->name, *code_page_));
+            read_table_definition(*pager_, page, found->name, code_page_.page()));
     } else if (pager_->mode() == Pager::Mode::ReadWrite) {
         slot->row_count = read_row_count(*pager_, page);
     }

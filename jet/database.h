@@ -13,6 +13,7 @@
 
 #include "jet/catalogue.h"
 #include "jet/codepage.h"
+#include "jet/data_code_page.h"
 #include "jet/file_system.h"
 #include "jet/header.h"
 #include "jet/pager.h"
@@ -23,7 +24,8 @@
 namespace jet {
 
 struct OpenOptions {
-    // The code page text is stored in; empty = the one the locale implies.
+    // The code page text is stored in; empty = chosen by the rules of
+    // data_code_page.h from the stored text and the system's code page.
     std::optional<int> code_page;
     // Pages the pager keeps in memory.
     std::size_t cache_pages = 512;
@@ -38,16 +40,33 @@ struct OpenOptions {
 
 class Database {
   public:
-    // Opens and checks the header and catalogue. Throws UnsupportedFile for
-    // other versions and encoded files, FormatError for damaged ones, Error
-    // when the file cannot be read, CodePageError for an unknown code page;
-    // opened for writing, Error naming the lock file when it exists and when
-    // another program holds the file.
+    // Opens and checks the header and catalogue, and chooses the data code
+    // page (data_code_page.h). Throws UnsupportedFile for other versions and
+    // encoded files, FormatError for damaged ones, Error when the file cannot
+    // be read, CodePageError for an unknown code page; opened for writing,
+    // Error naming the lock file when it exists and when another program
+    // holds the file.
     static std::unique_ptr<Database> open(const std::filesystem::path& path,
                                           const OpenOptions& options = {});
 
     const Header& header() const { return header_; }
-    const CodePage& code_page() const { return *code_page_; }
+    // The data code page: text is read and written in it.
+    const CodePage& code_page() const { return code_page_.page(); }
+    // Which rule chose it, and that rule as a sentence for people.
+    CodePageRule code_page_rule() const { return code_page_.rule(); }
+    std::string code_page_reason() const { return code_page_.reason(); }
+    // The code page to store `utf8` in: the data code page, which a text that
+    // only 874 can store switches to 874 while nothing stored shows another
+    // (the fourth rule of data_code_page.h).
+    const CodePage& code_page_for_text(std::string_view utf8) {
+        return code_page_.page_for_text(utf8);
+    }
+    // The code page to read text `bytes` in that come with none named (a
+    // lyric file without a byte-order mark): the data code page, which bytes
+    // that read as Thai switch to 874 under the same rule.
+    const CodePage& code_page_for_bytes(std::string_view bytes) {
+        return code_page_.page_for_bytes(bytes);
+    }
     Pager& pager() { return *pager_; }
     const std::vector<CatalogueEntry>& catalogue() const { return catalogue_; }
 
@@ -74,11 +93,12 @@ class Database {
     void close();
 
   private:
-    Database(std::unique_ptr<Pager> pager, Header header, const CodePage& code_page);
+    Database(std::unique_ptr<Pager> pager, Header header, DataCodePage code_page,
+             std::vector<CatalogueEntry> catalogue);
 
     std::unique_ptr<Pager> pager_;
     Header header_;
-    const CodePage* code_page_;
+    DataCodePage code_page_;
     std::vector<CatalogueEntry> catalogue_;
     std::map<PageNumber, std::unique_ptr<TableDefinition>> tables_;
 };

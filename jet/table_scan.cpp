@@ -42,6 +42,14 @@ std::vector<Value> follow_lookup(Pager& pager, const TableDefinition& table, con
 }  // namespace
 
 void scan_table(Pager& pager, const TableDefinition& table, const RowCallback& callback) {
+    scan_table_while(pager, table, [&](RowPointer at, const std::vector<Value>& row) {
+        callback(at, row);
+        return true;
+    });
+}
+
+void scan_table_while(Pager& pager, const TableDefinition& table,
+                      const RowWhileCallback& callback) {
     for (PageNumber number : read_usage_map(pager, table.owned_pages_map, "'" + table.name + "'")) {
         const PageRef bytes = pager.read(number);
         if ((*bytes)[0] != static_cast<std::uint8_t>(PageType::Data) ||
@@ -55,10 +63,11 @@ void scan_table(Pager& pager, const TableDefinition& table, const RowCallback& c
                 continue;
             }
             const RowPointer at{number, static_cast<std::uint8_t>(row)};
-            if (slot.lookup) {
-                callback(at, follow_lookup(pager, table, page, slot, at));
-            } else {
-                callback(at, decode_row(pager, table, page.bytes(slot), at));
+            const bool go_on = slot.lookup
+                                   ? callback(at, follow_lookup(pager, table, page, slot, at))
+                                   : callback(at, decode_row(pager, table, page.bytes(slot), at));
+            if (!go_on) {
+                return;
             }
         }
     }

@@ -111,8 +111,9 @@ void AddFolderSongs(window::ReNameFold& window, const UpdateTarget& target, Upda
                 songs->MoveLast();
             }
             songs->AddNew();
-            const std::vector<std::string> lines =
-                read_lyric_lines(window::path_of_text(lyr_file), db->code_page());
+            const LyricLines lyric = read_lyric_file(window::path_of_text(lyr_file));
+            const std::vector<std::string> lines = lyric.decoded(
+                lyric.in_code_page ? db->code_page_for_bytes(lyric.bytes()) : db->code_page());
             const std::string title = line_or_no_name(lines, 0);
             const std::string artist = line_or_no_name(lines, 1);
             const std::string song_id = leading_characters(mid_name, kSongIdCharacters);

@@ -114,8 +114,8 @@ class JetRecordset : public Recordset {
         require_new_row();
         try {
             const std::size_t position = writer_->column_position(column);
-            (*new_row_)[position] =
-                jet::value_from_text(utf8, writer_->table().columns[position], db.code_page());
+            (*new_row_)[position] = jet::value_from_text(utf8, writer_->table().columns[position],
+                                                         db.code_page_for_text(utf8));
         } catch (const jet::WriteRefused& e) {
             throw Error(kind_of(e.kind()), e.what());
         } catch (const jet::CodePageError& e) {
@@ -199,6 +199,9 @@ class JetDatabase : public Database {
     }
 
     const jet::CodePage& code_page() const override { return file_->open_db().code_page(); }
+    const jet::CodePage& code_page_for_bytes(std::string_view bytes) override {
+        return file_->open_db().code_page_for_bytes(bytes);
+    }
 
     void Close() override {
         jet::Database& db = file_->open_db();

@@ -78,6 +78,11 @@ class Database {
     virtual std::unique_ptr<Recordset> OpenRecordset(std::string_view query) = 0;
     // The code page the database's text is kept in.
     virtual const jet::CodePage& code_page() const = 0;
+    // The code page to read text bytes in that name none (a lyric file
+    // without a byte-order mark): code_page(), or 874 when the bytes read as
+    // Thai and nothing decided the database's page but the system's, which
+    // then becomes 874 for the rest of the open.
+    virtual const jet::CodePage& code_page_for_bytes(std::string_view bytes) = 0;
     // Closes the database and its record sets, saving what was stored (on
     // the disk when it returns). A database dropped without Close loses the
     // rows stored since the engine last saved, as a kill would.

@@ -286,11 +286,31 @@ bool utf8_beyond_ascii(std::vector<std::string>& lines) {
 
 }  // namespace
 
-std::vector<std::string> read_lyric_lines(std::istream& in, const std::string& name,
-                                          const jet::CodePage& code_page, std::size_t max_lines) {
+std::string LyricLines::bytes() const {
+    std::string joined;
+    for (const std::string& line : lines) {
+        joined += line;
+        joined += '\n';
+    }
+    return joined;
+}
+
+std::vector<std::string> LyricLines::decoded(const jet::CodePage& code_page) const {
+    if (!in_code_page) {
+        return lines;
+    }
+    std::vector<std::string> text;
+    for (const std::string& line : lines) {
+        text.push_back(code_page.to_utf8(line));
+    }
+    return text;
+}
+
+LyricLines read_lyric_file(std::istream& in, const std::string& name, std::size_t max_lines) {
     ByteSource bytes(in, name);
     const Encoding encoding = read_byte_order_mark(bytes);
-    std::vector<std::string> lines;
+    LyricLines read;
+    std::vector<std::string>& lines = read.lines;
     if (encoding == Encoding::Utf16Le || encoding == Encoding::Utf16Be) {
         Utf16Source chars(bytes, encoding == Encoding::Utf16Le, name);
         while (lines.size() < max_lines) {
@@ -303,7 +323,7 @@ std::vector<std::string> read_lyric_lines(std::istream& in, const std::string& n
                 break;
             }
         }
-        return lines;
+        return read;
     }
     if (encoding == Encoding::Utf8) {
         while (lines.size() < max_lines) {
@@ -320,20 +340,14 @@ std::vector<std::string> read_lyric_lines(std::istream& in, const std::string& n
                 break;
             }
         }
-        return lines;
+        return read;
     }
-    std::vector<std::string> raw = unmarked_lines(bytes, max_lines);
-    if (utf8_beyond_ascii(raw)) {
-        return raw;
-    }
-    for (std::string& line : raw) {
-        lines.push_back(code_page.to_utf8(line));
-    }
-    return lines;
+    lines = unmarked_lines(bytes, max_lines);
+    read.in_code_page = !utf8_beyond_ascii(lines);
+    return read;
 }
 
-std::vector<std::string> read_lyric_lines(const std::filesystem::path& path,
-                                          const jet::CodePage& code_page, std::size_t max_lines) {
+LyricLines read_lyric_file(const std::filesystem::path& path, std::size_t max_lines) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
         throw LyricError(jet::path_text(path) + ": is a folder, not a lyric file");
@@ -342,7 +356,17 @@ std::vector<std::string> read_lyric_lines(const std::filesystem::path& path,
     if (!in) {
         throw LyricError(jet::path_text(path) + ": the lyric file cannot be opened");
     }
-    return read_lyric_lines(in, jet::path_text(path), code_page, max_lines);
+    return read_lyric_file(in, jet::path_text(path), max_lines);
+}
+
+std::vector<std::string> read_lyric_lines(std::istream& in, const std::string& name,
+                                          const jet::CodePage& code_page, std::size_t max_lines) {
+    return read_lyric_file(in, name, max_lines).decoded(code_page);
+}
+
+std::vector<std::string> read_lyric_lines(const std::filesystem::path& path,
+                                          const jet::CodePage& code_page, std::size_t max_lines) {
+    return read_lyric_file(path, max_lines).decoded(code_page);
 }
 
 }  // namespace songdb

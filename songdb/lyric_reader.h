@@ -27,6 +27,23 @@ class LyricError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// The first lines of a lyric file as read, before a code page is chosen for
+// them: UTF-8 text, or bytes of a code page the file does not name.
+struct LyricLines {
+    std::vector<std::string> lines;
+    bool in_code_page = false;  // the lines are bytes of an unnamed code page
+
+    // The lines joined by LF: what a code page is chosen by.
+    std::string bytes() const;
+    // The lines as UTF-8, bytes of an unnamed code page taken as `code_page`.
+    std::vector<std::string> decoded(const jet::CodePage& code_page) const;
+};
+
+// Reads at most `max_lines` lines of the file, without their line ends, as
+// read_lyric_lines describes; UTF-8 and UTF-16 files are decoded.
+LyricLines read_lyric_file(const std::filesystem::path& path, std::size_t max_lines = 3);
+LyricLines read_lyric_file(std::istream& in, const std::string& name, std::size_t max_lines = 3);
+
 // Reads at most `max_lines` lines of the file, without their line ends, as
 // UTF-8. An empty file has no line; a last line without a line end counts.
 // Only as much of the file is read as those lines need, and the file is closed

@@ -21,11 +21,24 @@ bool is_windows_path(std::string_view path) {
 // Cyrillic alphabets; any other character unchanged.
 char32_t upper_case(char32_t c) {
     if ((c >= U'a' && c <= U'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) ||
-        (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) || (c >= 0x430 && c <= 0x44F)) {
+        (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) || (c >= 0x430 && c <= 0x44F)) {
         return c - 0x20;
     }
     if (c == 0xFF) {
         return 0x178;
+    }
+    // The Greek small letters with tonos, whose capitals lie apart.
+    if (c == 0x3AC) {
+        return 0x386;
+    }
+    if (c >= 0x3AD && c <= 0x3AF) {
+        return c - 0x25;
+    }
+    if (c == 0x3CC) {
+        return 0x38C;
+    }
+    if (c == 0x3CD || c == 0x3CE) {
+        return c - 0x3F;
     }
     if (c >= 0x450 && c <= 0x45F) {
         return c - 0x50;

@@ -73,7 +73,14 @@ PathMapping parse_path_mapping(std::string_view from_equals_to) {
     return mapping;
 }
 
+// A Windows TO takes '\' throughout, so that "D:/Karaoke" stores
+// D:\Karaoke\midi\0001.mid rather than a path with both separators.
 void PathMap::add(PathMapping mapping) {
+    if (is_windows_form(mapping.to)) {
+        for (char& c : mapping.to) {
+            c = c == '/' ? '\\' : c;
+        }
+    }
     mappings_.push_back(std::move(mapping));
 }
 

@@ -30,8 +30,8 @@ class PathMap {
 
     // `path` (native, UTF-8) as stored: under the longest FROM that holds it,
     // moved under its TO with TO's separator; unchanged when no FROM holds it.
-    // A TO that starts with a drive letter or "\\" takes '\', one that holds
-    // '\' and no '/' too, any other '/'.
+    // A TO that starts with a drive letter or "\\" takes '\' (its own '/'
+    // included), one that holds '\' and no '/' too, any other '/'.
     std::string stored_path(const std::string& path) const;
 
   private:

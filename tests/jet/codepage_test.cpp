@@ -4,11 +4,14 @@
 
 #include <cstdlib>
 #include <optional>
+#include <set>
 #include <string>
 
 #ifdef _WIN32
 #include <windows.h>
 #endif
+
+#include "locale_variables.h"
 
 namespace {
 
@@ -22,23 +25,23 @@ std::string byte_string(int b) {
     return std::string(1, static_cast<char>(b));
 }
 
-TEST(CodePage, EveryDefinedByteRoundTripsAndUndefinedOnesBecomeReplacement) {
+TEST(CodePage, EveryByteOfEveryPageReadsAsACharacterOfItsOwnAndWritesBack) {
+    std::string all_bytes;
+    for (int b = 0; b < 256; ++b)
+        all_bytes += byte_string(b);
     for (const int number : kSingleByteCodePages) {
         SCOPED_TRACE("code page " + std::to_string(number));
         const CodePage& page = CodePage::get(number);
         EXPECT_EQ(page.number(), number);
-        int undefined = 0;
+        std::set<std::string> characters;
         for (int b = 0; b < 256; ++b) {
             const std::string utf8 = page.to_utf8(byte_string(b));
-            if (utf8 == kReplacement) {
-                ++undefined;
-                EXPECT_GE(b, 0x80);
-                EXPECT_THROW(page.from_utf8(utf8), CodePageError);
-                continue;
-            }
+            EXPECT_NE(utf8, kReplacement) << "byte " << b;
             EXPECT_EQ(page.from_utf8(utf8), byte_string(b)) << "byte " << b;
+            characters.insert(utf8);
         }
-        EXPECT_LT(undefined, 40);
+        EXPECT_EQ(characters.size(), 256u);
+        EXPECT_EQ(page.from_utf8(page.to_utf8(all_bytes)), all_bytes);
     }
 }
 
@@ -57,9 +60,6 @@ TEST(CodePage, Windows874HoldsThaiAndTheWindowsPunctuation) {
     EXPECT_EQ(thai.to_utf8("\x85"), "\u2026");
     EXPECT_EQ(thai.to_utf8("\x91\x92\x93\x94\x95\x96\x97"),
               "\u2018\u2019\u201C\u201D\u2022\u2013\u2014");
-    for (const int undefined : {0x81, 0x98, 0xDB, 0xDE, 0xFC, 0xFF}) {
-        EXPECT_EQ(thai.to_utf8(byte_string(undefined)), kReplacement) << "byte " << undefined;
-    }
     EXPECT_EQ(thai.from_utf8("เพลง ๑๒๓"), "\xE0\xBE\xC5\xA7 \xF1\xF2\xF3");
     EXPECT_EQ(thai.to_utf8("\xE0\xBE\xC5\xA7 \xF1\xF2\xF3"), "เพลง ๑๒๓");
 }
@@ -68,11 +68,70 @@ TEST(CodePage, Windows1252MatchesLatin1ExceptTheC1Range) {
     const CodePage& western = CodePage::get(1252);
     EXPECT_EQ(western.to_utf8("M\xE9xico D.F."), "México D.F.");
     EXPECT_EQ(western.to_utf8("\x80\x8A\x9F"), "€ŠŸ");
-    for (const int undefined : {0x81, 0x8D, 0x8F, 0x90, 0x9D}) {
-        EXPECT_EQ(western.to_utf8(byte_string(undefined)), kReplacement);
-    }
     EXPECT_EQ(western.from_utf8("ÿ€"), "\xFF\x80");
 }
+
+// Bytes the code pages leave unassigned, with the characters Windows gives
+// them: the C1 control of the same number in 0x80-0x9F, private-use
+// characters elsewhere, and a Hebrew point in 1255.
+TEST(CodePage, UnassignedBytesReadAsWindowsReadsThem) {
+    struct Expected {
+        int code_page;
+        int byte;
+        std::string utf8;
+    };
+    for (const Expected& e : {
+             Expected{1252, 0x81, "\u0081"}, Expected{1252, 0x8D, "\u008D"},
+             Expected{1252, 0x8F, "\u008F"}, Expected{1252, 0x90, "\u0090"},
+             Expected{1252, 0x9D, "\u009D"}, Expected{874, 0x81, "\u0081"},
+             Expected{874, 0x9F, "\u009F"},  Expected{874, 0xDB, "\uF8C1"},
+             Expected{874, 0xDE, "\uF8C4"},  Expected{874, 0xFC, "\uF8C5"},
+             Expected{874, 0xFF, "\uF8C8"},  Expected{1251, 0x98, "\u0098"},
+             Expected{1253, 0xAA, "\uF8F9"}, Expected{1253, 0xD2, "\uF8FA"},
+             Expected{1253, 0xFF, "\uF8FB"}, Expected{1255, 0xCA, "\u05BA"},
+             Expected{1255, 0xD9, "\uF88D"}, Expected{1255, 0xDF, "\uF893"},
+             Expected{1255, 0xFB, "\uF894"}, Expected{1255, 0xFF, "\uF896"},
+             Expected{1257, 0xA1, "\uF8FC"}, Expected{1257, 0xA5, "\uF8FD"},
+         }) {
+        const CodePage& page = CodePage::get(e.code_page);
+        EXPECT_EQ(page.to_utf8(byte_string(e.byte)), e.utf8)
+            << "code page " << e.code_page << " byte " << e.byte;
+        EXPECT_EQ(page.from_utf8(e.utf8), byte_string(e.byte))
+            << "code page " << e.code_page << " byte " << e.byte;
+    }
+    // A private-use character of one code page is no character of another.
+    EXPECT_THROW(CodePage::get(1252).from_utf8("\uF8C5"), CodePageError);
+}
+
+#ifdef _WIN32
+// The conversion Windows itself makes, byte by byte, in both directions; the
+// reverse refuses best-fit substitutes and the default character.
+TEST(CodePage, EveryByteConvertsAsWindowsConvertsIt) {
+    for (const int number : kSingleByteCodePages) {
+        SCOPED_TRACE("code page " + std::to_string(number));
+        const CodePage& page = CodePage::get(number);
+        for (int b = 0; b < 256; ++b) {
+            const char byte = static_cast<char>(b);
+            wchar_t wide[4] = {};
+            const int wide_length =
+                MultiByteToWideChar(static_cast<UINT>(number), 0, &byte, 1, wide, 4);
+            ASSERT_EQ(wide_length, 1) << "byte " << b;
+            char utf8[8] = {};
+            const int utf8_length =
+                WideCharToMultiByte(CP_UTF8, 0, wide, 1, utf8, sizeof utf8, nullptr, nullptr);
+            EXPECT_EQ(page.to_utf8(byte_string(b)), std::string(utf8, utf8_length)) << "byte " << b;
+
+            char back[4] = {};
+            BOOL used_default = FALSE;
+            const int back_length =
+                WideCharToMultiByte(static_cast<UINT>(number), WC_NO_BEST_FIT_CHARS, wide, 1, back,
+                                    sizeof back, nullptr, &used_default);
+            EXPECT_FALSE(used_default) << "byte " << b;
+            EXPECT_EQ(std::string(back, back_length), byte_string(b)) << "byte " << b;
+        }
+    }
+}
+#endif
 
 TEST(CodePage, UnrepresentableTextIsRefusedNamingCharacterAndCodePage) {
     const auto message_of = [](int number, const std::string& utf8) {
@@ -93,6 +152,15 @@ TEST(CodePage, UnrepresentableTextIsRefusedNamingCharacterAndCodePage) {
 
     EXPECT_NE(message_of(1251, "\U0001F3B5").find("U+1F3B5"), std::string::npos);
     EXPECT_NE(message_of(1252, "\uFFFD").find("U+FFFD"), std::string::npos);
+}
+
+TEST(CodePage, CanStoreSaysWhetherTheConversionSucceeds) {
+    EXPECT_TRUE(CodePage::get(1252).can_store("Café ’€"));
+    EXPECT_FALSE(CodePage::get(1252).can_store("song เพลง"));
+    EXPECT_TRUE(CodePage::get(874).can_store("song เพลง ’€"));
+    EXPECT_FALSE(CodePage::get(874).can_store("Café"));
+    EXPECT_FALSE(CodePage::get(874).can_store("a\xC3"));  // not UTF-8
+    EXPECT_TRUE(CodePage::get(874).can_store(""));
 }
 
 TEST(CodePage, InvalidUtf8IsRefused) {
@@ -126,48 +194,17 @@ TEST(CodePage, UnsupportedNumbersAreReportedByNumber) {
     EXPECT_EQ(&CodePage::get(874), &CodePage::get(874));
 }
 
-void set_variable(const char* name, const std::string& value) {
-#ifdef _WIN32
-    _putenv((std::string(name) + "=" + value).c_str());
-#else
-    setenv(name, value.c_str(), 1);
-#endif
-}
+using jet_test::set_variable;
 
-void unset_variable(const char* name) {
-#ifdef _WIN32
-    _putenv((std::string(name) + "=").c_str());  // an empty value removes the variable
-#else
-    unsetenv(name);
-#endif
-}
-
-// Sets the locale variables for one test and restores them afterwards.
+// Each test starts with the locale variables unset and ends by putting them back.
 class LocaleEnvironment : public ::testing::Test {
   protected:
-    void SetUp() override {
-        for (const char* name : kNames) {
-            const char* value = std::getenv(name);
-            saved_.emplace_back(value ? std::optional<std::string>(value) : std::nullopt);
-            unset_variable(name);
-        }
-    }
-    void TearDown() override {
-        for (std::size_t i = 0; i < std::size(kNames); ++i) {
-            if (saved_[i]) {
-                set_variable(kNames[i], *saved_[i]);
-            } else {
-                unset_variable(kNames[i]);
-            }
-        }
-    }
     static int code_page_for_lang(const char* lang) {
         set_variable("LANG", lang);
         return jet::data_code_page_for_locale();
     }
 
-    static constexpr const char* kNames[] = {"LC_ALL", "LC_CTYPE", "LANG"};
-    std::vector<std::optional<std::string>> saved_;
+    jet_test::LocaleVariables locale_;
 };
 
 #ifndef _WIN32
@@ -192,11 +229,14 @@ TEST_F(LocaleEnvironment, LanguageChoosesTheDataCodePage) {
 }
 
 TEST_F(LocaleEnvironment, FirstSetVariableWins) {
+    EXPECT_EQ(jet::data_code_page_source(), "the system's code page (no locale is set)");
     setenv("LANG", "ru_RU.UTF-8", 1);
     setenv("LC_CTYPE", "th_TH.UTF-8", 1);
     EXPECT_EQ(jet::data_code_page_for_locale(), 874);
+    EXPECT_EQ(jet::data_code_page_source(), "the system's code page (LC_CTYPE=th_TH.UTF-8)");
     setenv("LC_ALL", "el_GR.UTF-8", 1);
     EXPECT_EQ(jet::data_code_page_for_locale(), 1253);
+    EXPECT_EQ(jet::data_code_page_source(), "the system's code page (LC_ALL=el_GR.UTF-8)");
     setenv("LC_ALL", "", 1);  // set but empty counts as unset
     EXPECT_EQ(jet::data_code_page_for_locale(), 874);
 }
@@ -210,6 +250,9 @@ TEST_F(LocaleEnvironment, TheAnsiCodePageChoosesTheDataCodePageWhateverTheLangua
     EXPECT_EQ(code_page_for_lang(ansi == 1251 ? "el_GR.UTF-8" : "ru_RU.UTF-8"), expected);
     set_variable("LC_ALL", ansi == 874 ? "pl_PL.UTF-8" : "th_TH.UTF-8");
     EXPECT_EQ(jet::data_code_page_for_locale(), expected);
+    if (CodePage::supported(ansi)) {
+        EXPECT_EQ(jet::data_code_page_source(), "the system's ANSI code page");
+    }
 }
 #endif
 

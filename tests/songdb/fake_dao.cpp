@@ -122,6 +122,9 @@ class FakeDatabase : public dao::Database {
         return std::make_unique<FakeRecordset>(table->second, engine_.code_page_);
     }
     const jet::CodePage& code_page() const override { return engine_.code_page_; }
+    const jet::CodePage& code_page_for_bytes(std::string_view) override {
+        return engine_.code_page_;
+    }
     void Close() override {
         if (open_) {
             open_ = false;

@@ -10,7 +10,8 @@
 // Code page: mdb-reader decodes every Access 97 text (names and values) with a
 // built-in Windows-1252 table. This script swaps that one decoder, through a
 // module load hook, for one of the code page asked for, so text is compared in
-// the code page the file holds. 1252 keeps mdb-reader's own table.
+// the code page the file holds. 1252 keeps mdb-reader's own table. Bytes a
+// code page leaves unassigned read as Windows reads them (see WINDOWS_UNASSIGNED).
 //
 // Where mdb-reader's values differ from the dump format, or are wrong, the
 // value is converted or corrected here, each by the rule written beside it:
@@ -40,7 +41,7 @@ const DAY_MS = 86400000;
 const EPOCH_1899_MS = -25569 * DAY_MS; // 1899-12-30T00:00:00Z as a JavaScript time
 
 // The text decoder mdb-reader calls for Jet 3 files, replaced by one that asks
-// globalThis.referenceDecodeText when it is set.
+// globalThis.referenceDecodeText, handing it mdb-reader's own decoder.
 const decoderHook = `
 export async function load(url, context, nextLoad) {
     if (url.endsWith("/mdb-reader/lib/node/dependencies/iconv-lite/index.js")) {
@@ -48,8 +49,8 @@ export async function load(url, context, nextLoad) {
         const source = String(original.source).replace(
             "export function decodeWindows1252(",
             "export function decodeWindows1252(buffer) {" +
-                " return globalThis.referenceDecodeText ? globalThis.referenceDecodeText(buffer)" +
-                " : builtinDecodeWindows1252(buffer); }\\nfunction builtinDecodeWindows1252(");
+                " return globalThis.referenceDecodeText(buffer, builtinDecodeWindows1252);" +
+                " }\\nfunction builtinDecodeWindows1252(");
         if (source === String(original.source)) {
             throw new Error("mdb-reader's text decoder was not found; the code page cannot be applied");
         }
@@ -59,20 +60,38 @@ export async function load(url, context, nextLoad) {
 }`;
 register("data:text/javascript," + encodeURIComponent(decoderHook));
 
-// A decoder for a single-byte Windows code page other than 1252, from the
-// WHATWG tables that TextDecoder carries. Those tables give bytes the Windows
-// code page leaves undefined as C1 controls or private-use characters; the
-// dump gives them as U+FFFD, and so does this.
+// Windows gives every byte of a single-byte code page a character, the bytes
+// the code page leaves unassigned included: in 0x80-0x9F the C1 control of the
+// same number, elsewhere the characters below (as MultiByteToWideChar gives
+// them on Windows and under Wine). mdb-reader's 1252 table gives U+FFFD for
+// the unassigned bytes, and the WHATWG tables that TextDecoder carries give
+// U+FFFD or another character for the ones listed here; both are corrected.
+const WINDOWS_UNASSIGNED = {
+    1253: { 0xaa: 0xf8f9, 0xd2: 0xf8fa, 0xff: 0xf8fb },
+    1255: {
+        0xca: 0x05ba, 0xd9: 0xf88d, 0xda: 0xf88e, 0xdb: 0xf88f, 0xdc: 0xf890, 0xdd: 0xf891,
+        0xde: 0xf892, 0xdf: 0xf893, 0xfb: 0xf894, 0xfc: 0xf895, 0xff: 0xf896,
+    },
+    1257: { 0xa1: 0xf8fc, 0xa5: 0xf8fd },
+};
+
+// A decoder for a single-byte Windows code page: for 1252 mdb-reader's own,
+// for the others one from the WHATWG tables; both with the characters Windows
+// gives the unassigned bytes.
 function codePageDecoder(codePage) {
-    const decoder = new TextDecoder(`windows-${codePage}`);
     const table = [];
-    for (let b = 0; b < 256; ++b) {
-        const c = decoder.decode(Uint8Array.of(b));
-        const code = c.codePointAt(0);
-        const undefinedByte = (b >= 0x80 && code >= 0x80 && code < 0xa0) || (code >= 0xe000 && code < 0xf900);
-        table.push(undefinedByte ? "\uFFFD" : c);
-    }
-    return (buffer) => {
+    const decoder = codePage === 1252 ? null : new TextDecoder(`windows-${codePage}`);
+    return (buffer, builtin1252) => {
+        if (table.length === 0) {
+            for (let b = 0; b < 256; ++b) {
+                const windows = WINDOWS_UNASSIGNED[codePage]?.[b];
+                const c = decoder ? decoder.decode(Uint8Array.of(b)) : builtin1252(Uint8Array.of(b));
+                if (windows !== undefined) table.push(String.fromCharCode(windows));
+                else if (c === "\uFFFD" && b >= 0x80 && b < 0xa0) table.push(String.fromCharCode(b));
+                else if (c === "\uFFFD") throw new Error(`code page ${codePage} byte ${b} has no character here`);
+                else table.push(c);
+            }
+        }
         let text = "";
         for (const b of buffer) text += table[b];
         return text;
@@ -141,7 +160,7 @@ async function main(args) {
     }
     const [file, ...tables] = positional;
     if (!file || listTables !== (tables.length === 0)) usage();
-    if (codePage !== 1252) globalThis.referenceDecodeText = codePageDecoder(codePage);
+    globalThis.referenceDecodeText = codePageDecoder(codePage);
 
     const { default: MDBReader } = await import("mdb-reader");
     const reader = new MDBReader(readFileSync(file));

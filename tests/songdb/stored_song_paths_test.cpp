@@ -1,0 +1,49 @@
+#include "songdb/stored_song_paths.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace songdb {
+namespace {
+
+TEST(StoredSongPaths, FindsAStoredWindowsPathWrittenInAnyCase) {
+    StoredSongPaths songs;
+    songs.add_stored("D:\\Karaoke\\A.MID");
+    songs.finish_reading();
+    EXPECT_TRUE(songs.contains("d:/karaoke/a.mid"));
+    EXPECT_FALSE(songs.contains("D:\\Karaoke\\B.MID"));
+}
+
+#ifndef _WIN32
+TEST(StoredSongPaths, FindsAPathOfThisMachineOnlyAsStored) {
+    StoredSongPaths songs;
+    songs.add_stored("/media/Karaoke/A.mid");
+    songs.finish_reading();
+    EXPECT_TRUE(songs.contains("/media/Karaoke/A.mid"));
+    EXPECT_FALSE(songs.contains("/media/karaoke/a.mid"));
+}
+#endif
+
+TEST(StoredSongPaths, FindsEveryPathReadInWhateverOrder) {
+    StoredSongPaths songs;
+    for (int i = 999; i >= 0; --i) {
+        songs.add_stored("D:\\Karaoke\\" + std::to_string(i * 7919 % 1000) + ".mid");
+    }
+    songs.finish_reading();
+    for (int i = 0; i < 1000; ++i) {
+        EXPECT_TRUE(songs.contains("D:\\Karaoke\\" + std::to_string(i) + ".mid")) << i;
+    }
+    EXPECT_FALSE(songs.contains("D:\\Karaoke\\1000.mid"));
+}
+
+TEST(StoredSongPaths, FindsThePathsStoredDuringTheRun) {
+    StoredSongPaths songs;
+    songs.finish_reading();
+    EXPECT_FALSE(songs.contains("D:\\Karaoke\\A.MID"));
+    songs.remember("D:\\Karaoke\\A.MID");
+    EXPECT_TRUE(songs.contains("d:\\karaoke\\a.mid"));
+}
+
+}  // namespace
+}  // namespace songdb
