@@ -114,7 +114,11 @@ void print_table(const jet::TableDefinition& table, std::ostream& out) {
 int run_info(const std::vector<std::string>& args, std::ostream& out) {
     const Options options = parse_options(args, false);
     if (options.positional.size() != 1) {
-        throw UsageError(options.positional.empty() ? "info needs a FILE" : "info takes one FILE");
+        throw UsageError(options.positional.empty()
+                             ? "info needs a FILE: name the catalogue to describe"
+                             : "info takes one FILE, not " +
+                                   std::to_string(options.positional.size()) +
+                                   ": name one catalogue to describe");
     }
     const auto db =
         jet::Database::open(window::path_of_text(options.positional[0]), {options.code_page});

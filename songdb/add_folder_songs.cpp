@@ -10,7 +10,8 @@
 //
 // Files pair by position only, so the three lists must be of one length: a
 // missing lyric file would otherwise give every later song the next song's
-// title. A triple whose lists differ is refused before any row of it.
+// title. A triple whose lists differ is refused before any row of it; so are
+// folders chosen in the wrong lists, whose MIDI list is then empty.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -80,13 +81,13 @@ void AddFolderSongs(window::ReNameFold& window, const UpdateTarget& target, Upda
     } catch (const std::exception& e) {
         throw UpdateFailure(e.what(), window.MidFolder, "");
     }
-    if (window.MidFile.ListCount() <= 0) {
-        return;
-    }
     try {
         require_one_file_of_each_kind(window);
     } catch (const std::exception& e) {
         throw UpdateFailure(e.what(), window.MidFolder, "");
+    }
+    if (window.MidFile.ListCount() <= 0) {
+        return;
     }
     window.process_pending_events();
     const ListIndex midi_files = window.MidFile.ListCount();

@@ -74,8 +74,8 @@ struct UpdateRun {
 // Appends one row per MIDI file of the current triple (window.MidFolder,
 // CurFolder, LyrFolder and the file lists pointed at them) to the table Song,
 // skipping the songs `run` shows stored already. The three file lists must
-// hold as many files each: otherwise nothing of the triple is stored and the
-// failure names the three counts and folders. Catches nothing: a failure
+// hold as many files each, none at all included: otherwise nothing of the
+// triple is stored and the failure names the three counts and folders. Catches nothing: a failure
 // leaves at once as UpdateFailure; ProgramEnding passes through when the
 // program ends while pending events are processed.
 void AddFolderSongs(window::ReNameFold& window, const UpdateTarget& target, UpdateRun& run);

@@ -5,8 +5,8 @@
 // or "failed: " and the cause. Tabs and line ends inside a field become
 // blanks, so every update stays one line. The file is UTF-8.
 //
-//   2026-12-07 19:04:05 +0700	midi /k/midi	cur /k/cur	lyr /k/lyr	stored 300	skipped 0
-//   ok
+//   2026-12-07 19:04:05 +0700	midi /k/midi	cur /k/cur	lyr /k/lyr	stored 300	skipped
+//   0 ok
 #pragma once
 
 #include <cstdint>

@@ -107,6 +107,19 @@ TEST_F(UpdateFlowTest, EmptyListsDoNothingAndAnEmptyMidiFolderOnlyOpensTheDataba
     EXPECT_TRUE(rows().empty());
 }
 
+TEST_F(UpdateFlowTest, FoldersChosenInTheWrongListsAreAnErrorNamingTheCounts) {
+    song("pop", "0001", "One\nA\n");
+    window::ReNameFold& window = open_on_songs();
+    window.Dir1.set_Path(text(cur_root()));
+    window.Dir2.set_Path(text(midi_root()));
+    press_update();
+    expect_error_only();
+    EXPECT_NE(toolkit.messages()[0].details.find("0 \"*.mid\" in " + path(cur_root(), "pop")),
+              std::string::npos)
+        << toolkit.messages()[0].details;
+    EXPECT_TRUE(rows().empty());
+}
+
 TEST_F(UpdateFlowTest, TheFirstRowGoesIntoAnEmptyTable) {
     song("pop", "x", "T\nA\n");
     open_on_songs();
