@@ -1,3 +1,4 @@
+// The Qt widget that shows the drive list Drive1.
 #pragma once
 
 #include <QComboBox>

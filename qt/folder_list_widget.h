@@ -1,3 +1,5 @@
+// The Qt widget that shows a folder list (Dir1, Dir2, Dir3) as a directory
+// list and opens the folders the user chooses.
 #pragma once
 
 #include <QListWidget>

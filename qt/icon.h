@@ -1,3 +1,4 @@
+// The window's icon for the Qt front end.
 #pragma once
 
 #include <QIcon>

@@ -1,3 +1,5 @@
+// The Qt front end's window: the widgets of every control of the design table,
+// kept in line with the control models.
 #pragma once
 
 #include <QWidget>

@@ -1,3 +1,4 @@
+// The toolkit interface implemented with Qt.
 #pragma once
 
 #include <QPointer>

@@ -1,3 +1,5 @@
+// Paces the repaints of a widget whose text changes faster than a screen can
+// show, such as the status line during an update.
 #pragma once
 
 #include <QElapsedTimer>

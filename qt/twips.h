@@ -1,3 +1,4 @@
+// Conversion between the design's twips and the screen's pixels.
 #pragma once
 
 #include <cmath>

@@ -1,3 +1,5 @@
+// The program as the window's logic sees it: where its file lies, from the
+// toolkit, as text the lists and paths are built from.
 #pragma once
 
 #include <string>

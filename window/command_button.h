@@ -1,3 +1,5 @@
+// The model of a command button: its caption from the design and the Click
+// it raises when pressed, which a hidden or disabled button never raises.
 #pragma once
 
 #include <string>

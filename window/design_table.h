@@ -1,3 +1,5 @@
+// The window's design table: every control's kind, text, place, colours, font,
+// visibility and tab order, as data that the model and every front end build from.
 #pragma once
 
 #include <cstdint>

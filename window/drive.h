@@ -1,3 +1,5 @@
+// A drive as the drive list shows it, and where a toolkit gets the drives
+// from and learns whether one is ready.
 #pragma once
 
 #include <filesystem>

@@ -1,3 +1,5 @@
+// The model of the drive list Drive1: the drives offered, the one selected,
+// and the Change it raises when the selection moves.
 #pragma once
 
 #include <filesystem>

@@ -1,3 +1,5 @@
+// The failures of listing that the window's handlers catch or pass on: a
+// folder a list cannot show, and a drive that is not ready.
 #pragma once
 
 #include <stdexcept>

@@ -1,3 +1,4 @@
+// The type of the handlers that control models call when they raise events.
 #pragma once
 
 #include <functional>

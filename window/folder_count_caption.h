@@ -1,3 +1,5 @@
+// The caption of the folder count label, written at start-up and on every
+// change of Dir1.
 #pragma once
 
 #include <string>

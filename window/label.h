@@ -1,3 +1,5 @@
+// The model of a label: its caption and its place, which the hidden label
+// strip changes once at start-up.
 #pragma once
 
 #include <array>

@@ -1,3 +1,5 @@
+// The model of a list box (List1, List2, List3): texts in the order added,
+// read by position.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// The type of list positions and counts shared by every list model.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,5 @@
+// This machine's drives for the drive list: drive letters on Windows, the
+// mounted file systems a person would recognise on Linux.
 #pragma once
 
 #include <filesystem>

@@ -1,3 +1,5 @@
+// The order of names and the pattern match that every folder list and file
+// list shares, so that the update pairs their entries by position.
 #pragma once
 
 #include <string_view>

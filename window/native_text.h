@@ -1,3 +1,5 @@
+// Conversions between native paths and the UTF-8 texts the window shows and
+// stores, and the text of system errors.
 #pragma once
 
 #include <filesystem>

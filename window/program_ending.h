@@ -1,3 +1,5 @@
+// ProgramEnding: how pressing Exit or the close box inside a running handler
+// ends the program without running further handlers.
 #pragma once
 
 namespace window {

@@ -1,3 +1,5 @@
+// The window object ReNameFold: every control model, the handlers of its
+// events, and what the window asks of its toolkit.
 #pragma once
 
 #include <functional>

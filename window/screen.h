@@ -1,3 +1,4 @@
+// The screen as the window's start-up sees it: its size in twips.
 #pragma once
 
 #include "window/toolkit.h"

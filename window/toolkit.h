@@ -1,3 +1,5 @@
+// The toolkit interface: what only a real window can do, implemented by each
+// desktop front end and by the tests' scripted fake.
 #pragma once
 
 #include <filesystem>
