@@ -8,20 +8,27 @@
 // titles in Thai as Windows-874 bytes. A catalogue made by the engine is given
 // --existing rows (default 50,000) untimed. Then, each in a process of its own,
 // so that each has its own peak memory:
-//   floor    listing the same folders with the window's folder and file lists
-//            and reading the first three lines of every lyric file; no database
+//   floor    the least work the job needs, written plainly without the
+//            product's code: each folder's entries read once (directory_iterator,
+//            whose kind comes from the listing, so no stat of an entry), and
+//            every lyric file opened, read once into a 4 KiB buffer and closed;
+//            no database
+//   find     for comparison, `find` over the three trees running `head -n 3`
+//            on every lyric file (through std::system)
 //   add      `listsong add` into a copy of the catalogue
 //   window   the window object on the headless toolkit, "Update database"
 //            pressed, into another copy
 //   qt       the desktop window under Qt's offscreen platform, its "Update
 //            database" button clicked, into a third copy; the status line is
 //            shown and Qt processes events once per song
-// The four run one after the other in each of --rounds rounds (default 3),
+// The five run one after the other in each of --rounds rounds (default 3),
 // each update into a fresh copy of the catalogue, and the best round of each
 // counts, as the machine's other work only ever slows a run down. It reports
 // the wall time, the user and system CPU time, the songs per second and the
-// peak resident memory (getrusage) of each, and the ratios add/floor,
-// window/add and qt/add of the wall times.
+// peak resident memory (getrusage, which counts the find run's own children)
+// of each, and the ratios add/floor, floor/find, window/add and qt/add of the
+// wall times.
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -51,10 +58,8 @@
 #include "jet/create_database.h"
 #include "qt/main_window.h"
 #include "qt/qt_toolkit.h"
-#include "songdb/lyric_reader.h"
 #include "songdb/update.h"
 #include "tests/window/headless_toolkit.h"
-#include "window/folder_list.h"
 #include "window/re_name_fold.h"
 
 namespace {
@@ -222,27 +227,62 @@ Measure in_child(const std::function<int()>& work) {
     return {seconds, seconds_of(usage.ru_utime), seconds_of(usage.ru_stime), usage.ru_maxrss};
 }
 
-int io_floor(const Settings& s) {
-    const jet::CodePage& code_page = jet::CodePage::get(kThai);
-    window::FileList mid(window::control_design("MidFile"));
-    window::FileList cur(window::control_design("CurFile"));
-    window::FileList lyr(window::control_design("LyrFile"));
-    window::testing::HeadlessToolkit toolkit(s.folder, s.folder);
-    toolkit.add_drive(s.folder.root_path(), "root");
-    window::FolderList midi_root(window::control_design("Dir1"), toolkit, s.folder / "midi");
-    window::FolderList cur_root(window::control_design("Dir2"), toolkit, s.folder / "cur");
-    window::FolderList lyr_root(window::control_design("Dir3"), toolkit, s.folder / "lyr");
-    long lines = 0;
-    for (window::ListIndex i = 0; i < midi_root.ListCount(); ++i) {
-        mid.set_Path(midi_root.List(i));
-        cur.set_Path(cur_root.List(i));
-        lyr.set_Path(lyr_root.List(i));
-        for (window::ListIndex k = 0; k < lyr.ListCount(); ++k) {
-            const fs::path path = fs::path(lyr.Path()) / lyr.List(k);
-            lines += static_cast<long>(songdb::read_lyric_lines(path, code_page).size());
+// The paths of the entries of `folder` that are sub-folders (or, when not
+// `folders`, files), in byte order. The kind is the one the folder's listing
+// gives (d_type), so no entry is looked up on its own; the tree holds no links.
+std::vector<fs::path> entries_of(const fs::path& folder, bool folders) {
+    std::vector<fs::path> found;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+        if (folders ? entry.is_directory() : entry.is_regular_file()) {
+            found.push_back(entry.path());
         }
     }
-    return lines > 0 ? 0 : 1;
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// The line ends among the first 4 KiB of the file, read with one open, one
+// read and one close: all that three short lyric lines need.
+long line_ends_at_start(const fs::path& file) {
+    const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        throw std::runtime_error("cannot open " + file.string());
+    }
+    char start[4096];
+    const ssize_t got = ::read(descriptor, start, sizeof start);
+    ::close(descriptor);
+    if (got < 0) {
+        throw std::runtime_error("cannot read " + file.string());
+    }
+    return static_cast<long>(std::count(start, start + got, '\n'));
+}
+
+int io_floor(const Settings& s) {
+    const std::vector<fs::path> midi_folders = entries_of(s.folder / "midi", true);
+    const std::vector<fs::path> cur_folders = entries_of(s.folder / "cur", true);
+    const std::vector<fs::path> lyr_folders = entries_of(s.folder / "lyr", true);
+    long files = 0;
+    long line_ends = 0;
+    for (std::size_t i = 0; i < midi_folders.size(); ++i) {
+        files += static_cast<long>(entries_of(midi_folders[i], false).size());
+        files += static_cast<long>(entries_of(cur_folders.at(i), false).size());
+        for (const fs::path& lyric : entries_of(lyr_folders.at(i), false)) {
+            line_ends += line_ends_at_start(lyric);
+            ++files;
+        }
+    }
+    return files > 0 && line_ends > 0 ? 0 : 1;
+}
+
+// `find` over the three trees, with `head -n 3` of every lyric file: the same
+// listing and reading done by the system's own tools.
+int find_and_head(const Settings& s) {
+    const std::string command =
+        join({"find '", (s.folder / "midi").string(), "' '", (s.folder / "cur").string(), "' '",
+              (s.folder / "lyr").string(),
+              "' -type f -name '*.Lyr' -exec head -q -n 3 -- {} + "
+              ">/dev/null"});
+    return std::system(command.c_str()) == 0 ? 0 : 1;
 }
 
 int through_window(const Settings& s, const fs::path& program_folder) {
@@ -375,9 +415,10 @@ int main(int argc, char** argv) {
             fs::create_directories(copy.parent_path());
             fs::copy_file(catalogue, copy, fs::copy_options::overwrite_existing);
         };
-        std::optional<Measure> floor, add, win, qt;
+        std::optional<Measure> floor, find, add, win, qt;
         for (long round = 0; round < s.rounds; ++round) {
             keep_best(floor, in_child([&] { return io_floor(s); }));
+            keep_best(find, in_child([&] { return find_and_head(s); }));
             fresh_copy(add_db);
             keep_best(add, in_child([&] { return through_listsong_add(s, add_db); }));
             fresh_copy(window_db);
@@ -388,11 +429,13 @@ int main(int argc, char** argv) {
 
         std::cout << songs << " songs, best of " << s.rounds << " rounds\n";
         report("floor", *floor, songs);
+        report("find", *find, songs);
         report("add", *add, songs);
         report("window", *win, songs);
         report("qt", *qt, songs);
         std::cout << std::setprecision(2) << "add / floor   " << add->seconds / floor->seconds
                   << " (target at most 2)\n"
+                  << "floor / find  " << floor->seconds / find->seconds << "\n"
                   << "window / add  " << win->seconds / add->seconds << " (target at most 1.5)\n"
                   << "qt / add      " << qt->seconds / add->seconds << " (target at most 1.5)"
                   << std::endl;

@@ -29,9 +29,11 @@ std::optional<QMargins> known_frame(const QWidget& window) {
 
 #if QT_CONFIG(xcb)
 
-// A window manager answers within a round trip; one that keeps silent longer
-// leaves the frame unknown rather than hold up the window's start.
-constexpr std::chrono::milliseconds kAnswerWait{500};
+// A window manager answers within a round trip, a few milliseconds; on a
+// loaded machine it may take much longer to be scheduled, and the window then
+// waits for it, up to two seconds. One silent longer leaves the frame unknown
+// rather than hold up the window's start further.
+constexpr std::chrono::milliseconds kAnswerWait{2000};
 
 // The answer arrives as a change of the window's property, which Qt takes in
 // as an event and then reads as the frame margins; the deadline's timer ends

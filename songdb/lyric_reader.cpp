@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <exception>
 #include <fstream>
 #include <optional>
+#include <streambuf>
+#include <string>
 #include <utility>
 
 #include "jet/file_system.h"
@@ -18,11 +21,18 @@ constexpr std::size_t kMaxLineBytes = 64 * 1024;
 
 enum class Encoding { CodePage, Utf8, Utf16Le, Utf16Be };
 
-// Reads the file's bytes one at a time through the stream's own buffer; bytes
-// put back are given again first, most recent first.
+// The file could not be read: a folder opened as a file fails this way.
+class LyricReadError : public LyricError {
+  public:
+    using LyricError::LyricError;
+};
+
+// Gives the file's bytes one at a time straight from the stream's buffer,
+// which reads the file in bounded blocks, so that a byte costs no call beyond
+// the buffer's; bytes put back are given again first, most recent first.
 class ByteSource {
   public:
-    ByteSource(std::istream& in, const std::string& name) : in_(in), name_(name) {}
+    ByteSource(std::istream& in, const std::string& name) : buffer_(in.rdbuf()), name_(name) {}
 
     std::optional<unsigned char> next() {
         if (!held_.empty()) {
@@ -30,11 +40,16 @@ class ByteSource {
             held_.pop_back();
             return b;
         }
-        const int c = in_.get();
+        if (buffer_ == nullptr) {
+            throw unreadable();
+        }
+        std::char_traits<char>::int_type c;
+        try {
+            c = buffer_->sbumpc();
+        } catch (const std::exception&) {
+            throw unreadable();
+        }
         if (c == std::char_traits<char>::eof()) {
-            if (in_.bad()) {
-                throw LyricError(name_ + ": the lyric file cannot be read");
-            }
             return std::nullopt;
         }
         return static_cast<unsigned char>(c);
@@ -42,7 +57,11 @@ class ByteSource {
     void put_back(unsigned char b) { held_.push_back(b); }
 
   private:
-    std::istream& in_;
+    LyricReadError unreadable() const {
+        return LyricReadError(name_ + ": the lyric file cannot be read");
+    }
+
+    std::streambuf* buffer_;
     const std::string& name_;
     std::vector<unsigned char> held_;
 };
@@ -347,16 +366,26 @@ LyricLines read_lyric_file(std::istream& in, const std::string& name, std::size_
     return read;
 }
 
+// Opening a folder as a file fails on Windows; on POSIX the open succeeds and
+// the first read fails. Either failure alone does not say why, so only then is
+// the path looked at, and a folder named as such.
 LyricLines read_lyric_file(const std::filesystem::path& path, std::size_t max_lines) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        throw LyricError(jet::path_text(path) + ": is a folder, not a lyric file");
-    }
+    const std::string name = jet::path_text(path);
+    const auto failed = [&path, &name](const char* failure) {
+        std::error_code ec;
+        return LyricError(name + (std::filesystem::is_directory(path, ec)
+                                      ? ": is a folder, not a lyric file"
+                                      : failure));
+    };
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        throw LyricError(jet::path_text(path) + ": the lyric file cannot be opened");
+        throw failed(": the lyric file cannot be opened");
     }
-    return read_lyric_file(in, jet::path_text(path), max_lines);
+    try {
+        return read_lyric_file(in, name, max_lines);
+    } catch (const LyricReadError&) {
+        throw failed(": the lyric file cannot be read");
+    }
 }
 
 std::vector<std::string> read_lyric_lines(std::istream& in, const std::string& name,

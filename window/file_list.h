@@ -1,3 +1,5 @@
+// The model of a file list (MidFile, CurFile, LyrFile): the files of one
+// folder that match its pattern, which the update pairs by position.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,5 @@
+// The model of a folder list (Dir1, Dir2, Dir3): a current folder and its
+// sub-folders, and the Change it raises when the folder changes.
 #pragma once
 
 #include <filesystem>

@@ -65,15 +65,19 @@ std::string raw_name(const fs::directory_entry& entry) {
 #endif
 }
 
-// Whether the entry is of `kind`, following symbolic links. An entry that
-// vanished while the folder was read, or a link to nothing, is neither.
+// Whether the entry is of `kind`, following symbolic links. The entry's own
+// type, as the folder's listing gave it, answers without a call to the file
+// system; only a symbolic link, or an entry whose type the listing does not
+// give, is looked up. An entry that vanished while the folder was read, or a
+// link to nothing, is neither.
 bool is_of_kind(const fs::directory_entry& entry, EntryKind kind, const fs::path& folder) {
     std::error_code error;
-    const fs::file_status status = entry.status(error);
+    const bool of_kind =
+        kind == EntryKind::folder ? entry.is_directory(error) : entry.is_regular_file(error);
     if (error && error != std::errc::no_such_file_or_directory) {
         throw unreadable(folder, error);
     }
-    return kind == EntryKind::folder ? fs::is_directory(status) : fs::is_regular_file(status);
+    return of_kind;
 }
 
 // (name, listed text) of every visible entry of `kind` whose name passes `wanted`.

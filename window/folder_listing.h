@@ -1,3 +1,5 @@
+// The reading of folders that every folder list and file list shares: one
+// listing of a folder's entries, hidden ones left out, in name order.
 #pragma once
 
 #include <filesystem>

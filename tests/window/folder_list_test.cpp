@@ -216,6 +216,25 @@ TEST_F(FolderListTest, FileListMatchesItsPatternWithoutRegardToCase) {
     EXPECT_EQ(midi.Path(), folder.string());
 }
 
+#ifndef _WIN32
+// A link is listed as what it leads to; a link to nothing is neither a folder
+// nor a file. (Making links on Windows needs a privilege, so only POSIX.)
+TEST_F(FolderListTest, LinksAreListedAsWhatTheyLeadTo) {
+    const fs::path folder = tree.folder("links");
+    fs::create_directory_symlink(tree.folder("elsewhere/sub"), folder / "to-folder");
+    fs::create_symlink(tree.file("elsewhere/song.mid"), folder / "to-file.mid");
+    fs::create_symlink(folder / "absent", folder / "to-nothing.mid");
+    fs::create_directory_symlink(folder / "absent", folder / "to-no-folder");
+
+    FolderList list = folder_list(folder);
+    EXPECT_EQ(items(list), std::vector<std::string>{shown_path(folder / "to-folder")});
+    FileList midi(control_design("MidFile"));
+    midi.set_Path(folder.string());
+    ASSERT_EQ(midi.ListCount(), 1);
+    EXPECT_EQ(midi.List(0), "to-file.mid");
+}
+#endif
+
 // The number of files of the large folder: 40,000, more than the 32,767 items
 // a list box once held, unless LISTSONG_TEST_LARGE_FOLDER_FILES names fewer.
 // scripts/test-windows does: Wine searches the whole folder for every name it
