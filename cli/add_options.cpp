@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "cli/options.h"
-#include "cli/program_folder.h"
+#include "songdb/program_folder.h"
 #include "window/native_text.h"
 
 namespace cli {
@@ -121,7 +121,7 @@ AddOptions parse_add_options(const std::vector<std::string>& args) {
     require_folders(options);
     options.code_page = common.code_page;
     if (options.database.empty()) {
-        options.database = running_program_folder() / kCatalogueName;
+        options.database = songdb::running_program_folder() / kCatalogueName;
     }
     return options;
 }

@@ -5,8 +5,6 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 
-#include "window/native_text.h"
-
 namespace listsong_qt {
 
 namespace fs = std::filesystem;
@@ -41,12 +39,6 @@ class IndentingDelegate : public QStyledItemDelegate {
     }
 };
 
-QString display_name(const fs::path& folder) {
-    const fs::path name = folder.filename();
-    return QString::fromStdString(name.empty() ? window::text_of_path(folder, folder)
-                                               : window::text_of_path(name, folder));
-}
-
 }  // namespace
 
 FolderListWidget::FolderListWidget(QWidget* parent, std::function<void(const std::string&)> open)
@@ -59,61 +51,29 @@ FolderListWidget::FolderListWidget(QWidget* parent, std::function<void(const std
             [this](const QListWidgetItem* item) { open_entry(item); });
 }
 
-bool FolderListWidget::shows(const window::FolderList& model) const {
-    if (model.Path() != shown_folder_ ||
-        static_cast<std::size_t>(model.ListCount()) != shown_sub_folders_.size()) {
-        return false;
-    }
-    for (window::ListIndex i = 0; i < model.ListCount(); ++i) {
-        if (model.List(i) != shown_sub_folders_[static_cast<std::size_t>(i)]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-void FolderListWidget::show_folder(const window::FolderList& model, const fs::path& drive_root) {
-    shown_folder_ = model.Path();
-    shown_sub_folders_.clear();
-    for (window::ListIndex i = 0; i < model.ListCount(); ++i) {
-        shown_sub_folders_.push_back(model.List(i));
-    }
-    const std::string& folder = shown_folder_;
+void FolderListWidget::show_folder(const window::FolderList& model,
+                                   const std::vector<window::Drive>& drives) {
+    shown_revision_ = model.revision();
     clear();
-
     const QIcon open_icon = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closed_icon = style()->standardIcon(QStyle::SP_DirClosedIcon);
-
-    // The root first, then each folder on the way down to the current one.
-    const fs::path current = window::path_of_text(folder);
-    const fs::path relative = current.lexically_relative(drive_root);
-    fs::path step = drive_root;
-    const std::string root_text = window::text_of_path(step, step);
-    add_entry(root_text, QString::fromStdString(root_text), 0, open_icon);
-    int depth = 0;
-    for (const fs::path& part : relative) {
-        if (part.empty() || part == ".") {
-            continue;
+    int current_row = 0;
+    for (const window::FolderEntry& entry : window::folder_entries(model, drives)) {
+        add_entry(entry, entry.open ? open_icon : closed_icon);
+        if (entry.open) {
+            current_row = count() - 1;
         }
-        step /= part;
-        add_entry(window::text_of_path(step, step), display_name(step), ++depth, open_icon);
     }
-    QListWidgetItem* current_item = item(count() - 1);
-
-    for (const std::string& sub_folder : shown_sub_folders_) {
-        add_entry(sub_folder, display_name(window::path_of_text(sub_folder)), depth + 1,
-                  closed_icon);
-    }
+    QListWidgetItem* current_item = item(current_row);
     setCurrentItem(current_item);
     scrollToItem(current_item);
 }
 
-void FolderListWidget::add_entry(const std::string& path, const QString& name, int depth,
-                                 const QIcon& icon) {
-    auto* entry = new QListWidgetItem(icon, name, this);
-    entry->setData(kPathRole, QString::fromStdString(path));
-    entry->setData(kDepthRole, depth);
-    entry->setToolTip(QString::fromStdString(path));
+void FolderListWidget::add_entry(const window::FolderEntry& entry, const QIcon& icon) {
+    auto* line = new QListWidgetItem(icon, QString::fromStdString(entry.name), this);
+    line->setData(kPathRole, QString::fromStdString(entry.path));
+    line->setData(kDepthRole, entry.depth);
+    line->setToolTip(QString::fromStdString(entry.path));
 }
 
 void FolderListWidget::keyPressEvent(QKeyEvent* event) {

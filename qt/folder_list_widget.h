@@ -3,11 +3,13 @@
 #pragma once
 
 #include <QListWidget>
-#include <filesystem>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "window/folder_entries.h"
 #include "window/folder_list.h"
 
 namespace listsong_qt {
@@ -21,24 +23,24 @@ class FolderListWidget : public QListWidget {
     // `open` receives the full path, as text, of each entry the user opens.
     FolderListWidget(QWidget* parent, std::function<void(const std::string&)> open);
 
-    // Whether the list shows the model's folder with its sub-folders; it
-    // compares them in place, as it is asked each time events are let through.
-    bool shows(const window::FolderList& model) const;
+    // Whether the list shows the model's folder with its sub-folders.
+    bool shows(const window::FolderList& model) const {
+        return shown_revision_ == model.revision();
+    }
 
-    // Shows the model's folder on the drive whose root is `drive_root`, with
-    // the full paths of its sub-folders.
-    void show_folder(const window::FolderList& model, const std::filesystem::path& drive_root);
+    // Shows the model's folder on its drive, one of `drives`.
+    void show_folder(const window::FolderList& model, const std::vector<window::Drive>& drives);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void open_entry(const QListWidgetItem* item);
-    void add_entry(const std::string& path, const QString& name, int depth, const QIcon& icon);
+    void add_entry(const window::FolderEntry& entry, const QIcon& icon);
 
     std::function<void(const std::string&)> open_;
-    std::string shown_folder_;
-    std::vector<std::string> shown_sub_folders_;
+    // The model's revision the list shows.
+    std::optional<std::uint64_t> shown_revision_;
 };
 
 }  // namespace listsong_qt

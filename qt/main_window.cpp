@@ -17,14 +17,16 @@
 #include "qt/folder_list_widget.h"
 #include "qt/icon.h"
 #include "qt/repaint_pacer.h"
-#include "qt/twips.h"
 #include "window/drive.h"
 #include "window/native_text.h"
+#include "window/twips.h"
 
 namespace listsong_qt {
 
 using window::ControlDesign;
 using window::ControlKind;
+using window::pixels_of_twips;
+using window::twips_of_pixels;
 
 namespace {
 
@@ -87,29 +89,6 @@ void colour(QWidget& widget, const ControlDesign& design, QPalette::ColorRole ba
         palette.setColor(text, colour_of(*design.text_colour));
     }
     widget.setPalette(palette);
-}
-
-// Counts a running action for as long as it runs, also when it throws.
-class Running {
-  public:
-    explicit Running(int& count) : count_(count) { ++count_; }
-    ~Running() { --count_; }
-    Running(const Running&) = delete;
-    Running& operator=(const Running&) = delete;
-
-  private:
-    int& count_;
-};
-
-template <typename Model>
-Model& model_for(const ControlDesign& design, std::initializer_list<Model*> models) {
-    for (Model* model : models) {
-        if (&model->design() == &design) {
-            return *model;
-        }
-    }
-    throw std::logic_error("The window object has no model for the control " +
-                           std::string(design.name));
 }
 
 }  // namespace
@@ -210,9 +189,7 @@ void MainWindow::build(const ControlDesign& design) {
 }
 
 QWidget* MainWindow::build_button(const ControlDesign& design, QWidget* container) {
-    window::CommandButton& model =
-        model_for(design, {&model_.CmdChDir, &model_.Command2, &model_.Command3, &model_.Command1,
-                           &model_.Cmdclearlist2});
+    window::CommandButton& model = model_.button_of(design);
     auto* button = new QPushButton(text_of(design.text), container);
     button->setAutoDefault(false);
     colour(*button, design, QPalette::Button, QPalette::ButtonText);
@@ -222,12 +199,7 @@ QWidget* MainWindow::build_button(const ControlDesign& design, QWidget* containe
 }
 
 QWidget* MainWindow::build_label(const ControlDesign& design, QWidget* container) {
-    const window::Label& model =
-        design.index == window::kNotInArray
-            ? model_for<const window::Label>(
-                  design, {&model_.Label9, &model_.Label8, &model_.Label7, &model_.Label6,
-                           &model_.Label5, &model_.Label4, &model_.Label3, &model_.Label1})
-            : model_.Label2[static_cast<window::ListIndex>(design.index)];
+    const window::Label& model = model_.label_of(design);
     auto* label = new QLabel(QString::fromStdString(model.Caption()), container);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setTextFormat(Qt::PlainText);
@@ -238,7 +210,7 @@ QWidget* MainWindow::build_label(const ControlDesign& design, QWidget* container
 }
 
 QWidget* MainWindow::build_list_box(const ControlDesign& design, QWidget* container) {
-    window::ListBox& model = model_for(design, {&model_.List1, &model_.List2, &model_.List3});
+    window::ListBox& model = model_.list_box_of(design);
     auto* list = new QListWidget(container);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     colour(*list, design, QPalette::Base, QPalette::Text);
@@ -254,8 +226,7 @@ QWidget* MainWindow::build_list_box(const ControlDesign& design, QWidget* contai
 }
 
 QWidget* MainWindow::build_file_list(const ControlDesign& design, QWidget* container) {
-    const window::FileList& model = model_for<const window::FileList>(
-        design, {&model_.MidFile, &model_.CurFile, &model_.LyrFile});
+    const window::FileList& model = model_.file_list_of(design);
     auto* list = new QListWidget(container);
     colour(*list, design, QPalette::Base, QPalette::Text);
     file_lists_.push_back({&model, list, std::nullopt});
@@ -263,7 +234,7 @@ QWidget* MainWindow::build_file_list(const ControlDesign& design, QWidget* conta
 }
 
 QWidget* MainWindow::build_folder_list(const ControlDesign& design, QWidget* container) {
-    window::FolderList& model = model_for(design, {&model_.Dir1, &model_.Dir2, &model_.Dir3});
+    window::FolderList& model = model_.folder_list_of(design);
     auto* list = new FolderListWidget(container, [this, &model](const std::string& folder) {
         run_event([&] { model.set_Path(folder); });
     });
@@ -273,7 +244,7 @@ QWidget* MainWindow::build_folder_list(const ControlDesign& design, QWidget* con
 }
 
 QWidget* MainWindow::build_drive_list(const ControlDesign& design, QWidget* container) {
-    window::DriveList& model = model_for(design, {&model_.Drive1});
+    window::DriveList& model = model_.drive_list_of(design);
     drive_list_ = new DriveCombo(container, model, [this, &model](const std::string& drive) {
         run_event([&] { model.set_Drive(drive); });
     });
@@ -368,29 +339,17 @@ void MainWindow::show_model() {
     }
     for (const auto& [model, list] : folder_lists_) {
         if (to_show(*list) && !list->shows(*model)) {
-            const std::filesystem::path folder = window::path_of_text(model->Path());
-            const auto drive = window::drive_of(folder, model_.Drive1.drives());
-            list->show_folder(*model, drive ? drive->root : folder.root_path());
+            list->show_folder(*model, model_.Drive1.drives());
         }
     }
     drive_list_->show_selection();
 }
 
 void MainWindow::run_event(const std::function<void()>& event) {
-    if (model_.ending()) {
-        return;
-    }
-    {
-        const Running running(events_running_);
-        try {
-            event();
-        } catch (const std::exception& failure) {
-            if (!model_.ending()) {
-                QMessageBox::warning(this, windowTitle(), QString::fromStdString(failure.what()));
-            }
-        }
-    }
-    if (!model_.ending()) {
+    const auto report = [this](const std::string& failure) {
+        QMessageBox::warning(this, windowTitle(), QString::fromStdString(failure));
+    };
+    if (actions_.run(model_, event, report)) {
         show_model();
     }
 }

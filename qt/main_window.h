@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "window/re_name_fold.h"
+#include "window/user_actions.h"
 
 class QLabel;
 class QListWidget;
@@ -67,12 +68,13 @@ class MainWindow : public QWidget {
     // partly within the window.
     bool in_sight(const QWidget& widget) const;
     // Whether show_model() brings the widget in line now.
-    bool to_show(const QWidget& widget) const { return events_running_ == 0 || in_sight(widget); }
+    bool to_show(const QWidget& widget) const {
+        return !actions_.any_running() || in_sight(widget);
+    }
 
     window::ReNameFold& model_;
     std::map<const window::ControlDesign*, QWidget*> widgets_;
-    // How many users' actions are running, one inside another.
-    int events_running_ = 0;
+    window::UserActions actions_;
 
     // A label model and the widget that shows it, with the model's revision
     // it shows.

@@ -8,13 +8,15 @@
 #include <stdexcept>
 #include <string>
 
-#include "qt/twips.h"
 #include "qt/window_frame.h"
 #include "window/mounted_drives.h"
+#include "window/twips.h"
 
 namespace listsong_qt {
 
 namespace fs = std::filesystem;
+using window::pixels_of_twips;
+using window::twips_of_pixels;
 
 namespace {
 

@@ -58,6 +58,7 @@ void FolderList::stand_at(const fs::path& folder) {
     path_text_ = text_of_path(folder, folder);
     folder_ = folder;
     sub_folders_ = std::move(sub_folders);
+    ++revision_;
     if (const auto drive = drive_of(folder, source_.drives())) {
         last_folder_on_drive_[normalised_folder(drive->root)] = folder;
     }

@@ -2,6 +2,7 @@
 // sub-folders, and the Change it raises when the folder changes.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -39,6 +40,10 @@ class FolderList {
     // std::out_of_range.
     const std::string& List(ListIndex i) const;
 
+    // Counts the listings the list has stood at, so that a front end redraws
+    // it only when the folder or its sub-folders may have changed.
+    std::uint64_t revision() const { return revision_; }
+
     void on_change(EventHandler handler) { change_ = std::move(handler); }
 
     const ControlDesign& design() const { return design_; }
@@ -55,6 +60,7 @@ class FolderList {
     // The folder this list last stood at on each drive, by the drive's root.
     std::map<std::filesystem::path, std::filesystem::path> last_folder_on_drive_;
     EventHandler change_;
+    std::uint64_t revision_ = 0;
 };
 
 }  // namespace window

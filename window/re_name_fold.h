@@ -67,6 +67,16 @@ class ReNameFold {
     // how the update command is bound to CmdChDir.
     void on_click(CommandButton& button, std::function<void()> handler);
 
+    // The control model that a design table control shows on the screen, for
+    // the front ends that build one native control per design. Throws
+    // std::logic_error for a design of another kind.
+    CommandButton& button_of(const ControlDesign& design);
+    const Label& label_of(const ControlDesign& design) const;
+    ListBox& list_box_of(const ControlDesign& design);
+    const FileList& file_list_of(const ControlDesign& design) const;
+    FolderList& folder_list_of(const ControlDesign& design);
+    DriveList& drive_list_of(const ControlDesign& design);
+
     // Handlers of the window's events.
     void Form_Load();
     void Command1_Click();

@@ -5,17 +5,18 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "jet/check.h"
 #include "jet/create_database.h"
-#include "jet/database.h"
 #include "songdb/dao.h"
 #include "songdb/update.h"
 #include "tests/qt/qt_window_fixture.h"
+#include "tests/songdb/song_roots.h"
 
 namespace listsong_qt::testing {
 namespace {
 
 namespace fs = std::filesystem;
+using songdb::testing::passes_check;
+using songdb::testing::song_rows;
 
 constexpr int kThai = 874;
 constexpr int kFolders = 3;
@@ -25,15 +26,12 @@ constexpr int kSongsPerFolder = 3;
 // folder lists on the three roots.
 class UpdateTest : public QtWindowTest {
   protected:
-    UpdateTest() : database(tree.root() / "program" / "LISTSONG.mdb"), engine(kThai) {
+    UpdateTest() : roots(tree), database(toolkit.program_folder() / "LISTSONG.mdb"), engine(kThai) {
         for (int folder = 1; folder <= kFolders; ++folder) {
             for (int song = 1; song <= kSongsPerFolder; ++song) {
-                const std::string sub = "/0" + std::to_string(folder) + "/";
                 const std::string name = std::to_string(1000 * folder + song);
-                tree.file("a/songs/midi" + sub + name + ".mid", "MThd");
-                tree.file("a/songs/cur" + sub + name + ".cur", "0 0\r\n");
-                tree.file("a/songs/lyr" + sub + name + ".Lyr",
-                          "Song " + name + "\r\nSinger " + name + "\r\n");
+                roots.song("0" + std::to_string(folder), name,
+                           "Song " + name + "\r\nSinger " + name + "\r\n");
             }
         }
         target.database = database;
@@ -46,18 +44,12 @@ class UpdateTest : public QtWindowTest {
     void open_on_songs() {
         open_window();
         songdb::bind_update(*model, target);
-        model->Dir1.set_Path(text(tree.root() / "a/songs/midi"));
-        model->Dir2.set_Path(text(tree.root() / "a/songs/cur"));
-        model->Dir3.set_Path(text(tree.root() / "a/songs/lyr"));
+        roots.choose_in(*model);
         view->show_model();
     }
 
     void click(std::string_view button) {
         QTest::mouseClick(&widget<QPushButton>(button), Qt::LeftButton);
-    }
-
-    std::int64_t rows() {
-        return engine.OpenDatabase(database)->OpenRecordset("SELECT * FROM Song")->RecordCount();
     }
 
     // The cause of an update that fails at its first folder because the
@@ -70,11 +62,6 @@ class UpdateTest : public QtWindowTest {
             refusal = e.what();
         }
         return "folder " + text(tree.root() / "a/songs/midi/01") + ": " + refusal;
-    }
-
-    bool passes_check() {
-        const auto db = jet::Database::open(database);
-        return jet::check_database(*db).ok();
     }
 
     // Ends the program in the middle of the second folder, after the window
@@ -93,10 +80,11 @@ class UpdateTest : public QtWindowTest {
         EXPECT_TRUE(closer.seen().empty());
         EXPECT_EQ(toolkit.event_rounds(), first_song_of_second_folder);
         EXPECT_EQ(stored.size(), static_cast<std::size_t>(kSongsPerFolder));
-        EXPECT_EQ(rows(), kSongsPerFolder);
-        EXPECT_TRUE(passes_check());
+        EXPECT_EQ(song_rows(database), kSongsPerFolder);
+        EXPECT_TRUE(passes_check(database));
     }
 
+    songdb::testing::SongRoots roots;
     fs::path database;
     songdb::dao::JetEngine engine;
     songdb::UpdateTarget target;
@@ -119,8 +107,8 @@ TEST_F(UpdateTest, AFullUpdateStoresEverySongAndSaysOk) {
     EXPECT_EQ(status_during_run.toStdString(),
               "Folder: " + text(tree.root() / "a/songs/midi/01/1001.mid"));
     EXPECT_EQ(widget<QLabel>("Label9").text(), "");
-    EXPECT_EQ(rows(), kFolders * kSongsPerFolder);
-    EXPECT_TRUE(passes_check());
+    EXPECT_EQ(song_rows(database), kFolders * kSongsPerFolder);
+    EXPECT_TRUE(passes_check(database));
     EXPECT_TRUE(view->isVisible());
     EXPECT_FALSE(toolkit.program_ended());
 }

@@ -2,10 +2,7 @@
 
 namespace songdb::testing {
 
-SongTreeTest::SongTreeTest() : database(toolkit.program_folder() / "LISTSONG.mdb") {
-    tree.folder("a/songs/midi");
-    tree.folder("a/songs/cur");
-    tree.folder("a/songs/lyr");
+SongTreeTest::SongTreeTest() : roots(tree), database(toolkit.program_folder() / "LISTSONG.mdb") {
     target.database = database;
     target.song_stored = [this](const StoredSong& song) {
         status_at_store.push_back(window->Label9.Caption());
@@ -17,19 +14,10 @@ SongTreeTest::SongTreeTest() : database(toolkit.program_folder() / "LISTSONG.mdb
     };
 }
 
-void SongTreeTest::song(const std::string& folder, const std::string& name,
-                        const std::string& lyric) {
-    tree.file("a/songs/midi/" + folder + "/" + name + ".mid", "MThd");
-    tree.file("a/songs/cur/" + folder + "/" + name + ".cur", "cur");
-    tree.file("a/songs/lyr/" + folder + "/" + name + ".Lyr", lyric);
-}
-
 window::ReNameFold& SongTreeTest::open_on_songs() {
     window::ReNameFold& w = open_window();
     bind_update(w, target);
-    w.Dir1.set_Path(text(midi_root()));
-    w.Dir2.set_Path(text(cur_root()));
-    w.Dir3.set_Path(text(lyr_root()));
+    roots.choose_in(w);
     return w;
 }
 

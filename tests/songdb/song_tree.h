@@ -1,3 +1,4 @@
+// The fixture of the headless update tests: song roots and the window over them.
 #pragma once
 
 #include <cstddef>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "songdb/update.h"
+#include "tests/songdb/song_roots.h"
 #include "tests/window/window_fixture.h"
 
 namespace songdb::testing {
@@ -19,12 +21,12 @@ class SongTreeTest : public window::testing::WindowTest {
   protected:
     SongTreeTest();
 
-    // Adds one song: <name>.mid, <name>.cur and <name>.Lyr (holding `lyric`)
-    // in the sub-folder `folder` of each root.
-    void song(const std::string& folder, const std::string& name, const std::string& lyric);
-    std::filesystem::path midi_root() const { return tree.root() / "a/songs/midi"; }
-    std::filesystem::path cur_root() const { return tree.root() / "a/songs/cur"; }
-    std::filesystem::path lyr_root() const { return tree.root() / "a/songs/lyr"; }
+    void song(const std::string& folder, const std::string& name, const std::string& lyric) {
+        roots.song(folder, name, lyric);
+    }
+    std::filesystem::path midi_root() const { return roots.midi_root(); }
+    std::filesystem::path cur_root() const { return roots.cur_root(); }
+    std::filesystem::path lyr_root() const { return roots.lyr_root(); }
 
     // Opens the window, binds the update and points Dir1, Dir2 and Dir3 at the roots.
     window::ReNameFold& open_on_songs();
@@ -35,6 +37,7 @@ class SongTreeTest : public window::testing::WindowTest {
     // `count`-th row is stored.
     void after_stored(std::size_t count, std::function<void()> action);
 
+    SongRoots roots;
     std::filesystem::path database;
     UpdateTarget target;
     // Label9 at each stored row, and the MIDI paths stored.

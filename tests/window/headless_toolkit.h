@@ -1,13 +1,15 @@
+// A toolkit without a display, for the tests that drive the window object
+// alone.
 #pragma once
 
 #include <deque>
 #include <filesystem>
 #include <functional>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
+#include "tests/window/test_drives.h"
 #include "window/toolkit.h"
 
 namespace window::testing {
@@ -35,8 +37,12 @@ class HeadlessToolkit : public Toolkit {
     HeadlessToolkit(std::filesystem::path start_folder, std::filesystem::path program_folder);
 
     // Adds a drive with this root (an existing folder) and label; returns its text.
-    std::string add_drive(const std::filesystem::path& root, const std::string& label);
-    void set_drive_ready(const std::filesystem::path& root, bool ready);
+    std::string add_drive(const std::filesystem::path& root, const std::string& label) {
+        return drives_.add(root, label);
+    }
+    void set_drive_ready(const std::filesystem::path& root, bool ready) {
+        drives_.set_ready(root, ready);
+    }
 
     void set_start_folder(std::filesystem::path folder) { start_folder_ = std::move(folder); }
     void set_screen_size(TwipSize size) { screen_ = size; }
@@ -52,8 +58,8 @@ class HeadlessToolkit : public Toolkit {
     int event_rounds() const { return event_rounds_; }
 
     // Toolkit
-    std::vector<Drive> drives() const override { return drives_; }
-    bool drive_ready(const Drive& drive) const override;
+    std::vector<Drive> drives() const override { return drives_.all(); }
+    bool drive_ready(const Drive& drive) const override { return drives_.ready(drive); }
     void message_box(const std::string& prompt, int buttons,
                      const std::optional<std::string>& title, const std::string& details) override;
     void process_pending_events() override;
@@ -67,8 +73,7 @@ class HeadlessToolkit : public Toolkit {
   private:
     std::filesystem::path start_folder_;
     std::filesystem::path program_folder_;
-    std::vector<Drive> drives_;
-    std::set<std::filesystem::path> not_ready_;
+    TestDrives drives_;
     TwipSize screen_{15360, 11520};
     TwipSize window_{4920, 6795};
     std::optional<WindowPosition> position_;

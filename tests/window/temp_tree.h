@@ -1,3 +1,5 @@
+// Temporary folder trees for tests, and paths as the window object writes
+// them.
 #pragma once
 
 #include <filesystem>

@@ -1,3 +1,4 @@
+// The fixture of the tests that drive the window object without a display.
 #pragma once
 
 #include <filesystem>
@@ -7,37 +8,21 @@
 #include <gtest/gtest.h>
 
 #include "tests/window/headless_toolkit.h"
-#include "tests/window/temp_tree.h"
+#include "tests/window/two_drive_test.h"
 #include "window/re_name_fold.h"
 
 namespace window::testing {
 
-// Two drives made of temporary folders, "a" and "b", a program folder, and a
-// window that starts in a/music unless a test builds it elsewhere.
-class WindowTest : public ::testing::Test {
+// The two test drives and a window that starts in a/music unless a test
+// builds it elsewhere.
+class WindowTest : public TwoDriveTest<HeadlessToolkit> {
   protected:
-    WindowTest()
-        : drive_a(tree.folder("a")),
-          drive_b(tree.folder("b")),
-          toolkit(tree.folder("a/music"), tree.folder("program")) {
-        drive_a_text = toolkit.add_drive(drive_a, "A");
-        drive_b_text = toolkit.add_drive(drive_b, "B");
-    }
-
     ReNameFold& open_window() {
         window = std::make_unique<ReNameFold>(toolkit);
         window->load();
         return *window;
     }
 
-    static std::string text(const std::filesystem::path& path) { return shown_path(path); }
-
-    TempTree tree;
-    std::filesystem::path drive_a;
-    std::filesystem::path drive_b;
-    std::string drive_a_text;
-    std::string drive_b_text;
-    HeadlessToolkit toolkit;
     std::unique_ptr<ReNameFold> window;
 };
 

@@ -1,4 +1,4 @@
-#include "cli/program_folder.h"
+#include "songdb/program_folder.h"
 
 #include <stdexcept>
 #include <string>
@@ -9,13 +9,13 @@
 #include <system_error>
 #endif
 
-namespace cli {
+namespace songdb {
 
 namespace {
 
 std::runtime_error not_found(const std::string& cause) {
     return std::runtime_error("the program's own folder cannot be found (" + cause +
-                              "); name the database with --db");
+                              "); name the catalogue with --db");
 }
 
 }  // namespace
@@ -60,4 +60,4 @@ std::filesystem::path running_program_folder() {
 
 #endif
 
-}  // namespace cli
+}  // namespace songdb

@@ -3,10 +3,10 @@
 
 #include <filesystem>
 
-namespace cli {
+namespace songdb {
 
 // The folder that holds the running program's file. Throws when the system
 // does not tell it.
 std::filesystem::path running_program_folder();
 
-}  // namespace cli
+}  // namespace songdb

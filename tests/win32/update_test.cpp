@@ -1,0 +1,151 @@
+// "Update database", "Exit" and the close box through the window on the
+// screen, into a catalogue made by the engine.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "jet/create_database.h"
+#include "songdb/dao.h"
+#include "songdb/update.h"
+#include "tests/songdb/song_roots.h"
+#include "tests/win32/message_box_closer.h"
+#include "tests/win32/win32_window_fixture.h"
+
+namespace listsong_win32::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using songdb::testing::passes_check;
+using songdb::testing::song_rows;
+
+constexpr int kThai = 874;
+constexpr int kFolders = 3;
+constexpr int kSongsPerFolder = 3;
+
+// Three folder triples of three songs each under a/songs, and the window's
+// folder lists on the three roots.
+class UpdateTest : public Win32WindowTest {
+  protected:
+    UpdateTest() : roots(tree), database(toolkit.program_folder() / "LISTSONG.mdb"), engine(kThai) {
+        for (int folder = 1; folder <= kFolders; ++folder) {
+            for (int song = 1; song <= kSongsPerFolder; ++song) {
+                const std::string name = std::to_string(1000 * folder + song);
+                roots.song("0" + std::to_string(folder), name,
+                           "Song " + name + "\r\nSinger " + name + "\r\n");
+            }
+        }
+        target.database = database;
+        target.engine = [this]() -> songdb::dao::DBEngine& { return engine; };
+        target.song_stored = [this](const songdb::StoredSong& song) {
+            stored.push_back(song.mid_path);
+        };
+    }
+
+    void open_on_songs() {
+        open_window();
+        songdb::bind_update(*model, target);
+        roots.choose_in(*model);
+        view->show_model();
+    }
+
+    // What a click on a button sends it.
+    void click(std::string_view button) { SendMessageW(control(button), BM_CLICK, 0, 0); }
+
+    // Ends the program in the middle of the second folder, after the window
+    // let events through for its first song, and checks that nothing more
+    // happened: no box, no further row, the database closed and sound.
+    void expect_ended_in_second_folder(const std::function<void()>& end) {
+        jet::create_database(database);
+        open_on_songs();
+        const int first_song_of_second_folder = (1 + kSongsPerFolder) + 2;
+        toolkit.at_event_round(first_song_of_second_folder, end);
+        const MessageBoxCloser closer;
+        click("CmdChDir");
+
+        EXPECT_TRUE(toolkit.program_ended());
+        EXPECT_FALSE(IsWindowVisible(view->handle()));
+        EXPECT_TRUE(closer.seen().empty());
+        EXPECT_EQ(toolkit.event_rounds(), first_song_of_second_folder);
+        EXPECT_EQ(stored.size(), static_cast<std::size_t>(kSongsPerFolder));
+        EXPECT_EQ(song_rows(database), kSongsPerFolder);
+        EXPECT_TRUE(passes_check(database));
+    }
+
+    songdb::testing::SongRoots roots;
+    fs::path database;
+    songdb::dao::JetEngine engine;
+    songdb::UpdateTarget target;
+    std::vector<std::string> stored;
+};
+
+TEST_F(UpdateTest, AFullUpdateStoresEverySongAndSaysOk) {
+    jet::create_database(database);
+    open_on_songs();
+    // The status line on the screen names the song the run stores.
+    std::string status_during_run;
+    toolkit.at_event_round(3, [&] { status_during_run = window_text(control("Label9")); });
+    const MessageBoxCloser closer;
+    click("CmdChDir");
+
+    ASSERT_EQ(closer.seen().size(), 1U);
+    EXPECT_EQ(closer.seen()[0].text, "  Update Ok ");
+    EXPECT_EQ(closer.seen()[0].title, " SongName chang!! ");
+    EXPECT_EQ(status_during_run, "Folder: " + text(tree.root() / "a/songs/midi/01/1001.mid"));
+    EXPECT_EQ(window_text(control("Label9")), "");
+    EXPECT_EQ(song_rows(database), kFolders * kSongsPerFolder);
+    EXPECT_TRUE(passes_check(database));
+    EXPECT_TRUE(IsWindowVisible(view->handle()));
+    EXPECT_FALSE(toolkit.program_ended());
+}
+
+// The box has no room for the cause: it says "   Error " under the default
+// title, as it always has, and the cause goes to stderr and the update log.
+TEST_F(UpdateTest, AFailingUpdateSaysErrorUnderTheDefaultTitle) {
+    open_on_songs();  // no catalogue in the program folder
+    const MessageBoxCloser closer;
+    click("CmdChDir");
+
+    ASSERT_EQ(closer.seen().size(), 1U);
+    EXPECT_EQ(closer.seen()[0].text, "   Error ");
+    EXPECT_EQ(closer.seen()[0].title, Win32Toolkit::default_title());
+    EXPECT_TRUE(stored.empty());
+    EXPECT_TRUE(IsWindowVisible(view->handle()));
+}
+
+// A button that has the focus is pressed with Space, and with Enter as in a
+// dialog.
+TEST_F(UpdateTest, SpaceAndEnterPressTheFocusedButton) {
+    jet::create_database(database);
+    open_on_songs();
+    const MessageBoxCloser closer;
+    press_key(control("CmdChDir"), VK_SPACE);
+    ASSERT_EQ(closer.seen().size(), 1U);
+    EXPECT_EQ(closer.seen()[0].text, "  Update Ok ");
+    EXPECT_EQ(song_rows(database), kFolders * kSongsPerFolder);
+
+    press_key(control("CmdChDir"), VK_RETURN);
+    ASSERT_EQ(closer.seen().size(), 2U);
+    EXPECT_EQ(closer.seen()[1].text, "  Update Ok ");
+}
+
+TEST_F(UpdateTest, ExitDuringAnUpdateEndsTheProgramAtOnce) {
+    expect_ended_in_second_folder([this] { click("Command1"); });
+}
+
+TEST_F(UpdateTest, TheCloseBoxDuringAnUpdateEndsTheProgramAsExitDoes) {
+    expect_ended_in_second_folder(
+        [this] { SendMessageW(view->handle(), WM_SYSCOMMAND, SC_CLOSE, 0); });
+}
+
+TEST_F(UpdateTest, ExitRightAfterStartUpEndsTheProgramWithoutAQuestion) {
+    open_window();
+    const MessageBoxCloser closer;
+    click("Command1");
+    toolkit.process_pending_events();
+    EXPECT_TRUE(toolkit.program_ended());
+    EXPECT_FALSE(IsWindowVisible(view->handle()));
+    EXPECT_TRUE(closer.seen().empty());
+}
+
+}  // namespace
+}  // namespace listsong_win32::testing
