@@ -17,6 +17,11 @@ constexpr std::chrono::milliseconds kSaveAfterTime{500};
 // without saving.
 constexpr std::size_t kMostUnsavedPages = 4096;
 
+// An Access 97 file ends at 1 GB, the format's limit: the file never grows
+// past that many pages.
+constexpr std::uint64_t kLargestFile = std::uint64_t{1} << 30;
+constexpr PageNumber kLargestPageCount = static_cast<PageNumber>(kLargestFile / kPageSize);
+
 std::function<void(std::size_t)>& commit_step_hook() {
     static std::function<void(std::size_t)> hook;
     return hook;
@@ -297,8 +302,12 @@ PageNumber Pager::grow() {
     if (!in_change_) {
         throw std::logic_error("the file grown outside a change of pages");
     }
-    if (page_count_ >= 0xFFFFFFu) {
-        throw Error(path_text(path_) + ": the file has reached the largest number of pages");
+    if (page_count_ >= kLargestPageCount) {
+        throw Error(path_text(path_) +
+                    ": the database is full: an Access 97 file ends at 1 GB (524,288 pages of "
+                    "2,048 bytes) and this change needs one more page; nothing of the change "
+                    "was written and what the database holds stays as it is, so store the rest "
+                    "in another database");
     }
     const PageNumber number = page_count_++;
     dirty_.assign(number, std::make_shared<Page>());
