@@ -23,13 +23,13 @@ IndexCursor::IndexCursor(Pager& pager, const TableDefinition& table, const RealI
 void load_index_page(Pager& pager, const TableDefinition& table, const RealIndex& index,
                      PageNumber number, LoadedIndexPage& loaded) {
     PageRef bytes = pager.read(number);
-    if (loaded.settled && bytes == loaded.bytes) {
+    const std::uint64_t stamp = pager.modification_stamp(number);
+    if (bytes == loaded.bytes && stamp == loaded.stamp) {
         return;
     }
-    loaded.settled = false;
-    loaded.bytes = std::move(bytes);
+    loaded.bytes = nullptr;
     try {
-        decode_index_page(number, *loaded.bytes, loaded.page);
+        decode_index_page(number, *bytes, loaded.page);
     } catch (const IndexPageError& e) {
         throw FormatError(describe_index(table, index) + ": " + e.what());
     }
@@ -39,7 +39,8 @@ void load_index_page(Pager& pager, const TableDefinition& table, const RealIndex
                           std::to_string(loaded.page.table_page) + ", not " +
                           std::to_string(table.page));
     }
-    loaded.settled = !pager.modified(number);
+    loaded.bytes = std::move(bytes);
+    loaded.stamp = stamp;
 }
 
 void IndexCursor::fail(PageNumber page, const std::string& what) const {

@@ -19,12 +19,12 @@
 namespace jet {
 
 // An index page read from the pager and decoded. Loading the same page again
-// decodes it again only when the pager hands out other bytes, or when the
-// bytes decoded were part of a change and so could have been written since.
+// decodes it again only when the pager hands out other bytes or the page's
+// modification stamp has changed (Pager::modification_stamp).
 struct LoadedIndexPage {
     PageRef bytes;
+    std::uint64_t stamp = 0;
     IndexPageView page;
-    bool settled = false;  // `bytes` lay outside any change when decoded
 };
 
 // Reads page `number` into `loaded`; throws FormatError naming the index

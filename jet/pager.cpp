@@ -281,6 +281,7 @@ Page& Pager::modify(PageNumber number) {
         throw std::logic_error("page " + std::to_string(number) +
                                " modified outside a change of pages");
     }
+    stamps_.assign(number, ++last_stamp_);
     if (const std::shared_ptr<Page>* changed = dirty_.find(number)) {
         if (number < pages_before_change_ && !change_undo_.contains(number)) {
             change_undo_.assign(number, std::make_shared<const Page>(**changed));
@@ -431,6 +432,7 @@ void Pager::undo_writes(std::uint64_t length_before) {
 // saved state again, and the cache only ever held saved pages.
 void Pager::drop_changes() {
     dirty_.clear();
+    stamps_.clear();
     originals_.clear();
     page_count_ = pages_at_save_;
 }
@@ -502,6 +504,7 @@ void Pager::write_changes() {
         remember(number, std::move(page));
     }
     dirty_.clear();
+    stamps_.clear();
     originals_.clear();
     pages_at_save_ = page_count_;
     if (not_retired) {

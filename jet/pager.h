@@ -94,10 +94,15 @@ class Pager {
     // the pager is read-only, Error when an earlier save failed.
     void begin_change();
     bool in_change() const { return in_change_; }
-    // True when the page is changed and not yet saved: its bytes may still
-    // change in place. Any other page's bytes never do, since modify() works
-    // on a copy.
-    bool modified(PageNumber number) const { return dirty_.contains(number); }
+    // Tells a reader that keeps what it decoded from a page's bytes whether
+    // the bytes still say the same. A changed, unsaved page's bytes change in
+    // place: the stamp is new at every modify() of the page (so a reader
+    // decodes what it reads after the write that follows). Any other page's
+    // bytes never change, since modify() works on a copy; its stamp is 0.
+    std::uint64_t modification_stamp(PageNumber number) const {
+        const std::uint64_t* stamp = stamps_.find(number);
+        return stamp != nullptr ? *stamp : 0;
+    }
 
     // A writable copy of the page, recorded as changed. The reference stays
     // valid until the change ends.
@@ -171,7 +176,9 @@ class Pager {
 
     // Changes committed and not yet saved, and the current change.
     PageMap<std::shared_ptr<Page>> dirty_;  // their pages' bytes now
-    PageMap<PageRef> originals_;            // the bytes at the last save, for existing pages
+    PageMap<std::uint64_t> stamps_;         // of the pages modify() handed out
+    std::uint64_t last_stamp_ = 0;
+    PageMap<PageRef> originals_;  // the bytes at the last save, for existing pages
     PageNumber pages_at_save_ = 0;
     std::size_t unsaved_changes_ = 0;
     std::size_t saved_changes_ = 0;

@@ -3,11 +3,18 @@
 #include <algorithm>
 #include <cstdint>
 #include <exception>
-#include <fstream>
 #include <optional>
 #include <streambuf>
 #include <string>
 #include <utility>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 #include "jet/file_system.h"
 #include "window/native_text.h"
@@ -32,7 +39,7 @@ class LyricReadError : public LyricError {
 // the buffer's; bytes put back are given again first, most recent first.
 class ByteSource {
   public:
-    ByteSource(std::istream& in, const std::string& name) : buffer_(in.rdbuf()), name_(name) {}
+    ByteSource(std::streambuf* buffer, const std::string& name) : buffer_(buffer), name_(name) {}
 
     std::optional<unsigned char> next() {
         if (!held_.empty()) {
@@ -325,8 +332,10 @@ std::vector<std::string> LyricLines::decoded(const jet::CodePage& code_page) con
     return text;
 }
 
-LyricLines read_lyric_file(std::istream& in, const std::string& name, std::size_t max_lines) {
-    ByteSource bytes(in, name);
+namespace {
+
+LyricLines read_lines(std::streambuf* buffer, const std::string& name, std::size_t max_lines) {
+    ByteSource bytes(buffer, name);
     const Encoding encoding = read_byte_order_mark(bytes);
     LyricLines read;
     std::vector<std::string>& lines = read.lines;
@@ -366,6 +375,63 @@ LyricLines read_lyric_file(std::istream& in, const std::string& name, std::size_
     return read;
 }
 
+// A lyric file read in blocks of 4 KiB, straight from the system's file
+// calls: no stream, locale or heap buffer is set up for a file of which the
+// update reads a few lines.
+class LyricFileBuffer : public std::streambuf {
+  public:
+    explicit LyricFileBuffer(const std::filesystem::path& path) {
+#ifdef _WIN32
+        descriptor_ = _wopen(path.c_str(), _O_RDONLY | _O_BINARY);
+#else
+        descriptor_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+#endif
+    }
+    ~LyricFileBuffer() override {
+        if (descriptor_ >= 0) {
+#ifdef _WIN32
+            _close(descriptor_);
+#else
+            close(descriptor_);
+#endif
+        }
+    }
+    LyricFileBuffer(const LyricFileBuffer&) = delete;
+    LyricFileBuffer& operator=(const LyricFileBuffer&) = delete;
+
+    bool is_open() const {
+        return descriptor_ >= 0;
+    }
+
+  protected:
+    // Throws LyricReadError when the read fails; the reader names the file.
+    int_type underflow() override {
+#ifdef _WIN32
+        const int got = _read(descriptor_, block_, sizeof block_);
+#else
+        const ssize_t got = read(descriptor_, block_, sizeof block_);
+#endif
+        if (got < 0) {
+            throw LyricReadError("read failed");
+        }
+        if (got == 0) {
+            return traits_type::eof();
+        }
+        setg(block_, block_, block_ + got);
+        return traits_type::to_int_type(block_[0]);
+    }
+
+  private:
+    int descriptor_ = -1;
+    char block_[4096];
+};
+
+}  // namespace
+
+LyricLines read_lyric_file(std::istream& in, const std::string& name, std::size_t max_lines) {
+    return read_lines(in.rdbuf(), name, max_lines);
+}
+
 // Opening a folder as a file fails on Windows; on POSIX the open succeeds and
 // the first read fails. Either failure alone does not say why, so only then is
 // the path looked at, and a folder named as such.
@@ -377,12 +443,12 @@ LyricLines read_lyric_file(const std::filesystem::path& path, std::size_t max_li
                                       ? ": is a folder, not a lyric file"
                                       : failure));
     };
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    LyricFileBuffer file(path);
+    if (!file.is_open()) {
         throw failed(": the lyric file cannot be opened");
     }
     try {
-        return read_lyric_file(in, name, max_lines);
+        return read_lines(&file, name, max_lines);
     } catch (const LyricReadError&) {
         throw failed(": the lyric file cannot be read");
     }

@@ -9,6 +9,7 @@
 #endif
 
 #include "window/errors.h"
+#include "window/folder_reader.h"
 #include "window/name_order.h"
 #include "window/native_text.h"
 
@@ -27,86 +28,50 @@ FolderError unreadable(const fs::path& folder, const std::error_code& cause) {
 // Windows programs that take no care of long paths, the player among them,
 // reach no file whose full path has 260 characters or more; Windows' own
 // listing skips the entries below such a folder without a word.
-void check_reachable(const fs::path& path, const fs::path& folder) {
+// `native_length` is the length of the path of `folder` itself, or of its
+// entry `entry_name`, in the system's own characters.
+void check_reachable(std::size_t native_length, const fs::path& folder,
+                     std::string_view entry_name) {
 #ifdef _WIN32
     constexpr std::size_t kLongestPath = MAX_PATH - 1;
-    if (path.native().size() > kLongestPath) {
-        const std::string what = path == folder
+    if (native_length > kLongestPath) {
+        const std::string what = entry_name.empty()
                                      ? "has a path"
-                                     : "holds \"" + path.filename().string() + "\", whose path is";
+                                     : "holds \"" + std::string(entry_name) + "\", whose path is";
         throw FolderError("Folder \"" + folder.string() + "\" " + what + " longer than the " +
                           std::to_string(kLongestPath) +
                           " characters Windows programs can open; move the folders nearer the "
                           "drive's root");
     }
 #else
-    (void)path;
+    (void)native_length;
     (void)folder;
+    (void)entry_name;
 #endif
-}
-
-bool is_hidden(const fs::directory_entry& entry) {
-#ifdef _WIN32
-    const DWORD attributes = GetFileAttributesW(entry.path().c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
-#else
-    return entry.path().filename().native().starts_with('.');
-#endif
-}
-
-// The entry's name as bytes, before any check that it is valid text, so that
-// a file the pattern skips never fails the listing.
-std::string raw_name(const fs::directory_entry& entry) {
-#ifdef _WIN32
-    const std::u8string name = entry.path().filename().u8string();
-    return std::string(name.begin(), name.end());
-#else
-    return entry.path().filename().native();
-#endif
-}
-
-// Whether the entry is of `kind`, following symbolic links. The entry's own
-// type, as the folder's listing gave it, answers without a call to the file
-// system; only a symbolic link, or an entry whose type the listing does not
-// give, is looked up. An entry that vanished while the folder was read, or a
-// link to nothing, is neither.
-bool is_of_kind(const fs::directory_entry& entry, EntryKind kind, const fs::path& folder) {
-    std::error_code error;
-    const bool of_kind =
-        kind == EntryKind::folder ? entry.is_directory(error) : entry.is_regular_file(error);
-    if (error && error != std::errc::no_such_file_or_directory) {
-        throw unreadable(folder, error);
-    }
-    return of_kind;
 }
 
 // (name, listed text) of every visible entry of `kind` whose name passes `wanted`.
 template <typename Wanted>
 std::vector<std::pair<std::string, std::string>> read_entries(const fs::path& folder,
                                                               EntryKind kind, Wanted wanted) {
-    check_reachable(folder, folder);
-    std::error_code error;
-    fs::directory_iterator it(folder, error);
-    if (error) {
-        throw unreadable(folder, error);
-    }
+    check_reachable(folder.native().size(), folder, {});
     std::vector<std::pair<std::string, std::string>> entries;
-    for (; it != fs::directory_iterator(); it.increment(error)) {
-        if (error) {
-            throw unreadable(folder, error);
+    const std::error_code error = read_folder(folder, [&](const ListedEntry& entry) {
+        if (!wanted(entry.name)) {
+            return;
         }
-        const fs::directory_entry& entry = *it;
-        if (!wanted(raw_name(entry))) {
-            continue;
+        check_reachable(entry.native_path_length, folder, entry.name);
+        if (entry.hidden || !(kind == EntryKind::folder ? entry.is_folder : entry.is_file)) {
+            return;
         }
-        check_reachable(entry.path(), folder);
-        if (is_hidden(entry) || !is_of_kind(entry, kind, folder)) {
-            continue;
+        if (!entry.name_is_text || !is_valid_utf8(entry.name)) {
+            throw name_not_text(folder);
         }
-        std::string name = text_of_path(entry.path().filename(), folder);
-        std::string listed = kind == EntryKind::folder ? text_of_path(entry.path(), folder) : name;
+        std::string name(entry.name);
+        std::string listed =
+            kind == EntryKind::folder ? text_of_path(folder / path_of_text(name), folder) : name;
         entries.emplace_back(std::move(name), std::move(listed));
-    }
+    });
     if (error) {
         throw unreadable(folder, error);
     }
@@ -128,11 +93,11 @@ std::vector<std::string> listed_texts(std::vector<std::pair<std::string, std::st
 
 std::vector<std::string> list_sub_folders(const fs::path& folder) {
     return listed_texts(
-        read_entries(folder, EntryKind::folder, [](const std::string&) { return true; }));
+        read_entries(folder, EntryKind::folder, [](std::string_view) { return true; }));
 }
 
 std::vector<std::string> list_matching_files(const fs::path& folder, std::string_view pattern) {
-    return listed_texts(read_entries(folder, EntryKind::file, [pattern](const std::string& name) {
+    return listed_texts(read_entries(folder, EntryKind::file, [pattern](std::string_view name) {
         return matches_pattern(name, pattern);
     }));
 }

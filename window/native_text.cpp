@@ -56,10 +56,7 @@ bool is_valid_utf8(std::string_view text) {
 }
 
 std::string text_of_path(const fs::path& path, const fs::path& context_folder) {
-    const auto not_text = [&] {
-        return FolderError("Folder \"" + context_folder.string() +
-                           "\" holds a name that is not valid UTF-8 text");
-    };
+    const auto not_text = [&] { return name_not_text(context_folder); };
 #ifdef _WIN32
     try {
         const std::u8string utf8 = path.u8string();
@@ -73,6 +70,11 @@ std::string text_of_path(const fs::path& path, const fs::path& context_folder) {
     }
     return path.native();
 #endif
+}
+
+FolderError name_not_text(const fs::path& folder) {
+    return FolderError("Folder \"" + folder.string() +
+                       "\" holds a name that is not valid UTF-8 text");
 }
 
 fs::path path_of_text(std::string_view text) {

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "window/errors.h"
+
 namespace window {
 
 // Texts shown by the window and held in its lists are UTF-8. These helpers turn
@@ -20,6 +22,9 @@ std::string text_of_path(const std::filesystem::path& path,
                          const std::filesystem::path& context_folder);
 
 std::filesystem::path path_of_text(std::string_view text);
+
+// The failure of a folder that holds a name that is not valid text.
+FolderError name_not_text(const std::filesystem::path& folder);
 
 // The text of an error as UTF-8. Windows' own texts come in the ANSI code
 // page through std::error_code::message(); they are asked for as UTF-16 here.
