@@ -112,9 +112,16 @@ class SingleByteCodePage final : public CodePage {
     }
 
     std::string from_utf8(std::string_view utf8) const override {
-        std::string out;
+        // ASCII is the same in UTF-8 and in every code page here: copied in
+        // one piece, up to the first byte beyond it.
+        const auto beyond_ascii = std::find_if(
+            utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+        std::string out(utf8.begin(), beyond_ascii);
+        if (beyond_ascii == utf8.end()) {
+            return out;
+        }
         out.reserve(utf8.size());
-        std::size_t pos = 0;
+        std::size_t pos = out.size();
         while (pos < utf8.size()) {
             const char32_t c = next_utf8(utf8, pos);
             if (c < 0x80) {

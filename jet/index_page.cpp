@@ -147,6 +147,20 @@ void decode_index_page(PageNumber page_number, std::span<const std::uint8_t> byt
     }
 }
 
+void view_after_leaf_insert(IndexPageView& view, const Page& page, std::size_t at,
+                            std::size_t length) {
+    const std::size_t start = at == 0 ? 0 : view.ends[at - 1];
+    for (std::size_t i = at; i < view.ends.size(); ++i) {
+        view.ends[i] = static_cast<std::uint16_t>(view.ends[i] + length);
+    }
+    view.ends.insert(view.ends.begin() + static_cast<std::ptrdiff_t>(at),
+                     static_cast<std::uint16_t>(start + length));
+    view.entry_bytes = view.ends.back();
+    view.free_space = get_u16le(page.data() + 2);
+    view.tail_page = 0;
+    view.data = page.data() + kDataOffset;
+}
+
 IndexEntryRef IndexPageView::entry(std::size_t i) const {
     const std::size_t start = i == 0 ? 0 : ends[i - 1];
     const std::uint8_t* whole = data + start;

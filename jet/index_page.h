@@ -87,6 +87,13 @@ IndexPage parse_index_page(PageNumber page_number, std::span<const std::uint8_t>
 void decode_index_page(PageNumber page_number, std::span<const std::uint8_t> bytes,
                        IndexPageView& view);
 
+// Brings the view of a leaf page without a shared prefix in line with the
+// page after insert_leaf_entry put an entry of `length` bytes at position
+// `at` in place: the view then says what decode_index_page would say of
+// `page`, the page's bytes now, without decoding it again.
+void view_after_leaf_insert(IndexPageView& view, const Page& page, std::size_t at,
+                            std::size_t length);
+
 // The entry copied out of the page.
 IndexEntry to_index_entry(const IndexEntryRef& entry);
 // The whole page copied out of its view.

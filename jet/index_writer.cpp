@@ -249,7 +249,7 @@ IndexInsertResult IndexWriter::insert(std::span<const std::uint8_t> key, RowPoin
                     " bytes an index entry can hold");
     }
     descend(key, row);
-    const Step& leaf = path_[depth_ - 1];
+    Step& leaf = path_[depth_ - 1];
     const std::size_t at = leaf.position;
 
     const bool before_has_key = at > 0 ? compare_keys(leaf.page.entry(at - 1).key, key) == 0
@@ -263,11 +263,30 @@ IndexInsertResult IndexWriter::insert(std::span<const std::uint8_t> key, RowPoin
     if (leaf.page.prefix_length == 0 &&
         leaf.page.entry_bytes + key.size() + kRowPointerLength <= kIndexPageCapacity &&
         changes_only_the_leaf()) {
-        insert_leaf_entry(pager_.modify(leaf.page.number), leaf.page, at, key, row);
+        // The leaf is changed in place and its view with it, so that the next
+        // insert, most often into the same leaf, need not decode it again.
+        const PageNumber number = leaf.page.number;
+        Page& bytes = pager_.modify(number);
+        insert_leaf_entry(bytes, leaf.page, at, key, row);
+        view_after_leaf_insert(leaf.page, bytes, at, key.size() + kRowPointerLength);
+        leaf.bytes = pager_.read(number);
+        leaf.stamp = pager_.modification_stamp(number);
     } else {
         insert_and_climb(key, row);
     }
     return result;
+}
+
+// The lowest row pointer sorts before every entry of the key, so the
+// descent stops at the key's first entry, or where it would be: at the end
+// of a leaf, the next leaf may begin with it.
+bool IndexWriter::holds_key(std::span<const std::uint8_t> key) {
+    descend(key, RowPointer{});
+    const Step& leaf = path_[depth_ - 1];
+    if (leaf.position < leaf.page.size()) {
+        return compare_keys(leaf.page.entry(leaf.position).key, key) == 0;
+    }
+    return neighbour_has_key(leaf.page.next_page, false, key);
 }
 
 // The general insert: every page on the path copied out, the entry put on
@@ -350,15 +369,11 @@ IndexInsertResult insert_index_entry(Pager& pager, PageAllocator& allocator,
     return IndexWriter(pager, allocator, table, index).insert(key, row);
 }
 
-bool index_has_key(IndexCursor& cursor, std::span<const std::uint8_t> key) {
-    cursor.seek(key);
-    return !cursor.at_end() && compare_keys(cursor.entry_ref().key, key) == 0;
-}
-
 bool index_has_key(Pager& pager, const TableDefinition& table, const RealIndex& index,
                    std::span<const std::uint8_t> key) {
     IndexCursor cursor(pager, table, index);
-    return index_has_key(cursor, key);
+    cursor.seek(key);
+    return !cursor.at_end() && compare_keys(cursor.entry_ref().key, key) == 0;
 }
 
 }  // namespace jet

@@ -37,6 +37,11 @@ class IndexWriter {
     // As insert_index_entry.
     IndexInsertResult insert(std::span<const std::uint8_t> key, RowPointer row);
 
+    // True when an entry with exactly these key bytes is in the index. It
+    // walks the path an insert of the key takes, so that the insert after it
+    // finds those pages decoded.
+    bool holds_key(std::span<const std::uint8_t> key);
+
   private:
     // A page on the way from the root to the leaf, read in place, and which
     // of its entries (or, at size(), its tail) leads down.
@@ -74,20 +79,17 @@ class IndexWriter {
 // Inserts the entry (key bytes, row pointer) into the index. The pager must
 // be in a change; every page the insert touches is modified through it, and
 // pages it needs are taken from `allocator` and added to the index's own
-// usage map. Uniqueness is not checked here (see index_has_key). Throws
+// usage map. Uniqueness is not checked here (see IndexWriter::holds_key). Throws
 // FormatError naming the index when its tree is damaged, and Error when the
 // key is longer than an index page can hold (kMaxIndexEntryLength).
 IndexInsertResult insert_index_entry(Pager& pager, PageAllocator& allocator,
                                      const TableDefinition& table, const RealIndex& index,
                                      std::span<const std::uint8_t> key, RowPointer row);
 
-// True when an entry with exactly these key bytes is in the index.
+// True when an entry with exactly these key bytes is in the index, read
+// through a cursor.
 bool index_has_key(Pager& pager, const TableDefinition& table, const RealIndex& index,
                    std::span<const std::uint8_t> key);
-// The same through a cursor on the index, whose buffers serve the next
-// lookup too; the cursor is left on the first entry not less than `key`.
-bool index_has_key(IndexCursor& cursor, std::span<const std::uint8_t> key);
-
 // True when an entry with this key fits the tree (see kMaxIndexEntryLength),
 // so that the insert cannot fail for its length.
 bool index_key_fits(std::span<const std::uint8_t> key);

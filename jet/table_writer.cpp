@@ -110,7 +110,6 @@ TableWriter::TableWriter(Database& db, std::string_view table_name)
         }
         index_writers_.push_back(
             std::make_unique<IndexWriter>(db.pager(), allocator_, table_, index));
-        index_lookups_.push_back(std::make_unique<IndexCursor>(db.pager(), table_, index));
     }
 }
 
@@ -236,7 +235,7 @@ void TableWriter::check_constraints(const PreparedRow& row) {
                         std::to_string(entry.key.size()) + " bytes is too long for an index page");
         }
         const auto position = static_cast<std::size_t>(&index - table_.real_indexes.data());
-        if (index.unique() && !all_null && index_has_key(*index_lookups_[position], entry.key)) {
+        if (index.unique() && !all_null && index_writers_[position]->holds_key(entry.key)) {
             throw WriteRefused(WriteRefused::Kind::DuplicateKey,
                                "duplicate key: " + describe_index(table_, index) +
                                    " already holds a row with the same value" +

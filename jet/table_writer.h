@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "jet/database.h"
-#include "jet/index_reader.h"
 #include "jet/index_writer.h"
 #include "jet/page.h"
 #include "jet/page_allocator.h"
@@ -66,7 +65,6 @@ class TableWriter {
     // One each per real index, in table_.real_indexes order, kept so that
     // their buffers serve every row.
     std::vector<std::unique_ptr<IndexWriter>> index_writers_;
-    std::vector<std::unique_ptr<IndexCursor>> index_lookups_;
     // The data page new rows go to while it has room; 0 = look it up.
     PageNumber current_page_ = 0;
     bool current_page_known_ = false;

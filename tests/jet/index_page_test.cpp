@@ -1,6 +1,8 @@
 // Decoding index pages built byte by byte, including prefix compression and
-// damaged pages.
+// damaged pages, and a view kept in line with a leaf through in-place inserts.
 #include "jet/index_page.h"
+
+#include "jet/index_page_builder.h"
 
 #include <gtest/gtest.h>
 
@@ -99,6 +101,40 @@ TEST(IndexPage, EmptyRootLeafHasNoEntries) {
     IndexPage parsed = parse_index_page(33, make_page(0x04, {}));
     EXPECT_TRUE(parsed.entries.empty());
     EXPECT_EQ(parsed.free_space, 1800);
+}
+
+// A view kept in line with a leaf after each in-place insert says what a
+// fresh decode of the page says, wherever the entry goes.
+TEST(IndexPage, AViewKeptThroughInPlaceInsertsMatchesADecodeOfThePage) {
+    PageBytes stored = make_page(0x04, {{0x7F, 0x20, 0, 0, 1, 0x01},
+                                        {0x7F, 0x40, 0x41, 0, 0, 1, 0x02},
+                                        {0x7F, 0x60, 0, 0, 1, 0x03}});
+    Page page{};
+    std::copy(stored.begin(), stored.end(), page.begin());
+    IndexPageView kept;
+    decode_index_page(9, page, kept);
+    const std::vector<std::pair<std::size_t, PageBytes>> inserts = {
+        {0, {0x7F, 0x10}}, {4, {0x7F, 0x70, 0x71, 0x72}}, {2, {0x7F, 0x30}}, {3, {}}};
+    for (const auto& [at, key] : inserts) {
+        insert_leaf_entry(page, kept, at, key, RowPointer{2, static_cast<std::uint8_t>(at)});
+        view_after_leaf_insert(kept, page, at, key.size() + 4);
+
+        IndexPageView fresh;
+        decode_index_page(9, page, fresh);
+        ASSERT_EQ(kept.ends, fresh.ends);
+        EXPECT_EQ(kept.entry_bytes, fresh.entry_bytes);
+        EXPECT_EQ(kept.free_space, fresh.free_space);
+        EXPECT_EQ(kept.tail_page, fresh.tail_page);
+        EXPECT_EQ(kept.data, fresh.data);
+        for (std::size_t i = 0; i < fresh.size(); ++i) {
+            const IndexEntry a = to_index_entry(kept.entry(i));
+            const IndexEntry b = to_index_entry(fresh.entry(i));
+            EXPECT_EQ(a.key, b.key);
+            EXPECT_EQ(a.row.page, b.row.page);
+            EXPECT_EQ(a.row.row, b.row.row);
+        }
+    }
+    EXPECT_EQ(kept.size(), 7u);
 }
 
 TEST(IndexPage, DamagedPagesGiveErrorsNamingThePage) {

@@ -509,6 +509,17 @@ TEST(IndexWriter, GrowsThreeLevelTreesInAnyOrderWithDuplicates) {
         ASSERT_EQ(walked.size(), c.count);
         EXPECT_TRUE(index_has_key(copy.pager(), tree.table(), tree.index(), c.key(0)));
         EXPECT_FALSE(index_has_key(copy.pager(), tree.table(), tree.index(), KeyBytes{0x7F, 0x01}));
+        // The writer's own lookup, which the table writer's uniqueness check
+        // uses, finds every key held, duplicates that span leaves among them,
+        // and none of those that are not.
+        IndexWriter writer(copy.pager(), copy.allocator(), tree.table(), tree.index());
+        const std::uint32_t keys = c.count / c.duplicates;
+        for (std::uint32_t k = 0; k < keys; ++k) {
+            ASSERT_TRUE(writer.holds_key(c.key(k))) << "key " << k;
+        }
+        EXPECT_TRUE(writer.holds_key(c.key(keys - 1)));
+        EXPECT_FALSE(writer.holds_key(c.key(keys)));
+        EXPECT_FALSE(writer.holds_key(KeyBytes{0x7F, 0x01}));
 
         copy.close();
         auto db = Database::open(copy.path(), {.code_page = 1252});
