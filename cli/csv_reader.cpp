@@ -4,8 +4,19 @@
 
 namespace cli {
 
+// The stream's buffer is read directly: a character costs no sentry of the
+// stream, and the reader needs nothing of it but the characters.
+// Both give a byte as 0 to 255, and the end as EOF.
+int CsvReader::take() {
+    return in_.rdbuf()->sbumpc();
+}
+
+int CsvReader::look() {
+    return in_.rdbuf()->sgetc();
+}
+
 std::optional<CsvRecord> CsvReader::next() {
-    int c = in_.get();
+    int c = take();
     if (c == EOF) {
         return std::nullopt;
     }
@@ -13,11 +24,11 @@ std::optional<CsvRecord> CsvReader::next() {
     CsvRecord record;
     std::string field;
     bool quoted = false;
-    for (;; c = in_.get()) {
+    for (;; c = take()) {
         if (c == '"' && field.empty() && !quoted) {
             quoted = true;
             for (;;) {
-                c = in_.get();
+                c = take();
                 if (c == EOF) {
                     throw std::runtime_error("a quoted field is not closed");
                 }
@@ -25,10 +36,10 @@ std::optional<CsvRecord> CsvReader::next() {
                     ++line_;
                 }
                 if (c == '"') {
-                    if (in_.peek() != '"') {
+                    if (look() != '"') {
                         break;
                     }
-                    in_.get();
+                    take();
                 }
                 field.push_back(static_cast<char>(c));
             }
@@ -50,7 +61,7 @@ std::optional<CsvRecord> CsvReader::next() {
             }
             return record;
         }
-        if (quoted && c == '\r' && in_.peek() == '\n') {
+        if (quoted && c == '\r' && look() == '\n') {
             continue;
         }
         field.push_back(static_cast<char>(c));

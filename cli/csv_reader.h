@@ -26,6 +26,11 @@ class CsvReader {
     std::size_t line() const { return record_line_; }
 
   private:
+    // The next character, taken from the input or only looked at; EOF at
+    // the end.
+    int take();
+    int look();
+
     std::istream& in_;
     std::size_t line_ = 1;
     std::size_t record_line_ = 0;
