@@ -1,5 +1,7 @@
 #include "jet/thai_874_text.h"
 
+#include <algorithm>
+
 #include <cstddef>
 #include <cstdint>
 
@@ -49,6 +51,10 @@ bool ascii_letter(std::uint8_t b) {
 }  // namespace
 
 ThaiEvidence thai_874_evidence(std::string_view bytes) {
+    // Most stored text is ASCII alone, which tells nothing: said at once.
+    if (std::all_of(bytes.begin(), bytes.end(),
+                    [](char c) { return static_cast<std::uint8_t>(c) < 0x80; }))
+        return ThaiEvidence::None;
     const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(bytes[i]); };
     bool any_thai = false;
     bool any_word = false;  // a run of two or more Thai characters, one a consonant
