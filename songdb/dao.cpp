@@ -153,9 +153,13 @@ class JetRecordset : public Recordset {
             throw Error(Error::Kind::Conversion, "column '" + std::string(column) + "' of table '" +
                                                      table.name + "' holds no text");
         }
+        // The rows are read through a definition of that column alone, so
+        // that no other value of a row is decoded.
+        jet::TableDefinition one_column = table;
+        one_column.columns = {table.columns[position]};
         const jet::CodePage& code_page = db.code_page();
-        db.for_each_row(table, [&](jet::RowPointer, const std::vector<jet::Value>& row) {
-            const auto* text = std::get_if<jet::Text>(&row[position]);
+        db.for_each_row(one_column, [&](jet::RowPointer, const std::vector<jet::Value>& row) {
+            const auto* text = std::get_if<jet::Text>(&row[0]);
             visit(text ? std::optional<std::string>(code_page.to_utf8(text->bytes)) : std::nullopt);
         });
     }
