@@ -434,10 +434,10 @@ int main(int argc, char** argv) {
         report("window", *win, songs);
         report("qt", *qt, songs);
         std::cout << std::setprecision(2) << "add / floor   " << add->seconds / floor->seconds
-                  << " (target at most 2)\n"
+                  << " (target at most 1.5)\n"
                   << "floor / find  " << floor->seconds / find->seconds << "\n"
-                  << "window / add  " << win->seconds / add->seconds << " (target at most 1.5)\n"
-                  << "qt / add      " << qt->seconds / add->seconds << " (target at most 1.5)"
+                  << "window / add  " << win->seconds / add->seconds << " (target at most 1.2)\n"
+                  << "qt / add      " << qt->seconds / add->seconds << " (target at most 1.2)"
                   << std::endl;
         if (s.own_folder) {
             fs::remove_all(s.folder);
