@@ -317,13 +317,16 @@ void MainWindow::show_items(ListView<ListModel>& view) {
 }
 
 void MainWindow::show_model() {
+    // Whether a model changed is asked first: it costs less than whether its
+    // widget is in sight.
     for (LabelView& view : labels_) {
-        if (to_show(*view.widget)) {
+        if (view.shown != view.model->revision() && to_show(*view.widget)) {
             show_label(view);
         }
     }
     for (ListView<window::ListBox>& view : list_boxes_) {
-        if (!to_show(*view.widget)) {
+        const bool selection_shown = view.widget->currentRow() == view.model->selected();
+        if ((view.shown == view.model->revision() && selection_shown) || !to_show(*view.widget)) {
             continue;
         }
         show_items(view);
@@ -333,12 +336,12 @@ void MainWindow::show_model() {
         }
     }
     for (ListView<const window::FileList>& view : file_lists_) {
-        if (to_show(*view.widget)) {
+        if (view.shown != view.model->revision() && to_show(*view.widget)) {
             show_items(view);
         }
     }
     for (const auto& [model, list] : folder_lists_) {
-        if (to_show(*list) && !list->shows(*model)) {
+        if (!list->shows(*model) && to_show(*list)) {
             list->show_folder(*model, model_.Drive1.drives());
         }
     }

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QStyle>
+#include <chrono>
 #include <stdexcept>
 #include <string>
 
@@ -88,7 +89,11 @@ void QtToolkit::process_pending_events() {
     if (show_model_) {
         show_model_();
     }
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_processed_ >= window::kEventsInterval) {
+        last_processed_ = now;
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
 }
 
 // Closing the last window makes the application's event loop return once our

@@ -3,6 +3,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <chrono>
 #include <functional>
 
 #include "window/toolkit.h"
@@ -47,6 +48,8 @@ class QtToolkit : public window::Toolkit {
     QPointer<QWidget> window_;
     std::function<void()> show_model_;
     bool ended_ = false;
+    // When process_pending_events() last let Qt process events.
+    std::chrono::steady_clock::time_point last_processed_;
 };
 
 }  // namespace listsong_qt

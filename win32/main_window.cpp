@@ -193,6 +193,7 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
         case WM_TIMER:
             if (wparam == kHeldBackTimer) {
                 KillTimer(window_, kHeldBackTimer);
+                held_back_ = false;
                 show_model();
                 return 0;
             }
@@ -453,7 +454,10 @@ void MainWindow::show_label(LabelView& view) {
     }
     const auto now = std::chrono::steady_clock::now();
     if (actions_.any_running() && now - view.changed < kFrame) {
-        SetTimer(window_, kHeldBackTimer, static_cast<UINT>(kFrame.count()), nullptr);
+        if (!held_back_) {
+            SetTimer(window_, kHeldBackTimer, static_cast<UINT>(kFrame.count()), nullptr);
+            held_back_ = true;
+        }
         return;
     }
     view.shown = revision;
@@ -487,21 +491,23 @@ void MainWindow::show_items(ListView<ListModel>& view) {
 
 void MainWindow::show_model() {
     // Whether a model changed is asked first: it costs less than whether its
-    // control is in sight.
+    // control is in sight, which asks Windows.
     for (LabelView& view : labels_) {
         if (view.shown != view.model->revision() && to_show(view.control)) {
             show_label(view);
         }
     }
     for (ListView<window::ListBox>& view : list_boxes_) {
-        if (!to_show(view.control)) {
+        const std::size_t selected = static_cast<std::size_t>(view.model->selected());
+        if ((view.shown == view.model->revision() && view.selected == selected) ||
+            !to_show(view.control)) {
             continue;
         }
         show_items(view);
-        const auto selected = static_cast<WPARAM>(view.model->selected());
         if (SendMessageW(view.control, LB_GETCURSEL, 0, 0) != static_cast<LRESULT>(selected)) {
             SendMessageW(view.control, LB_SETCURSEL, selected, 0);
         }
+        view.selected = selected;
     }
     for (ListView<const window::FileList>& view : file_lists_) {
         if (view.shown != view.model->revision() && to_show(view.control)) {
@@ -509,7 +515,7 @@ void MainWindow::show_model() {
         }
     }
     for (const auto& [model, view] : folder_lists_) {
-        if (to_show(view->handle()) && !view->shows(*model)) {
+        if (!view->shows(*model) && to_show(view->handle())) {
             view->show_folder(*model, model_.Drive1.drives());
         }
     }

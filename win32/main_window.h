@@ -119,6 +119,8 @@ class MainWindow {
         std::chrono::steady_clock::time_point changed;
     };
     std::vector<LabelView> labels_;
+    // Whether a caption held back waits for the timer that shows it.
+    bool held_back_ = false;
     void show_label(LabelView& view);
 
     // A list model and the list box that shows it, with the model's revision
@@ -128,6 +130,8 @@ class MainWindow {
         ListModel* model;
         HWND control;
         std::optional<std::uint64_t> shown;
+        // A list box's selected item as shown (the model's selected()).
+        std::size_t selected = 0;
     };
     template <typename ListModel>
     static void show_items(ListView<ListModel>& view);

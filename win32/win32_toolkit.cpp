@@ -1,5 +1,6 @@
 #include "win32/win32_toolkit.h"
 
+#include <chrono>
 #include <stdexcept>
 #include <string>
 
@@ -17,6 +18,7 @@ using window::twips_of_pixels;
 namespace {
 
 constexpr const char* kDefaultTitle = "ListSong";
+
 constexpr int kLetters = 26;
 
 // Asking a drive without a medium for its label or its folders makes Windows
@@ -129,6 +131,15 @@ void Win32Toolkit::process_pending_events() {
     if (show_model_) {
         show_model_();
     }
+    const auto now = std::chrono::steady_clock::now();
+    // Under Wine each look at the queue is a round trip to its server.
+    if (now - last_asked_ >= window::kEventsInterval) {
+        last_asked_ = now;
+        dispatch_waiting_messages();
+    }
+}
+
+void Win32Toolkit::dispatch_waiting_messages() {
     MSG message;
     while (!ended_ && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         dispatch(message);

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <chrono>
+
 #include <functional>
 #include <string>
 
@@ -32,6 +34,9 @@ class Win32Toolkit : public window::Toolkit {
 
     // Runs the thread's message loop until the program ends.
     void run_message_loop();
+    // Handles every message waiting in the thread's queue, as the loop does.
+    // process_pending_events() does so at most once in window::kEventsInterval.
+    void dispatch_waiting_messages();
 
     bool program_ended() const { return ended_; }
 
@@ -60,6 +65,8 @@ class Win32Toolkit : public window::Toolkit {
     void dispatch(MSG& message) const;
 
     HWND window_ = nullptr;
+    // When the thread's queue was last looked at by process_pending_events().
+    std::chrono::steady_clock::time_point last_asked_;
     std::function<void()> show_model_;
     bool ended_ = false;
 };

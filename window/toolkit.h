@@ -2,6 +2,7 @@
 // desktop front end and by the tests' scripted fake.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -9,6 +10,10 @@
 #include "window/drive.h"
 
 namespace window {
+
+// How long a person's click may wait for an update to let it through: far
+// below what anyone notices.
+inline constexpr std::chrono::milliseconds kEventsInterval{10};
 
 // A width and height in twips (1/1440 inch).
 struct TwipSize {
@@ -34,7 +39,10 @@ class Toolkit : public DriveSource {
 
     // Lets the window handle every event that is waiting; handlers of the window
     // may run during the call. It returns normally also when one of them ended
-    // the program (see program_ending.h).
+    // the program (see program_ending.h). An update calls it once a song,
+    // thousands of times a second: a front end brings its controls in line
+    // each time, but asks its system for events no more often than
+    // kEventsInterval, as each asking costs a call into the system.
     virtual void process_pending_events() = 0;
 
     // Closes the window and ends the program once control returns to the

@@ -141,7 +141,7 @@ TEST_F(UpdateTest, ExitRightAfterStartUpEndsTheProgramWithoutAQuestion) {
     open_window();
     const MessageBoxCloser closer;
     click("Command1");
-    toolkit.process_pending_events();
+    toolkit.dispatch_waiting_messages();
     EXPECT_TRUE(toolkit.program_ended());
     EXPECT_FALSE(IsWindowVisible(view->handle()));
     EXPECT_TRUE(closer.seen().empty());

@@ -29,7 +29,7 @@ void Win32WindowTest::press_key(HWND target, WPARAM key) {
     SetFocus(target);
     PostMessageW(target, WM_KEYDOWN, key, 1);
     PostMessageW(target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001));
-    toolkit.process_pending_events();
+    toolkit.dispatch_waiting_messages();
 }
 
 }  // namespace listsong_win32::testing
