@@ -6,48 +6,18 @@
 #include <QTest>
 
 #include "jet/create_database.h"
-#include "songdb/dao.h"
-#include "songdb/update.h"
 #include "tests/qt/qt_window_fixture.h"
-#include "tests/songdb/song_roots.h"
+#include "tests/songdb/screen_update_test.h"
 
 namespace listsong_qt::testing {
 namespace {
 
-namespace fs = std::filesystem;
 using songdb::testing::passes_check;
 using songdb::testing::song_rows;
 
-constexpr int kThai = 874;
-constexpr int kFolders = 3;
-constexpr int kSongsPerFolder = 3;
-
-// Three folder triples of three songs each under a/songs, and the window's
-// folder lists on the three roots.
-class UpdateTest : public QtWindowTest {
+// Three folder triples of three songs each, and the window on the screen.
+class UpdateTest : public songdb::testing::ScreenUpdateTest<QtWindowTest> {
   protected:
-    UpdateTest() : roots(tree), database(toolkit.program_folder() / "LISTSONG.mdb"), engine(kThai) {
-        for (int folder = 1; folder <= kFolders; ++folder) {
-            for (int song = 1; song <= kSongsPerFolder; ++song) {
-                const std::string name = std::to_string(1000 * folder + song);
-                roots.song("0" + std::to_string(folder), name,
-                           "Song " + name + "\r\nSinger " + name + "\r\n");
-            }
-        }
-        target.database = database;
-        target.engine = [this]() -> songdb::dao::DBEngine& { return engine; };
-        target.song_stored = [this](const songdb::StoredSong& song) {
-            stored.push_back(song.mid_path);
-        };
-    }
-
-    void open_on_songs() {
-        open_window();
-        songdb::bind_update(*model, target);
-        roots.choose_in(*model);
-        view->show_model();
-    }
-
     void click(std::string_view button) {
         QTest::mouseClick(&widget<QPushButton>(button), Qt::LeftButton);
     }
@@ -70,25 +40,18 @@ class UpdateTest : public QtWindowTest {
     void expect_ended_in_second_folder(const std::function<void()>& end) {
         jet::create_database(database);
         open_on_songs();
-        const int first_song_of_second_folder = (1 + kSongsPerFolder) + 2;
-        toolkit.at_event_round(first_song_of_second_folder, end);
+        toolkit.at_event_round(kRoundAfterSecondFoldersFirstSong, end);
         const ModalCloser closer;
         click("CmdChDir");
 
         EXPECT_TRUE(toolkit.program_ended());
         EXPECT_FALSE(view->isVisible());
         EXPECT_TRUE(closer.seen().empty());
-        EXPECT_EQ(toolkit.event_rounds(), first_song_of_second_folder);
+        EXPECT_EQ(toolkit.event_rounds(), kRoundAfterSecondFoldersFirstSong);
         EXPECT_EQ(stored.size(), static_cast<std::size_t>(kSongsPerFolder));
         EXPECT_EQ(song_rows(database), kSongsPerFolder);
         EXPECT_TRUE(passes_check(database));
     }
-
-    songdb::testing::SongRoots roots;
-    fs::path database;
-    songdb::dao::JetEngine engine;
-    songdb::UpdateTarget target;
-    std::vector<std::string> stored;
 };
 
 TEST_F(UpdateTest, AFullUpdateStoresEverySongAndSaysOk) {
