@@ -27,21 +27,35 @@ std::uint64_t digest(std::string_view path) {
 }  // namespace
 
 void StoredSongPaths::add_stored(std::string_view path) {
-    read_.push_back(digest(path));
+    sorted_.push_back(digest(path));
 }
 
 void StoredSongPaths::finish_reading() {
-    std::sort(read_.begin(), read_.end());
-    read_.shrink_to_fit();
+    std::sort(sorted_.begin(), sorted_.end());
+    sorted_.shrink_to_fit();
 }
 
 void StoredSongPaths::remember(std::string_view path) {
-    stored_in_run_.insert(digest(path));
+    recent_.insert(digest(path));
+    if (recent_.size() >= std::max(kSmallestBatch, sorted_.size() / 8)) {
+        merge_recent();
+    }
+}
+
+// The batch is sorted and merged in: each digest is moved a number of times
+// that grows with the logarithm of the songs, as a batch is an eighth of
+// what is sorted already.
+void StoredSongPaths::merge_recent() {
+    const auto middle = static_cast<std::ptrdiff_t>(sorted_.size());
+    sorted_.insert(sorted_.end(), recent_.begin(), recent_.end());
+    std::sort(sorted_.begin() + middle, sorted_.end());
+    std::inplace_merge(sorted_.begin(), sorted_.begin() + middle, sorted_.end());
+    recent_.clear();
 }
 
 bool StoredSongPaths::contains(std::string_view path) const {
     const std::uint64_t d = digest(path);
-    return std::binary_search(read_.begin(), read_.end(), d) || stored_in_run_.contains(d);
+    return std::binary_search(sorted_.begin(), sorted_.end(), d) || recent_.contains(d);
 }
 
 }  // namespace songdb

@@ -4,7 +4,8 @@
 // run and kept as 64-bit digests of their comparison keys
 // (path_comparison.h): eight bytes a song, so a catalogue of a million songs
 // costs 8 MB, and two different paths share a digest with a chance of about
-// one in 10^7 even then.
+// one in 10^7 even then. The songs stored during the run join them in
+// sorted batches, so that they too cost eight bytes a song.
 #pragma once
 
 #include <cstddef>
@@ -28,8 +29,17 @@ class StoredSongPaths {
     bool contains(std::string_view path) const;
 
   private:
-    std::vector<std::uint64_t> read_;  // sorted by finish_reading
-    std::unordered_set<std::uint64_t> stored_in_run_;
+    // Songs stored in the run wait in a hash set until they are an eighth of
+    // the others, or at least this many, and are then merged in.
+    static constexpr std::size_t kSmallestBatch = 4096;
+
+    void merge_recent();
+
+    // The songs read, sorted by finish_reading(), and those stored in the
+    // run merged in since.
+    std::vector<std::uint64_t> sorted_;
+    // Songs stored in the run since the last merge.
+    std::unordered_set<std::uint64_t> recent_;
 };
 
 }  // namespace songdb

@@ -45,5 +45,26 @@ TEST(StoredSongPaths, FindsThePathsStoredDuringTheRun) {
     EXPECT_TRUE(songs.contains("d:\\karaoke\\a.mid"));
 }
 
+// Songs stored during a long run are merged with those read in batches; none
+// is lost on the way, whatever batch it fell in.
+TEST(StoredSongPaths, FindsEverySongOfALongRunAcrossItsBatches) {
+    StoredSongPaths songs;
+    for (int i = 0; i < 3000; ++i) {
+        songs.add_stored("D:\\Old\\" + std::to_string(i) + ".mid");
+    }
+    songs.finish_reading();
+    constexpr int kStored = 20000;
+    for (int i = 0; i < kStored; ++i) {
+        const std::string path = "D:\\New\\" + std::to_string(i * 7919 % kStored) + ".mid";
+        ASSERT_FALSE(songs.contains(path)) << path;
+        songs.remember(path);
+    }
+    for (int i = 0; i < kStored; ++i) {
+        EXPECT_TRUE(songs.contains("D:\\New\\" + std::to_string(i) + ".mid")) << i;
+    }
+    EXPECT_TRUE(songs.contains("D:\\Old\\2999.mid"));
+    EXPECT_FALSE(songs.contains("D:\\New\\20000.mid"));
+}
+
 }  // namespace
 }  // namespace songdb
