@@ -148,14 +148,16 @@ void insert_leaf_entry(Page& page, const IndexPageView& view, std::size_t at,
     pointer[3] = row.row;
     std::memset(data + used + length, 0, kIndexPageCapacity - used - length);
 
+    // The bitmap marks every entry's end and nothing else, so the entries
+    // before `at` keep their marks as they are; the marks past `start` are
+    // set anew for the inserted entry and the ones it moved.
     std::uint8_t* const bitmap = &page[kBitmapOffset];
-    std::memset(bitmap, 0, kDataOffset - kBitmapOffset);
+    const std::size_t first_moved = start + 1;
+    bitmap[first_moved / 8] &= static_cast<std::uint8_t>((1u << (first_moved % 8)) - 1);
+    std::memset(bitmap + first_moved / 8 + 1, 0, kDataOffset - kBitmapOffset - first_moved / 8 - 1);
     auto mark_end = [&](std::size_t end) {
         bitmap[end / 8] |= static_cast<std::uint8_t>(1u << (end % 8));
     };
-    for (std::size_t i = 0; i < at; ++i) {
-        mark_end(view.ends[i]);
-    }
     mark_end(start + length);
     for (std::size_t i = at; i < view.ends.size(); ++i) {
         mark_end(view.ends[i] + length);

@@ -196,6 +196,10 @@ std::string describe_index(const TableDefinition& table, const RealIndex& index)
 
 namespace {
 
+// Room for a usual row's key from the start, so that building it seldom
+// moves it: a text column's key takes about a byte a character.
+constexpr std::size_t kIndexKeyReserve = 128;
+
 // Position of the column with this number in table.columns.
 std::size_t column_position(const TableDefinition& table, const RealIndex& index,
                             std::uint16_t number) {
@@ -223,6 +227,7 @@ std::vector<IndexKeyColumn> index_key_columns(const TableDefinition& table,
 std::vector<std::uint8_t> row_index_key(const TableDefinition& table, const RealIndex& index,
                                         const std::vector<Value>& row) {
     std::vector<std::uint8_t> key;
+    key.reserve(kIndexKeyReserve);
     for (const IndexColumn& indexed : index.columns) {
         std::size_t at = column_position(table, index, indexed.column_number);
         const Column& column = table.columns[at];

@@ -283,8 +283,12 @@ Page& Pager::modify(PageNumber number) {
     }
     stamps_.assign(number, ++last_stamp_);
     if (const std::shared_ptr<Page>* changed = dirty_.find(number)) {
-        if (number < pages_before_change_ && !change_undo_.contains(number)) {
-            change_undo_.assign(number, std::make_shared<const Page>(**changed));
+        if (number < pages_before_change_ && !touched_in_change(number)) {
+            if (undo_pages_used_ == undo_pages_.size()) {
+                undo_pages_.push_back(std::make_unique<Page>());
+            }
+            *undo_pages_[undo_pages_used_] = **changed;
+            change_undo_.push_back({number, true, undo_pages_used_++});
         }
         return **changed;
     }
@@ -293,10 +297,15 @@ Page& Pager::modify(PageNumber number) {
     if (number < pages_at_save_) {
         originals_.assign(number, std::move(original));
     }
-    change_undo_.assign(number, nullptr);
+    change_undo_.push_back({number, false, 0});
     Page& page = *copy;
     dirty_.assign(number, std::move(copy));
     return page;
+}
+
+bool Pager::touched_in_change(PageNumber number) const {
+    return std::any_of(change_undo_.rbegin(), change_undo_.rend(),
+                       [number](const ChangeUndo& touched) { return touched.number == number; });
 }
 
 PageNumber Pager::grow() {
@@ -324,6 +333,7 @@ void Pager::commit() {
         throw std::logic_error("commit without a change of pages");
     }
     change_undo_.clear();
+    undo_pages_used_ = 0;
     in_change_ = false;
     if (unsaved_changes_++ == 0) {
         first_unsaved_change_ = std::chrono::steady_clock::now();
@@ -337,20 +347,21 @@ void Pager::discard() {
     if (!in_change_) {
         throw std::logic_error("discard without a change of pages");
     }
-    for (auto& [number, before] : change_undo_) {
-        if (number >= pages_before_change_) {
+    for (const ChangeUndo& touched : change_undo_) {
+        if (touched.number >= pages_before_change_) {
             continue;
         }
-        if (before) {
-            dirty_.assign(number, std::make_shared<Page>(*before));
+        if (touched.changed_before) {
+            dirty_.assign(touched.number, std::make_shared<Page>(*undo_pages_[touched.copy]));
         } else {
-            dirty_.erase(number);
-            originals_.erase(number);
+            dirty_.erase(touched.number);
+            originals_.erase(touched.number);
         }
     }
     dirty_.erase_from(pages_before_change_);
     page_count_ = pages_before_change_;
     change_undo_.clear();
+    undo_pages_used_ = 0;
     in_change_ = false;
 }
 

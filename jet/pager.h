@@ -52,6 +52,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "jet/file_system.h"
 #include "jet/journal.h"
@@ -186,9 +187,20 @@ class Pager {
 
     bool in_change_ = false;
     PageNumber pages_before_change_ = 0;
-    // Per page the current change touched: its bytes before the change when
-    // an earlier unsaved change had modified it, else nullptr.
-    PageMap<std::shared_ptr<const Page>> change_undo_;
+    // Per page of the file that the current change touched, in the order
+    // touched: whether an earlier unsaved change had modified it, and then its
+    // bytes before this change, in undo_pages_[copy]. A change touches a few
+    // pages, so a list searched from the end serves; the copies' buffers are
+    // kept from one change to the next.
+    struct ChangeUndo {
+        PageNumber number;
+        bool changed_before;
+        std::size_t copy;
+    };
+    std::vector<ChangeUndo> change_undo_;
+    std::vector<std::unique_ptr<Page>> undo_pages_;
+    std::size_t undo_pages_used_ = 0;
+    bool touched_in_change(PageNumber number) const;
 
     std::unique_ptr<PageFile> page_file_;  // in ReadWrite mode
     JournalMode journal_mode_;

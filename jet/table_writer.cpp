@@ -96,6 +96,8 @@ TableWriter::TableWriter(Database& db, std::string_view table_name)
         column_properties_.push_back(properties.column(column.name));
     }
     relationships_ = enforced_relationships_of(db, table_.name);
+    has_long_value_columns_ =
+        std::any_of(table_.columns.begin(), table_.columns.end(), is_long_value);
     for (const RealIndex& index : table_.real_indexes) {
         for (const IndexColumn& indexed : index.columns) {
             const Column* column = table_.column_by_number(indexed.column_number);
@@ -125,7 +127,7 @@ std::size_t TableWriter::column_position(std::string_view name) const {
                        "table '" + table_.name + "' has no column '" + std::string(name) + "'");
 }
 
-TableWriter::PreparedRow TableWriter::prepare(const std::vector<std::optional<Value>>& values) {
+TableWriter::PreparedRow TableWriter::prepare(std::vector<std::optional<Value>>& values) {
     if (values.size() > table_.columns.size()) {
         throw WriteRefused(WriteRefused::Kind::MissingColumn,
                            "table '" + table_.name + "' has " +
@@ -135,12 +137,15 @@ TableWriter::PreparedRow TableWriter::prepare(const std::vector<std::optional<Va
     const Page& definition = *db_.pager().read(table_.page);
     PreparedRow row;
     row.values.resize(table_.columns.size());
-    row.inline_long_value.resize(table_.columns.size(), false);
+    if (has_long_value_columns_) {
+        row.inline_long_value.resize(table_.columns.size(), false);
+    }
     for (std::size_t i = 0; i < table_.columns.size(); ++i) {
         const Column& column = table_.columns[i];
-        const std::optional<Value>& given = i < values.size() ? values[i] : std::nullopt;
-        Value value =
-            given ? *given : value_for_unset_column(column, column_properties_[i], db_.code_page());
+        std::optional<Value> given = i < values.size() ? std::move(values[i]) : std::nullopt;
+        Value value = given
+                          ? std::move(*given)
+                          : value_for_unset_column(column, column_properties_[i], db_.code_page());
         if (column.long_autonumber()) {
             const std::uint32_t last = get_u32le(definition.data() + kAutonumberOffset);
             if (last >= 0x7FFFFFFFu) {
@@ -186,9 +191,10 @@ TableWriter::PreparedRow TableWriter::prepare(const std::vector<std::optional<Va
 
     // The row's length is known before anything is written: a long value out
     // of the row leaves only its header there.
-    std::vector<std::optional<std::vector<std::uint8_t>>> fields(table_.columns.size());
+    std::vector<std::optional<std::vector<std::uint8_t>>> fields(
+        has_long_value_columns_ ? table_.columns.size() : 0);
     bool out_of_row = false;
-    for (std::size_t i = 0; i < table_.columns.size(); ++i) {
+    for (std::size_t i = 0; i < fields.size(); ++i) {
         if (is_long_value(table_.columns[i]) && !is_null(row.values[i])) {
             fields[i] = row.inline_long_value[i] ? inline_long_value_field(data_of(row.values[i]))
                                                  : std::vector<std::uint8_t>(kLongValueHeader, 0);
@@ -200,6 +206,7 @@ TableWriter::PreparedRow TableWriter::prepare(const std::vector<std::optional<Va
         row.encoded = std::move(encoded);
     }
 
+    row.keys.reserve(table_.real_indexes.size());
     for (const RealIndex& index : table_.real_indexes) {
         if (index_skips_row(table_, index, row.values)) {
             continue;
@@ -246,8 +253,8 @@ void TableWriter::check_constraints(const PreparedRow& row) {
 
 PageNumber TableWriter::page_for_row(std::size_t length) {
     Pager& pager = db_.pager();
-    const std::string what = "table '" + table_.name + "'";
     if (!current_page_known_) {
+        const std::string what = "table '" + table_.name + "'";
         const auto owned = read_usage_map(pager, table_.owned_pages_map, what);
         const auto with_room = read_usage_map(pager, table_.free_pages_map, what);
         current_page_ = 0;
@@ -316,7 +323,7 @@ RowPointer TableWriter::write(PreparedRow& row) {
     return at;
 }
 
-RowPointer TableWriter::insert(const std::vector<std::optional<Value>>& values) {
+RowPointer TableWriter::insert(std::vector<std::optional<Value>> values) {
     for (std::size_t i = 0; i < values.size() && i < table_.columns.size(); ++i) {
         const Column& column = table_.columns[i];
         if ((column.long_autonumber() || column.guid_autonumber()) && values[i] &&

@@ -47,12 +47,13 @@ class TableWriter {
     // a new random ID; a value other than null given for either is refused
     // (AutoNumber). Throws WriteRefused naming the column or index, with the
     // file unchanged, when the row cannot be stored; returns where the row went.
-    RowPointer insert(const std::vector<std::optional<Value>>& values);
+    RowPointer insert(std::vector<std::optional<Value>> values);
 
   private:
     struct PreparedRow;
 
-    PreparedRow prepare(const std::vector<std::optional<Value>>& values);
+    // Takes the values out of `values`.
+    PreparedRow prepare(std::vector<std::optional<Value>>& values);
     void check_constraints(const PreparedRow& row);
     RowPointer write(PreparedRow& row);
     PageNumber page_for_row(std::size_t length);
@@ -61,6 +62,7 @@ class TableWriter {
     TableDefinition table_;
     std::vector<ColumnProperties> column_properties_;  // one per column
     std::vector<Relationship> relationships_;          // enforced, this table referencing
+    bool has_long_value_columns_ = false;              // Memo or OLE
     PageAllocator allocator_;
     // One each per real index, in table_.real_indexes order, kept so that
     // their buffers serve every row.

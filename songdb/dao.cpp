@@ -127,13 +127,15 @@ class JetRecordset : public Recordset {
     void Update() override {
         file_->open_db();
         require_new_row();
+        // The new row is taken whatever the insert's outcome: after a refusal
+        // or a failure the caller starts again with AddNew.
+        std::vector<std::optional<jet::Value>> row = std::move(*new_row_);
+        new_row_.reset();
         try {
-            writer_->insert(*new_row_);
+            writer_->insert(std::move(row));
         } catch (const jet::WriteRefused& e) {
-            new_row_.reset();
             throw Error(kind_of(e.kind()), e.what());
         }
-        new_row_.reset();
         ++rows_;
     }
 

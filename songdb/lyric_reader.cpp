@@ -6,6 +6,7 @@
 #include <optional>
 #include <streambuf>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #ifdef _WIN32
@@ -288,11 +289,13 @@ std::vector<std::string> unmarked_lines(ByteSource& bytes, std::size_t max_lines
 // is taken as UTF-8.
 bool utf8_beyond_ascii(std::vector<std::string>& lines) {
     bool beyond_ascii = false;
-    std::string last;
+    std::string cut_last;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::string line = lines[i];
+        std::string_view line = lines[i];
         if (i + 1 == lines.size() && line.size() == kMaxLineBytes) {
-            drop_partial_character(line);
+            cut_last = lines[i];
+            drop_partial_character(cut_last);
+            line = cut_last;
         }
         if (!window::is_valid_utf8(line)) {
             return false;
@@ -300,12 +303,9 @@ bool utf8_beyond_ascii(std::vector<std::string>& lines) {
         beyond_ascii = beyond_ascii || std::any_of(line.begin(), line.end(), [](char c) {
                            return static_cast<unsigned char>(c) >= 0x80;
                        });
-        if (i + 1 == lines.size()) {
-            last = std::move(line);
-        }
     }
-    if (beyond_ascii) {
-        lines.back() = std::move(last);
+    if (beyond_ascii && lines.back().size() == kMaxLineBytes) {
+        lines.back() = std::move(cut_last);
     }
     return beyond_ascii;
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <system_error>
-#include <utility>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -50,12 +49,12 @@ void check_reachable(std::size_t native_length, const fs::path& folder,
 #endif
 }
 
-// (name, listed text) of every visible entry of `kind` whose name passes `wanted`.
+// The names of the visible entries of `kind` that pass `wanted`, in the
+// order of name_before().
 template <typename Wanted>
-std::vector<std::pair<std::string, std::string>> read_entries(const fs::path& folder,
-                                                              EntryKind kind, Wanted wanted) {
+std::vector<std::string> read_entries(const fs::path& folder, EntryKind kind, Wanted wanted) {
     check_reachable(folder.native().size(), folder, {});
-    std::vector<std::pair<std::string, std::string>> entries;
+    std::vector<std::string> names;
     const std::error_code error = read_folder(folder, [&](const ListedEntry& entry) {
         if (!wanted(entry.name)) {
             return;
@@ -67,39 +66,30 @@ std::vector<std::pair<std::string, std::string>> read_entries(const fs::path& fo
         if (!entry.name_is_text || !is_valid_utf8(entry.name)) {
             throw name_not_text(folder);
         }
-        std::string name(entry.name);
-        std::string listed =
-            kind == EntryKind::folder ? text_of_path(folder / path_of_text(name), folder) : name;
-        entries.emplace_back(std::move(name), std::move(listed));
+        names.emplace_back(entry.name);
     });
     if (error) {
         throw unreadable(folder, error);
     }
-    std::sort(entries.begin(), entries.end(),
-              [](const auto& a, const auto& b) { return name_before(a.first, b.first); });
-    return entries;
-}
-
-std::vector<std::string> listed_texts(std::vector<std::pair<std::string, std::string>> entries) {
-    std::vector<std::string> texts;
-    texts.reserve(entries.size());
-    for (auto& entry : entries) {
-        texts.push_back(std::move(entry.second));
-    }
-    return texts;
+    std::sort(names.begin(), names.end(), name_before);
+    return names;
 }
 
 }  // namespace
 
 std::vector<std::string> list_sub_folders(const fs::path& folder) {
-    return listed_texts(
-        read_entries(folder, EntryKind::folder, [](std::string_view) { return true; }));
+    std::vector<std::string> texts =
+        read_entries(folder, EntryKind::folder, [](std::string_view) { return true; });
+    for (std::string& text : texts) {
+        text = text_of_path(folder / path_of_text(text), folder);
+    }
+    return texts;
 }
 
 std::vector<std::string> list_matching_files(const fs::path& folder, std::string_view pattern) {
-    return listed_texts(read_entries(folder, EntryKind::file, [pattern](std::string_view name) {
+    return read_entries(folder, EntryKind::file, [pattern](std::string_view name) {
         return matches_pattern(name, pattern);
-    }));
+    });
 }
 
 }  // namespace window
