@@ -1,4 +1,6 @@
-// Command-line arguments of one listsong command.
+// The arguments every listsong command shares: the names it is given, --json and
+// --codepage (`listsong add` takes its folders first, add_options.h), and
+// UsageError, how a command refuses a command line it cannot run.
 #pragma once
 
 #include <optional>

@@ -1,4 +1,6 @@
-// The layout of one data page: header, row offset table and free space.
+// The consistency check's look at one data page (check.h): its header, row
+// offset table and free space, checked before its rows are read. The page
+// layout is described at the top of data_page.cpp.
 #pragma once
 
 #include <string>

@@ -1,6 +1,7 @@
 // Table definitions of a new database: a table's columns and indexes as data,
 // and the definition page that describes them (the inverse of
-// read_table_definition for a table whose definition fits one page).
+// read_table_definition for a table whose definition fits one page). The
+// page's bytes are listed at the top of create_table_definition.cpp.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,5 @@
 // Data pages: the pages that hold table rows, long values and usage maps.
+// The page layout is described at the top of data_page.cpp.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,5 @@
-// The database header (page 0): format version, sort order, code page.
+// The database header (page 0): format version, sort order, code page. The
+// layout of page 0 is described at the top of header.cpp.
 #pragma once
 
 #include <array>

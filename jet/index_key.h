@@ -1,4 +1,5 @@
-// Index keys: the bytes an index entry holds for a row's indexed values.
+// Index keys: the bytes an index entry holds for a row's indexed values. The
+// bytes of each column type are described at the top of index_key.cpp.
 //
 // Keys compare as unsigned bytes (memcmp order, a shorter key that is a
 // prefix of a longer one first), so that comparing keys orders rows the way

@@ -1,4 +1,5 @@
-// Long values: the data of Memo and OLE columns.
+// Long values: the data of Memo and OLE columns, read from the field a row
+// stores for them. The layout is described at the top of long_value.cpp.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 // Field and table properties that the engine enforces when it stores a row:
 // Required, AllowZeroLength, DefaultValue and ValidationRule, read from the
 // property data the catalogue keeps for each table (MSysObjects.LvProp).
+// The byte layout of that data is described at the top of properties.cpp.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,5 @@
-// Rows: the bytes of one table row decoded into column values.
+// Rows: the bytes of one table row decoded into column values. The row
+// layout is described at the top of row.cpp.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,7 @@
-// The code page the operating system uses for text in files.
+// Windows' ANSI code page, reported by the platform layer (jet/platform/) for
+// data_code_page_for_locale (codepage.h) alone: on Windows it is the system's
+// code page a database's text falls back to; other systems have none, and
+// their locale decides instead.
 #pragma once
 
 #include <optional>

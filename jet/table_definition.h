@@ -1,4 +1,5 @@
 // Table definitions: columns, indexes, row count and where a table's pages are.
+// The definition's byte layout is described at the top of table_definition.cpp.
 #pragma once
 
 #include <cstddef>

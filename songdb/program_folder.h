@@ -1,4 +1,5 @@
-// Where the running program's own file lies.
+// Where the running program's own file lies: `listsong add` and the Windows
+// window look there for their catalogue, LISTSONG.mdb, when none is named.
 #pragma once
 
 #include <filesystem>

@@ -1,3 +1,7 @@
+// The database operations of songdb/dao.h over tables kept in memory, for the
+// tests of the update and the song table writer (update_flow_test.cpp): a test
+// sets up the catalogue a run finds, reads back the rows it stored, and sees
+// how often it opened the database and how many were open at once.
 #pragma once
 
 #include <cstdint>
