@@ -13,10 +13,12 @@
 // title. A triple whose lists differ is refused before any row of it; so are
 // folders chosen in the wrong lists, whose MIDI list is then empty.
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "songdb/lyric_read_ahead.h"
 #include "songdb/lyric_reader.h"
 #include "songdb/update.h"
 #include "window/native_text.h"
@@ -49,6 +51,16 @@ std::string leading_characters(std::string_view name, std::size_t count) {
         }
     }
     return std::string(name.substr(0, end));
+}
+
+// The lyric files of the triple, as the writer names them.
+std::vector<std::string> lyric_files(const window::ReNameFold& window) {
+    std::vector<std::string> files;
+    files.reserve(static_cast<std::size_t>(window.LyrFile.ListCount()));
+    for (ListIndex k = 0; k < window.LyrFile.ListCount(); ++k) {
+        files.push_back(window.LyrFolder + kSeparator + window.LyrFile.List(k));
+    }
+    return files;
 }
 
 std::string files_in(const window::FileList& list, const std::string& folder) {
@@ -91,6 +103,9 @@ void AddFolderSongs(window::ReNameFold& window, const UpdateTarget& target, Upda
     }
     window.process_pending_events();
     const ListIndex midi_files = window.MidFile.ListCount();
+    // Started at the first song to store, so that a triple whose songs the
+    // catalogue holds already reads no lyric file.
+    std::optional<LyricReadAhead> lyrics;
     for (ListIndex k = 0; k < midi_files; ++k) {
         const std::string& mid_name = window.MidFile.List(k);
         try {
@@ -112,7 +127,10 @@ void AddFolderSongs(window::ReNameFold& window, const UpdateTarget& target, Upda
                 songs->MoveLast();
             }
             songs->AddNew();
-            const LyricLines lyric = read_lyric_file(window::path_of_text(lyr_file));
+            if (!lyrics) {
+                lyrics.emplace(lyric_files(window), static_cast<std::size_t>(k));
+            }
+            const LyricLines lyric = lyrics->take(static_cast<std::size_t>(k), lyr_file);
             const std::vector<std::string> lines = lyric.decoded(
                 lyric.in_code_page ? db->code_page_for_bytes(lyric.bytes()) : db->code_page());
             const std::string title = line_or_no_name(lines, 0);
