@@ -36,7 +36,7 @@
 #include "jet/journal.h"
 #include "jet/table_writer.h"
 #include "tests/jet/fixtures.h"
-#include "tests/jet/unmapped_file_system.h"
+#include "tests/support/unmapped_file_system.h"
 
 namespace {
 
