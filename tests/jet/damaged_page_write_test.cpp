@@ -16,7 +16,7 @@
 #include "jet/error.h"
 #include "jet/table_writer.h"
 #include "jet/usage_map.h"
-#include "tests/jet/fixtures.h"
+#include "tests/support/fixtures.h"
 
 namespace {
 

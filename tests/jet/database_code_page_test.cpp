@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "fixtures.h"
 #include "jet/database.h"
 #include "jet/error.h"
 #include "jet/table_writer.h"
 #include "jet/value_parse.h"
 #include "locale_variables.h"
 #include "song_catalogue_file.h"
+#include "tests/support/fixtures.h"
 
 namespace {
 
@@ -84,20 +84,14 @@ TEST(DatabaseCodePage, ANamedPageIsUsedWhateverIsStored) {
 TEST(DatabaseCodePage, TheRealFilesReadAs1252OnAWesternAndOnAThaiSystem) {
     SKIP_WITHOUT_FIXTURES();
     std::set<std::string> judged_not_thai;
-    for (const auto& entry : fs::directory_iterator(jet_test::fixtures_folder())) {
-        if (entry.path().extension() != ".mdb")
-            continue;
-        std::unique_ptr<jet::Database> western;
-        try {
-            western = jet::Database::open(entry.path(), {.code_page = 1252});
-        } catch (const jet::UnsupportedFile&) {
-            continue;  // the encoded file
-        }
-        const std::string name = entry.path().filename().string();
+    for (const std::filesystem::path& file : jet_test::readable_fixtures()) {
+        const std::unique_ptr<jet::Database> western =
+            jet::Database::open(file, {.code_page = 1252});
+        const std::string name = file.filename().string();
         for (const char* lang : {"C.UTF-8", "th_TH.UTF-8"}) {
             SCOPED_TRACE(name + " under LANG=" + lang);
             jet_test::LocaleVariables locale(lang);
-            const auto db = jet::Database::open(entry.path());
+            const auto db = jet::Database::open(file);
             EXPECT_EQ(names(*db), names(*western));
             EXPECT_EQ(text_values(*db), text_values(*western));
             if (db->code_page_rule() == CodePageRule::StoredTextIsNotThai) {

@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "fixtures.h"
 #include "jet/catalogue.h"
 #include "jet/check.h"
 #include "jet/check_index.h"
@@ -29,6 +28,7 @@
 #include "jet/usage_map.h"
 #include "jet/usage_map_writer.h"
 #include "jet/write_error.h"
+#include "tests/support/fixtures.h"
 
 namespace jet {
 namespace {
@@ -67,29 +67,12 @@ std::vector<PageNumber> tree_pages(Pager& pager, PageNumber root) {
     return pages;
 }
 
-std::vector<std::filesystem::path> readable_fixtures() {
-    std::vector<std::filesystem::path> files;
-    for (const auto& item : std::filesystem::directory_iterator(jet_test::fixtures_folder())) {
-        if (item.path().extension() != ".mdb") {
-            continue;
-        }
-        try {
-            Database::open(item.path(), {.code_page = 1252});
-            files.push_back(item.path());
-        } catch (const UnsupportedFile&) {
-            // encoded files are not read by the engine
-        }
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 TEST(IndexPageBuilder, ReproducesEveryIndexPageOfTheRealFiles) {
     SKIP_WITHOUT_FIXTURES();
     std::size_t pages = 0;
     std::size_t compressed = 0;
     std::size_t intermediate = 0;
-    for (const auto& path : readable_fixtures()) {
+    for (const auto& path : jet_test::readable_fixtures()) {
         auto db = Database::open(path, {.code_page = 1252});
         for (const CatalogueEntry& item : db->catalogue()) {
             if (item.type != CatalogueEntry::kLocalTable) {
@@ -288,7 +271,7 @@ TEST(IndexWriter, RebuildsEveryRealIndexOfTheRealFilesEntryByEntry) {
     SKIP_WITHOUT_FIXTURES();
     std::mt19937 random(97);
     std::size_t rebuilt = 0;
-    for (const auto& path : readable_fixtures()) {
+    for (const auto& path : jet_test::readable_fixtures()) {
         SCOPED_TRACE(path.filename().string());
         WritableCopy copy(path);
         std::map<std::string, std::vector<std::vector<IndexEntry>>> before;

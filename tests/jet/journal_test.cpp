@@ -35,7 +35,8 @@
 #include "jet/error.h"
 #include "jet/journal.h"
 #include "jet/table_writer.h"
-#include "tests/jet/fixtures.h"
+#include "tests/support/fixtures.h"
+#include "tests/support/numbered_song.h"
 #include "tests/support/unmapped_file_system.h"
 
 namespace {
@@ -43,14 +44,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::vector<std::optional<jet::Value>> song(int n) {
-    const std::string id = "K" + std::to_string(10000 + n);
-    return {std::nullopt,
-            jet::Value{jet::Text{id}},
-            jet::Value{jet::Text{"Song " + std::to_string(n * 7919 % 1000)}},
-            jet::Value{jet::Text{"Artist " + std::to_string(n % 13)}},
-            jet::Value{jet::Text{"D:\\MIDI\\" + id + ".mid"}},
-            jet::Value{jet::Text{"D:\\CUR\\" + id + ".cur"}},
-            jet::Value{jet::Text{"D:\\LYR\\" + id + ".lyr"}}};
+    return jet_test::numbered_song("K" + std::to_string(10000 + n), n);
 }
 
 // The file system every database of a test is opened on: the machine's, or

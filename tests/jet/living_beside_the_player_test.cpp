@@ -19,7 +19,7 @@
 #include "jet/file_system.h"
 #include "jet/journal.h"
 #include "jet/table_writer.h"
-#include "tests/jet/fixtures.h"
+#include "tests/support/fixtures.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "jet/error.h"
 #include "jet/write_error.h"
-#include "tests/jet/fixtures.h"
+#include "tests/support/fixtures.h"
 
 namespace {
 
@@ -236,18 +236,11 @@ TEST(Properties, NorthwindRequiredFieldsDefaultsAndRules) {
 
 TEST(Properties, EveryRealFileReadsAndAnExpressionDefaultIsNotALiteral) {
     SKIP_WITHOUT_FIXTURES();
-    for (const auto& entry : std::filesystem::directory_iterator(jet_test::fixtures_folder())) {
-        if (entry.path().extension() != ".mdb")
-            continue;
-        std::unique_ptr<jet::Database> db;
-        try {
-            db = jet::Database::open(entry.path(), {.code_page = 1252});
-        } catch (const jet::UnsupportedFile&) {
-            continue;  // the encoded file
-        }
+    for (const std::filesystem::path& file : jet_test::readable_fixtures()) {
+        const std::unique_ptr<jet::Database> db = jet::Database::open(file, {.code_page = 1252});
         for (const auto& name : db->table_names()) {
             EXPECT_NO_THROW(jet::read_table_properties(*db, db->table(name)))
-                << entry.path().filename() << " " << name;
+                << file.filename() << " " << name;
         }
     }
     auto db = jet::Database::open(jet_test::fixture("testV1997.mdb"), {.code_page = 1252});

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "jet/write_error.h"
-#include "tests/jet/fixtures.h"
+#include "tests/support/fixtures.h"
 
 namespace {
 

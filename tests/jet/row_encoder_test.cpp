@@ -8,7 +8,7 @@
 #include "jet/row.h"
 #include "jet/row_encoder.h"
 #include "jet/write_error.h"
-#include "tests/jet/fixtures.h"
+#include "tests/support/fixtures.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "jet/page_allocator.h"
 #include "jet/usage_map.h"
 #include "jet/usage_map_writer.h"
-#include "tests/jet/fixtures.h"
+#include "tests/support/fixtures.h"
 
 namespace {
 

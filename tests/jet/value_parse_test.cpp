@@ -10,7 +10,7 @@
 #include "jet/database.h"
 #include "jet/value_text.h"
 #include "jet/write_error.h"
-#include "tests/jet/fixtures.h"
+#include "tests/support/fixtures.h"
 
 namespace {
 
@@ -185,15 +185,8 @@ TEST(ValueParse, RefusalsNameTheColumnTypeAndText) {
 TEST(ValueParse, EveryValueOfTheRealFilesReadsBackFromItsDumpText) {
     SKIP_WITHOUT_FIXTURES();
     std::size_t checked = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(jet_test::fixtures_folder())) {
-        if (entry.path().extension() != ".mdb")
-            continue;
-        std::unique_ptr<jet::Database> db;
-        try {
-            db = jet::Database::open(entry.path(), {.code_page = 1252});
-        } catch (const jet::UnsupportedFile&) {
-            continue;  // the encoded file
-        }
+    for (const std::filesystem::path& file : jet_test::readable_fixtures()) {
+        const std::unique_ptr<jet::Database> db = jet::Database::open(file, {.code_page = 1252});
         for (const auto& name : db->table_names()) {
             const jet::TableDefinition& table = db->table(name);
             db->for_each_row(table, [&](jet::RowPointer, const std::vector<Value>& row) {
@@ -210,8 +203,8 @@ TEST(ValueParse, EveryValueOfTheRealFilesReadsBackFromItsDumpText) {
                         // 7 printed digits identify the float only up to rounding.
                         EXPECT_EQ(jet::csv_value(back, c.type, db->code_page()), printed);
                     } else {
-                        EXPECT_EQ(back, row[i]) << entry.path().filename() << " " << name << "."
-                                                << c.name << " = " << printed;
+                        EXPECT_EQ(back, row[i])
+                            << file.filename() << " " << name << "." << c.name << " = " << printed;
                     }
                     ++checked;
                 }
