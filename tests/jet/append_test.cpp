@@ -83,9 +83,9 @@ std::vector<std::vector<jet::Value>> referenced_keys(jet::Database& db,
     return keys;
 }
 
-class AppendToFixture : public ::testing::TestWithParam<std::string> {};
+class AppendToFixtureTest : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(AppendToFixture, EveryUserTableTakes2000RowsThatEveryReaderReturns) {
+TEST_P(AppendToFixtureTest, EveryUserTableTakes2000RowsThatEveryReaderReturns) {
     SKIP_WITHOUT_FIXTURES();
     FixtureCopy copy(GetParam());
     const bool exporter = require_program("mdb-export");
@@ -182,7 +182,7 @@ TEST_P(AppendToFixture, EveryUserTableTakes2000RowsThatEveryReaderReturns) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(RealFiles, AppendToFixture,
+INSTANTIATE_TEST_SUITE_P(RealFiles, AppendToFixtureTest,
                          ::testing::Values("acc97.mdb", "delTestV1997.mdb", "indexTestV1997.mdb",
                                            "nwind.mdb", "overflowTestV1997.mdb",
                                            "queryTestV1997.mdb", "size97.mdb",

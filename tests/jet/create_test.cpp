@@ -116,7 +116,7 @@ std::vector<std::optional<jet::Value>> song(const std::string& id, const std::st
             jet::Value{jet::Text{"D:\\Karaoke\\LYR\\" + file + ".lyr"}}};
 }
 
-TEST(CreateDatabase, SystemTablesMatchTheFileAccess97MadeColumnByColumn) {
+TEST(CreateDatabaseTest, SystemTablesMatchTheFileAccess97MadeColumnByColumn) {
     SKIP_WITHOUT_FIXTURES();
     NewFile file;
     jet::create_database(file.path());
@@ -140,7 +140,7 @@ TEST(CreateDatabase, SystemTablesMatchTheFileAccess97MadeColumnByColumn) {
     EXPECT_TRUE(catalogue_names(*made).contains("Song"));
 }
 
-TEST(CreateDatabase, SongTableHasTheCatalogueSchemaAndPassesTheCheck) {
+TEST(CreateDatabaseTest, SongTableHasTheCatalogueSchemaAndPassesTheCheck) {
     NewFile file;
     jet::create_database(file.path());
     expect_check_passes(file.path());
@@ -172,7 +172,7 @@ TEST(CreateDatabase, SongTableHasTheCatalogueSchemaAndPassesTheCheck) {
     EXPECT_EQ(table.row_count, 0u);
 }
 
-TEST(CreateDatabase, RefusesAnExistingFileAndLeavesItAlone) {
+TEST(CreateDatabaseTest, RefusesAnExistingFileAndLeavesItAlone) {
     NewFile file;
     jet::create_database(file.path());
     const auto before = jet_test::read_bytes(file.path());
@@ -182,7 +182,7 @@ TEST(CreateDatabase, RefusesAnExistingFileAndLeavesItAlone) {
                  jet::Error);
 }
 
-TEST(CreateDatabase, RowsAppendedAtOnceReadBackWithTheirAutonumbers) {
+TEST(CreateDatabaseTest, RowsAppendedAtOnceReadBackWithTheirAutonumbers) {
     NewFile file;
     jet::create_database(file.path());
     {
@@ -237,7 +237,7 @@ std::string mdb_reader_schema(const fs::path& file) {
                        file.string() + "'");
 }
 
-TEST(CreateDatabase, IndependentReadersSeeExactlyTheSongSchema) {
+TEST(CreateDatabaseTest, IndependentReadersSeeExactlyTheSongSchema) {
 #ifdef _WIN32
     GTEST_SKIP() << "mdbtools and node are Linux programs, out of reach under Wine";
 #endif
@@ -281,7 +281,7 @@ TEST(CreateDatabase, IndependentReadersSeeExactlyTheSongSchema) {
 
 // 100,000 songs take the file past 27 MB, more pages than an inline global
 // usage map on page 1 can hold: the map turns into a reference map.
-TEST(CreateDatabase, HundredThousandSongsPassTheCheckAndBothReaders) {
+TEST(CreateDatabaseTest, HundredThousandSongsPassTheCheckAndBothReaders) {
     NewFile file;
     jet::create_database(file.path());
     constexpr int kSongs = 100000;

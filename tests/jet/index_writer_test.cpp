@@ -67,7 +67,7 @@ std::vector<PageNumber> tree_pages(Pager& pager, PageNumber root) {
     return pages;
 }
 
-TEST(IndexPageBuilder, ReproducesEveryIndexPageOfTheRealFiles) {
+TEST(IndexPageBuilderTest, ReproducesEveryIndexPageOfTheRealFiles) {
     SKIP_WITHOUT_FIXTURES();
     std::size_t pages = 0;
     std::size_t compressed = 0;
@@ -102,7 +102,7 @@ TEST(IndexPageBuilder, ReproducesEveryIndexPageOfTheRealFiles) {
     EXPECT_GT(intermediate, 0u);
 }
 
-TEST(IndexPageBuilder, BuiltPagesDecodeToTheirEntriesAndRefuseWhatDoesNotFit) {
+TEST(IndexPageBuilderTest, BuiltPagesDecodeToTheirEntriesAndRefuseWhatDoesNotFit) {
     IndexPage node;
     node.kind = IndexPageKind::Intermediate;
     node.table_page = 17;
@@ -151,7 +151,7 @@ std::vector<IndexEntry> numbered_entries(std::size_t count, std::size_t key_leng
     return entries;
 }
 
-TEST(IndexSplit, KeepsPagesFullForKeysInOrderAndHalvesThemOtherwise) {
+TEST(IndexSplitTest, KeepsPagesFullForKeysInOrderAndHalvesThemOtherwise) {
     // 201 leaf entries of 9 bytes: one more than a page holds.
     const auto entries = numbered_entries(201, 5);
     const auto ascending = split_index_entries(entries, IndexPageKind::Leaf, 200, false, true);
@@ -267,7 +267,7 @@ std::string failures(const CheckReport& report) {
     return text;
 }
 
-TEST(IndexWriter, RebuildsEveryRealIndexOfTheRealFilesEntryByEntry) {
+TEST(IndexWriterTest, RebuildsEveryRealIndexOfTheRealFilesEntryByEntry) {
     SKIP_WITHOUT_FIXTURES();
     std::mt19937 random(97);
     std::size_t rebuilt = 0;
@@ -412,7 +412,7 @@ struct TreeCase {
 
 // A root that refers to its only child through its entry, with no tail: the
 // copy follows the child's last entry as keys beyond it arrive.
-TEST(IndexWriter, KeepsTheCopyOfALastChildThatIsNoTail) {
+TEST(IndexWriterTest, KeepsTheCopyOfALastChildThatIsNoTail) {
     SKIP_WITHOUT_FIXTURES();
     WritableCopy copy(jet_test::fixture("nwind.mdb"));
     SyntheticTree tree(copy, "Customers", 0);
@@ -450,7 +450,7 @@ TEST(IndexWriter, KeepsTheCopyOfALastChildThatIsNoTail) {
     EXPECT_EQ(tree.check(), "");
 }
 
-TEST(IndexWriter, GrowsThreeLevelTreesInAnyOrderWithDuplicates) {
+TEST(IndexWriterTest, GrowsThreeLevelTreesInAnyOrderWithDuplicates) {
     SKIP_WITHOUT_FIXTURES();
     const TreeCase cases[] = {
         {"currency keys ascending", 16000, currency_key, TreeCase::Ascending, 1},
@@ -534,7 +534,7 @@ std::size_t tree_depth(Pager& pager, PageNumber root) {
 // Rows stored through the table writer in random key order grow Northwind's
 // Customers indexes (a unique text primary key, text indexes with many equal
 // keys) to three levels; the whole file stays consistent.
-TEST(IndexWriter, RowsInRandomOrderGrowRealIndexesToThreeLevels) {
+TEST(IndexWriterTest, RowsInRandomOrderGrowRealIndexesToThreeLevels) {
     SKIP_WITHOUT_FIXTURES();
     jet_test::ScratchFile file(jet_test::read_bytes(jet_test::fixture("nwind.mdb")));
     std::mt19937 random(874);

@@ -24,7 +24,7 @@ std::vector<std::optional<jet::Value>> song(int n) {
     return jet_test::numbered_song("R" + std::to_string(100000 + n), n);
 }
 
-TEST(ReadersAndWriter, EveryReadDuringAnInsertRunSeesASavedStateThatPassesTheCheck) {
+TEST(ReadersAndWriterTest, EveryReadDuringAnInsertRunSeesASavedStateThatPassesTheCheck) {
     // Closed before the folder is removed: Windows deletes no open file.
     const fs::path folder = fs::temp_directory_path() / "jet-readers-and-writer";
     fs::remove_all(folder);

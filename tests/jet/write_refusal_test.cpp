@@ -57,7 +57,7 @@ std::vector<std::optional<jet::Value>> customer(jet::TableWriter& writer, const 
     return row;
 }
 
-TEST(WriteRefusal, EachCauseIsNamedAndLeavesTheFileUnchanged) {
+TEST(WriteRefusalTest, EachCauseIsNamedAndLeavesTheFileUnchanged) {
     SKIP_WITHOUT_FIXTURES();
     expect_refusal("nwind.mdb", "Customers", Kind::MissingColumn, "Nickname",
                    [](jet::TableWriter& w) { w.column_position("Nickname"); });
@@ -97,7 +97,7 @@ TEST(WriteRefusal, EachCauseIsNamedAndLeavesTheFileUnchanged) {
                    });
 }
 
-TEST(WriteRefusal, TablesWithValidationRulesAreRefusedWhole) {
+TEST(WriteRefusalTest, TablesWithValidationRulesAreRefusedWhole) {
     SKIP_WITHOUT_FIXTURES();
     FixtureCopy copy("nwind.mdb");
     const auto before = copy.bytes();
@@ -114,7 +114,7 @@ TEST(WriteRefusal, TablesWithValidationRulesAreRefusedWhole) {
     EXPECT_EQ(copy.bytes(), before);
 }
 
-TEST(WriteSharing, ALockFileOrAnotherWriterKeepsTheDatabaseFromBeingWritten) {
+TEST(WriteSharingTest, ALockFileOrAnotherWriterKeepsTheDatabaseFromBeingWritten) {
     SKIP_WITHOUT_FIXTURES();
     FixtureCopy copy("delTestV1997.mdb");
     {
@@ -134,7 +134,7 @@ TEST(WriteSharing, ALockFileOrAnotherWriterKeepsTheDatabaseFromBeingWritten) {
     EXPECT_NO_THROW(jet::Database::open(copy.path(), read_only));
 }
 
-TEST(WriteDefaults, UnsetColumnsTakeLiteralDefaultsAndAutonumbersCountOn) {
+TEST(WriteDefaultsTest, UnsetColumnsTakeLiteralDefaultsAndAutonumbersCountOn) {
     SKIP_WITHOUT_FIXTURES();
     FixtureCopy copy("size97.mdb");
     auto db = open_writable(copy.path());
