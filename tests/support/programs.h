@@ -20,7 +20,7 @@ std::string run_command(const std::string& command);
 
 // Whether the Linux program `name` can be started. A missing one fails the
 // test instead of quietly narrowing what it proves: the independent readers
-// are part of the test setup (scripts/setup installs them). Under Wine they
+// belong to the test setup (scripts/setup installs them). Under Wine they
 // are out of reach: there the answer is false, without a failure, and
 // scripts/test-windows reads the catalogues listsong.exe writes with them on
 // Linux.
