@@ -15,7 +15,7 @@
 #include "jet/create_database.h"
 #include "jet/database.h"
 #include "jet/file_system.h"
-#include "tests/jet/unmapped_file_system.h"
+#include "tests/support/unmapped_file_system.h"
 #include "tests/window/temp_tree.h"
 
 namespace {

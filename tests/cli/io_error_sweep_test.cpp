@@ -16,11 +16,9 @@
 // journal that holds no save), but it tells of a disk that is failing.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstddef>
 #include <exception>
 #include <filesystem>
-#include <iostream>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -32,7 +30,7 @@
 #include "jet/database.h"
 #include "jet/journal.h"
 #include "jet/table_writer.h"
-#include "tests/songdb/disk_fault_sweep.h"
+#include "tests/support/disk_fault_sweep.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/window/temp_tree.h"
@@ -213,19 +211,11 @@ class ImportSweepTest : public ::testing::Test {
             if (stored != kRows) {
                 problem("no call failed, yet it printed '" + result.out + "'");
             }
-        } else if (!result.first) {
-            problem("a call failed, but not through the file system it was given");
         } else {
-            const jet::FileError& first = *result.first;
-            if (!fault_sweep::reason_fits(first.reason(), fault)) {
-                problem("the failing call gave the reason '" + first.reason() + "'");
-            }
-            if (!result.threw) {
-                problem("it ended without an error although a call failed (" +
-                        std::string(first.what()) + "); it printed '" + result.out + "'");
-            } else if (const std::string wrong = fault_sweep::cause_problem(result.message, first);
-                       !wrong.empty()) {
-                problem(wrong + "; the message: " + result.message);
+            for (const std::string& text :
+                 fault_sweep::failure_problems(fault, result.first, result.threw, result.message,
+                                               "it printed '" + result.out + "'")) {
+                problem(text);
             }
             if (fault.call > before_rows && !stored) {
                 problem("it failed after the rows were begun but printed no count: '" + result.out +
@@ -263,22 +253,10 @@ class ImportSweepTest : public ::testing::Test {
         return problems;
     }
 
-    // Runs the import under each fault and fails the test with every
-    // finding; prints how many runs it made and how long they took.
+    // Runs the import under each fault and fails the test with every finding.
     void sweep(const std::vector<Fault>& faults, std::size_t before_rows) const {
-        const auto started = std::chrono::steady_clock::now();
-        std::vector<std::string> findings;
-        for (const Fault& fault : faults) {
-            const std::vector<std::string> problems = judge(fault, before_rows);
-            if (!problems.empty()) {
-                findings.push_back(fault_sweep::in_one_line(problems));
-            }
-        }
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
-        EXPECT_TRUE(findings.empty())
-            << findings.size() << " of " << faults.size() << " runs went wrong:\n"
-            << fault_sweep::listed(findings);
-        std::cout << "[ sweep    ] " << faults.size() << " imports in " << took.count() << " s\n";
+        fault_sweep::sweep(faults, "imports",
+                           [&](const Fault& fault) { return judge(fault, before_rows); });
     }
 
     window::testing::TempTree tree;

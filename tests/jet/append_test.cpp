@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <map>
 #include <random>
@@ -16,31 +15,15 @@
 #include "jet/table_writer.h"
 #include "jet/value_text.h"
 #include "jet/write_error.h"
-#include "tests/jet/fixtures.h"
 #include "tests/jet/row_generator.h"
+#include "tests/support/fixtures.h"
+#include "tests/support/programs.h"
 
 namespace {
 
-using jet_test::fixture;
-
-// A copy of a fixture in the temporary folder, removed when the object goes.
-class FixtureCopy {
-  public:
-    explicit FixtureCopy(const std::string& name)
-        : path_(std::filesystem::temp_directory_path() /
-                ("append-" + std::to_string(std::random_device{}()) + "-" + name)) {
-        std::filesystem::copy_file(fixture(name), path_);
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_write,
-                                     std::filesystem::perm_options::add);
-    }
-    ~FixtureCopy() { std::filesystem::remove(path_); }
-    FixtureCopy(const FixtureCopy&) = delete;
-    FixtureCopy& operator=(const FixtureCopy&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-  private:
-    std::filesystem::path path_;
-};
+using jet_test::FixtureCopy;
+using jet_test::require_program;
+using jet_test::run_command;
 
 constexpr int kRowsPerTable = 2000;
 
@@ -64,44 +47,10 @@ std::multiset<std::string> table_rows(jet::Database& db, const std::string& name
     return rows;
 }
 
-// Runs a shell command and returns its standard output.
-std::string run(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return out;
-    }
-    char buffer[4096];
-    std::size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        out.append(buffer, n);
-    }
-    pclose(pipe);
-    return out;
-}
-
-// The independent readers are part of the test setup: a missing one fails the
-// test instead of quietly narrowing what it proves. They are Linux programs,
-// which a Windows build run under Wine cannot start: there they are left out,
-// and scripts/test-windows reads the catalogues listsong.exe writes with them
-// on Linux.
-bool require_program(const std::string& name) {
-#ifdef _WIN32
-    static_cast<void>(name);
-    return false;
-#else
-    const bool found = std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
-    if (!found) {
-        ADD_FAILURE() << name << " is missing; scripts/setup installs it";
-    }
-    return found;
-#endif
-}
-
 std::size_t mdb_export_rows(const std::filesystem::path& file, const std::string& table) {
-    const std::string out =
-        run("mdb-export -b strip -H -Q -d \"$(printf '\\037')\" -R \"$(printf '\\036')\" '" +
-            file.string() + "' '" + table + "'");
+    const std::string out = run_command(
+        "mdb-export -b strip -H -Q -d \"$(printf '\\037')\" -R \"$(printf '\\036')\" '" +
+        file.string() + "' '" + table + "'");
     return static_cast<std::size_t>(std::count(out.begin(), out.end(), '\x1e'));
 }
 
@@ -134,9 +83,9 @@ std::vector<std::vector<jet::Value>> referenced_keys(jet::Database& db,
     return keys;
 }
 
-class AppendToFixture : public ::testing::TestWithParam<std::string> {};
+class AppendToFixtureTest : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(AppendToFixture, EveryUserTableTakes2000RowsThatEveryReaderReturns) {
+TEST_P(AppendToFixtureTest, EveryUserTableTakes2000RowsThatEveryReaderReturns) {
     SKIP_WITHOUT_FIXTURES();
     FixtureCopy copy(GetParam());
     const bool exporter = require_program("mdb-export");
@@ -224,15 +173,16 @@ TEST_P(AppendToFixture, EveryUserTableTakes2000RowsThatEveryReaderReturns) {
 
     if (require_program("node")) {
         const std::string root = LISTSONG_SOURCE;
-        const int compared = std::system(
-            ("node '" + root + "/tests/readers/compare-dump.mjs' '" + LISTSONG_CLI + "' '" + root +
-             "/tests/tools/mdb-reader-dump.mjs' '" + copy.path().string() + "' 1252 >/dev/null")
-                .c_str());
+        int compared = 0;
+        run_command("node '" + root + "/tests/readers/compare-dump.mjs' '" + LISTSONG_CLI + "' '" +
+                        root + "/tests/tools/mdb-reader-dump.mjs' '" + copy.path().string() +
+                        "' 1252",
+                    compared);
         EXPECT_EQ(compared, 0) << "mdb-reader returns other rows than listsong dump";
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(RealFiles, AppendToFixture,
+INSTANTIATE_TEST_SUITE_P(RealFiles, AppendToFixtureTest,
                          ::testing::Values("acc97.mdb", "delTestV1997.mdb", "indexTestV1997.mdb",
                                            "nwind.mdb", "overflowTestV1997.mdb",
                                            "queryTestV1997.mdb", "size97.mdb",

@@ -25,7 +25,7 @@ std::string byte_string(int b) {
     return std::string(1, static_cast<char>(b));
 }
 
-TEST(CodePage, EveryByteOfEveryPageReadsAsACharacterOfItsOwnAndWritesBack) {
+TEST(CodePageTest, EveryByteOfEveryPageReadsAsACharacterOfItsOwnAndWritesBack) {
     std::string all_bytes;
     for (int b = 0; b < 256; ++b)
         all_bytes += byte_string(b);
@@ -45,7 +45,7 @@ TEST(CodePage, EveryByteOfEveryPageReadsAsACharacterOfItsOwnAndWritesBack) {
     }
 }
 
-TEST(CodePage, Windows874HoldsThaiAndTheWindowsPunctuation) {
+TEST(CodePageTest, Windows874HoldsThaiAndTheWindowsPunctuation) {
     const CodePage& thai = CodePage::get(874);
     // Thai letters from ko kai (0xA1, U+0E01) to the end of the block.
     for (int b = 0xA1; b <= 0xDA; ++b) {
@@ -64,7 +64,7 @@ TEST(CodePage, Windows874HoldsThaiAndTheWindowsPunctuation) {
     EXPECT_EQ(thai.to_utf8("\xE0\xBE\xC5\xA7 \xF1\xF2\xF3"), "เพลง ๑๒๓");
 }
 
-TEST(CodePage, Windows1252MatchesLatin1ExceptTheC1Range) {
+TEST(CodePageTest, Windows1252MatchesLatin1ExceptTheC1Range) {
     const CodePage& western = CodePage::get(1252);
     EXPECT_EQ(western.to_utf8("M\xE9xico D.F."), "México D.F.");
     EXPECT_EQ(western.to_utf8("\x80\x8A\x9F"), "€ŠŸ");
@@ -74,7 +74,7 @@ TEST(CodePage, Windows1252MatchesLatin1ExceptTheC1Range) {
 // Bytes the code pages leave unassigned, with the characters Windows gives
 // them: the C1 control of the same number in 0x80-0x9F, private-use
 // characters elsewhere, and a Hebrew point in 1255.
-TEST(CodePage, UnassignedBytesReadAsWindowsReadsThem) {
+TEST(CodePageTest, UnassignedBytesReadAsWindowsReadsThem) {
     struct Expected {
         int code_page;
         int byte;
@@ -106,7 +106,7 @@ TEST(CodePage, UnassignedBytesReadAsWindowsReadsThem) {
 #ifdef _WIN32
 // The conversion Windows itself makes, byte by byte, in both directions; the
 // reverse refuses best-fit substitutes and the default character.
-TEST(CodePage, EveryByteConvertsAsWindowsConvertsIt) {
+TEST(CodePageTest, EveryByteConvertsAsWindowsConvertsIt) {
     for (const int number : kSingleByteCodePages) {
         SCOPED_TRACE("code page " + std::to_string(number));
         const CodePage& page = CodePage::get(number);
@@ -133,7 +133,7 @@ TEST(CodePage, EveryByteConvertsAsWindowsConvertsIt) {
 }
 #endif
 
-TEST(CodePage, UnrepresentableTextIsRefusedNamingCharacterAndCodePage) {
+TEST(CodePageTest, UnrepresentableTextIsRefusedNamingCharacterAndCodePage) {
     const auto message_of = [](int number, const std::string& utf8) {
         try {
             CodePage::get(number).from_utf8(utf8);
@@ -154,7 +154,7 @@ TEST(CodePage, UnrepresentableTextIsRefusedNamingCharacterAndCodePage) {
     EXPECT_NE(message_of(1252, "\uFFFD").find("U+FFFD"), std::string::npos);
 }
 
-TEST(CodePage, CanStoreSaysWhetherTheConversionSucceeds) {
+TEST(CodePageTest, CanStoreSaysWhetherTheConversionSucceeds) {
     EXPECT_TRUE(CodePage::get(1252).can_store("Café ’€"));
     EXPECT_FALSE(CodePage::get(1252).can_store("song เพลง"));
     EXPECT_TRUE(CodePage::get(874).can_store("song เพลง ’€"));
@@ -163,7 +163,7 @@ TEST(CodePage, CanStoreSaysWhetherTheConversionSucceeds) {
     EXPECT_TRUE(CodePage::get(874).can_store(""));
 }
 
-TEST(CodePage, InvalidUtf8IsRefused) {
+TEST(CodePageTest, InvalidUtf8IsRefused) {
     const CodePage& western = CodePage::get(1252);
     for (const std::string& bad : {
              std::string("\x80"),              // continuation byte first
@@ -179,7 +179,7 @@ TEST(CodePage, InvalidUtf8IsRefused) {
     EXPECT_EQ(western.from_utf8(std::string("a\0b", 3)), std::string("a\0b", 3));
 }
 
-TEST(CodePage, UnsupportedNumbersAreReportedByNumber) {
+TEST(CodePageTest, UnsupportedNumbersAreReportedByNumber) {
     for (const int number : {932, 936, 949, 950, 65001, 0, -1}) {
         EXPECT_FALSE(CodePage::supported(number));
         try {
@@ -197,7 +197,7 @@ TEST(CodePage, UnsupportedNumbersAreReportedByNumber) {
 using jet_test::set_variable;
 
 // Each test starts with the locale variables unset and ends by putting them back.
-class LocaleEnvironment : public ::testing::Test {
+class LocaleEnvironmentTest : public ::testing::Test {
   protected:
     static int code_page_for_lang(const char* lang) {
         set_variable("LANG", lang);
@@ -208,7 +208,7 @@ class LocaleEnvironment : public ::testing::Test {
 };
 
 #ifndef _WIN32
-TEST_F(LocaleEnvironment, LanguageChoosesTheDataCodePage) {
+TEST_F(LocaleEnvironmentTest, LanguageChoosesTheDataCodePage) {
     EXPECT_EQ(jet::data_code_page_for_locale(), 1252);
     EXPECT_EQ(code_page_for_lang("th_TH.UTF-8"), 874);
     EXPECT_EQ(code_page_for_lang("th"), 874);
@@ -228,7 +228,7 @@ TEST_F(LocaleEnvironment, LanguageChoosesTheDataCodePage) {
     EXPECT_EQ(code_page_for_lang("C"), 1252);
 }
 
-TEST_F(LocaleEnvironment, FirstSetVariableWins) {
+TEST_F(LocaleEnvironmentTest, FirstSetVariableWins) {
     EXPECT_EQ(jet::data_code_page_source(), "the system's code page (no locale is set)");
     setenv("LANG", "ru_RU.UTF-8", 1);
     setenv("LC_CTYPE", "th_TH.UTF-8", 1);
@@ -243,7 +243,7 @@ TEST_F(LocaleEnvironment, FirstSetVariableWins) {
 #else
 // Windows keeps the code page of text in its ANSI code page (874 on a Thai
 // Windows); the locale variables, which a Windows user never sets, do not count.
-TEST_F(LocaleEnvironment, TheAnsiCodePageChoosesTheDataCodePageWhateverTheLanguage) {
+TEST_F(LocaleEnvironmentTest, TheAnsiCodePageChoosesTheDataCodePageWhateverTheLanguage) {
     const int ansi = static_cast<int>(GetACP());
     const int expected = CodePage::supported(ansi) ? ansi : 1252;
     EXPECT_EQ(jet::data_code_page_for_locale(), expected);

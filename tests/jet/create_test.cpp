@@ -3,8 +3,6 @@
 // mdb-reader), rows appended at once, and the refusal to overwrite a file.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <set>
@@ -12,49 +10,19 @@
 #include <string>
 #include <vector>
 
-#include "fixtures.h"
 #include "jet/check.h"
 #include "jet/create_database.h"
 #include "jet/database.h"
 #include "jet/error.h"
 #include "jet/table_writer.h"
+#include "tests/support/fixtures.h"
+#include "tests/support/programs.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string run(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return out;
-    }
-    char buffer[4096];
-    std::size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        out.append(buffer, n);
-    }
-    pclose(pipe);
-    return out;
-}
-
-// The independent readers are part of the test setup: a missing one fails the
-// test instead of quietly narrowing what it proves. They are Linux programs,
-// which a Windows build run under Wine cannot start: there they are left out,
-// and scripts/test-windows reads the catalogues listsong.exe writes with them
-// on Linux.
-bool require_program(const std::string& name) {
-#ifdef _WIN32
-    static_cast<void>(name);
-    return false;
-#else
-    const bool found = std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
-    if (!found) {
-        ADD_FAILURE() << name << " is missing; scripts/setup installs it";
-    }
-    return found;
-#endif
-}
+using jet_test::require_program;
+using jet_test::run_command;
 
 // A path in the temporary folder for a database the test creates; the file
 // is removed when the object goes.
@@ -148,7 +116,7 @@ std::vector<std::optional<jet::Value>> song(const std::string& id, const std::st
             jet::Value{jet::Text{"D:\\Karaoke\\LYR\\" + file + ".lyr"}}};
 }
 
-TEST(CreateDatabase, SystemTablesMatchTheFileAccess97MadeColumnByColumn) {
+TEST(CreateDatabaseTest, SystemTablesMatchTheFileAccess97MadeColumnByColumn) {
     SKIP_WITHOUT_FIXTURES();
     NewFile file;
     jet::create_database(file.path());
@@ -172,7 +140,7 @@ TEST(CreateDatabase, SystemTablesMatchTheFileAccess97MadeColumnByColumn) {
     EXPECT_TRUE(catalogue_names(*made).contains("Song"));
 }
 
-TEST(CreateDatabase, SongTableHasTheCatalogueSchemaAndPassesTheCheck) {
+TEST(CreateDatabaseTest, SongTableHasTheCatalogueSchemaAndPassesTheCheck) {
     NewFile file;
     jet::create_database(file.path());
     expect_check_passes(file.path());
@@ -204,7 +172,7 @@ TEST(CreateDatabase, SongTableHasTheCatalogueSchemaAndPassesTheCheck) {
     EXPECT_EQ(table.row_count, 0u);
 }
 
-TEST(CreateDatabase, RefusesAnExistingFileAndLeavesItAlone) {
+TEST(CreateDatabaseTest, RefusesAnExistingFileAndLeavesItAlone) {
     NewFile file;
     jet::create_database(file.path());
     const auto before = jet_test::read_bytes(file.path());
@@ -214,7 +182,7 @@ TEST(CreateDatabase, RefusesAnExistingFileAndLeavesItAlone) {
                  jet::Error);
 }
 
-TEST(CreateDatabase, RowsAppendedAtOnceReadBackWithTheirAutonumbers) {
+TEST(CreateDatabaseTest, RowsAppendedAtOnceReadBackWithTheirAutonumbers) {
     NewFile file;
     jet::create_database(file.path());
     {
@@ -238,7 +206,7 @@ TEST(CreateDatabase, RowsAppendedAtOnceReadBackWithTheirAutonumbers) {
     EXPECT_EQ(rows, (std::vector<std::string>{"1 K0001", "2 K0002", "3 K0003"}));
 
     if (require_program("mdb-export")) {
-        EXPECT_EQ(run("mdb-export -Q '" + file.path().string() + "' Song"),
+        EXPECT_EQ(run_command("mdb-export -Q '" + file.path().string() + "' Song"),
                   "ID,songID,songName,artid,MidPath,CurPath,Lyrpath\n"
                   "1,K0001,Yesterday,Artist A,D:\\Karaoke\\MIDI\\Artist A\\K0001 - Yesterday.mid,"
                   "D:\\Karaoke\\CUR\\Artist A\\K0001 - Yesterday.cur,"
@@ -264,24 +232,25 @@ std::string mdb_reader_schema(const fs::path& file) {
         "const t = r.getTable('Song');"
         "for (const c of t.getColumns()) console.log(c.name, c.type, c.size, c.autoLong);"
         "console.log(t.rowCount);";
-    return run("cd '" + std::string(source) + "/tests/tools' && node --input-type=module -e \"" +
-               script + "\" '" + file.string() + "'");
+    return run_command("cd '" + std::string(source) +
+                       "/tests/tools' && node --input-type=module -e \"" + script + "\" '" +
+                       file.string() + "'");
 }
 
-TEST(CreateDatabase, IndependentReadersSeeExactlyTheSongSchema) {
+TEST(CreateDatabaseTest, IndependentReadersSeeExactlyTheSongSchema) {
 #ifdef _WIN32
     GTEST_SKIP() << "mdbtools and node are Linux programs, out of reach under Wine";
 #endif
     NewFile file;
     jet::create_database(file.path());
     if (require_program("mdb-tables")) {
-        EXPECT_EQ(run("mdb-tables -1 '" + file.path().string() + "'"), "Song\n");
-        EXPECT_EQ(run("mdb-tables -S -1 '" + file.path().string() + "'"),
+        EXPECT_EQ(run_command("mdb-tables -1 '" + file.path().string() + "'"), "Song\n");
+        EXPECT_EQ(run_command("mdb-tables -S -1 '" + file.path().string() + "'"),
                   "MSysObjects\nMSysACEs\nMSysQueries\nMSysRelationships\nSong\n");
     }
     if (require_program("mdb-schema")) {
         const std::string schema =
-            run("mdb-schema --indexes '" + file.path().string() + "' postgres 2>/dev/null");
+            run_command("mdb-schema --indexes '" + file.path().string() + "' postgres 2>/dev/null");
         EXPECT_NE(schema.find("CREATE TABLE IF NOT EXISTS \"song\"\n (\n"
                               "\t\"id\"\t\t\tSERIAL, \n"
                               "\t\"songid\"\t\t\tVARCHAR (10), \n"
@@ -299,7 +268,7 @@ TEST(CreateDatabase, IndependentReadersSeeExactlyTheSongSchema) {
                               "CREATE INDEX \"song_songname_idx\" ON \"song\" (\"songname\");\n"),
                   std::string::npos)
             << schema;
-        EXPECT_EQ(run("mdb-export '" + file.path().string() + "' Song"),
+        EXPECT_EQ(run_command("mdb-export '" + file.path().string() + "' Song"),
                   "ID,songID,songName,artid,MidPath,CurPath,Lyrpath\n");
     }
     if (require_program("node")) {
@@ -312,7 +281,7 @@ TEST(CreateDatabase, IndependentReadersSeeExactlyTheSongSchema) {
 
 // 100,000 songs take the file past 27 MB, more pages than an inline global
 // usage map on page 1 can hold: the map turns into a reference map.
-TEST(CreateDatabase, HundredThousandSongsPassTheCheckAndBothReaders) {
+TEST(CreateDatabaseTest, HundredThousandSongsPassTheCheckAndBothReaders) {
     NewFile file;
     jet::create_database(file.path());
     constexpr int kSongs = 100000;
@@ -342,11 +311,12 @@ TEST(CreateDatabase, HundredThousandSongsPassTheCheckAndBothReaders) {
         EXPECT_EQ(table.real_indexes[1].unique_entry_count, static_cast<std::uint32_t>(kSongs));
     }
     if (require_program("mdb-export")) {
-        const std::string out = run("mdb-export -H '" + file.path().string() + "' Song | wc -l");
+        const std::string out =
+            run_command("mdb-export -H '" + file.path().string() + "' Song | wc -l");
         EXPECT_EQ(std::stoi(out), kSongs);
-        EXPECT_EQ(
-            run("mdb-export -H '" + file.path().string() + "' Song | tail -1 | cut -d, -f1,2"),
-            "100000,\"S1099999\"\n");
+        EXPECT_EQ(run_command("mdb-export -H '" + file.path().string() +
+                              "' Song | tail -1 | cut -d, -f1,2"),
+                  "100000,\"S1099999\"\n");
     }
     if (require_program("node")) {
         const std::string schema = mdb_reader_schema(file.path());

@@ -5,7 +5,7 @@
 
 #include "jet/database.h"
 #include "jet/error.h"
-#include "tests/jet/fixtures.h"
+#include "tests/support/fixtures.h"
 
 namespace {
 

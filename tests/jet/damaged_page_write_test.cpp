@@ -16,7 +16,7 @@
 #include "jet/error.h"
 #include "jet/table_writer.h"
 #include "jet/usage_map.h"
-#include "tests/jet/fixtures.h"
+#include "tests/support/fixtures.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ struct Layout {
 };
 
 // A new catalogue with a memo column and three rows in it.
-class DamagedCatalogue : public ::testing::Test {
+class DamagedCatalogueTest : public ::testing::Test {
   protected:
     void SetUp() override {
         std::filesystem::remove(file_.path());
@@ -111,12 +111,12 @@ class DamagedCatalogue : public ::testing::Test {
     Layout layout_;
 };
 
-TEST_F(DamagedCatalogue, DataPageWithItsLastRowPastThePageEndIsRefused) {
+TEST_F(DamagedCatalogueTest, DataPageWithItsLastRowPastThePageEndIsRefused) {
     expect_refused([&](auto& bytes) { move_last_row(bytes, layout_.data_page, 0x1FF0); },
                    {page_named(layout_.data_page), "table 'Notes'", "8176"});
 }
 
-TEST_F(DamagedCatalogue, DataPageOfAnotherOwnerIsRefused) {
+TEST_F(DamagedCatalogueTest, DataPageOfAnotherOwnerIsRefused) {
     expect_refused(
         [&](auto& bytes) {
             bytes[layout_.data_page * kPage + 4] ^= 0x40;  // the owner field
@@ -124,12 +124,12 @@ TEST_F(DamagedCatalogue, DataPageOfAnotherOwnerIsRefused) {
         {page_named(layout_.data_page), "table 'Notes'", "owner"});
 }
 
-TEST_F(DamagedCatalogue, LongValuePageWithItsLastRowPastThePageEndIsRefused) {
+TEST_F(DamagedCatalogueTest, LongValuePageWithItsLastRowPastThePageEndIsRefused) {
     expect_refused([&](auto& bytes) { move_last_row(bytes, layout_.long_value_page, 0x1FF0); },
                    {page_named(layout_.long_value_page), "'Notes'.'Body'", "8176"});
 }
 
-TEST_F(DamagedCatalogue, LongValuePageThatIsNoDataPageIsRefused) {
+TEST_F(DamagedCatalogueTest, LongValuePageThatIsNoDataPageIsRefused) {
     expect_refused(
         [&](auto& bytes) {
             bytes[layout_.long_value_page * kPage] = 0x04;  // a leaf index page's type
@@ -137,7 +137,7 @@ TEST_F(DamagedCatalogue, LongValuePageThatIsNoDataPageIsRefused) {
         {page_named(layout_.long_value_page), "'Notes'.'Body'", "expected a data page"});
 }
 
-TEST_F(DamagedCatalogue, UsageMapStartingPastTheFileIsRefusedAtOnce) {
+TEST_F(DamagedCatalogueTest, UsageMapStartingPastTheFileIsRefusedAtOnce) {
     const jet::PageNumber holder = layout_.free_pages_map >> 8;
     const unsigned row = layout_.free_pages_map & 0xFF;
     expect_refused(

@@ -17,7 +17,7 @@ using jet::StoredTextVerdict;
 
 // LANG sets the system's code page off Windows; on Windows the ANSI code page
 // does, whatever LANG says, and the tests expect what it gives.
-TEST(DataCodePage, ANamedPageStaysWhateverIsStoredOrAdded) {
+TEST(DataCodePageTest, ANamedPageStaysWhateverIsStoredOrAdded) {
     DataCodePage page = DataCodePage::named(1252);
     EXPECT_EQ(page.rule(), CodePageRule::Named);
     EXPECT_FALSE(page.follow_stored_text(StoredTextVerdict::Thai));
@@ -27,7 +27,7 @@ TEST(DataCodePage, ANamedPageStaysWhateverIsStoredOrAdded) {
     EXPECT_THROW(DataCodePage::named(932), jet::CodePageError);
 }
 
-TEST(DataCodePage, StoredThaiTextGives874OnAnySystem) {
+TEST(DataCodePageTest, StoredThaiTextGives874OnAnySystem) {
     for (const char* lang : {"C.UTF-8", "th_TH.UTF-8", "ru_RU.UTF-8"}) {
         jet_test::LocaleVariables locale(lang);
         DataCodePage page = DataCodePage::system();
@@ -39,7 +39,7 @@ TEST(DataCodePage, StoredThaiTextGives874OnAnySystem) {
     }
 }
 
-TEST(DataCodePage, StoredTextThatIsNotThaiGivesTheSystemPageOr1252OnAThaiSystem) {
+TEST(DataCodePageTest, StoredTextThatIsNotThaiGivesTheSystemPageOr1252OnAThaiSystem) {
     for (const char* lang : {"C.UTF-8", "th_TH.UTF-8", "ru_RU.UTF-8"}) {
         jet_test::LocaleVariables locale(lang);
         const int system = jet::data_code_page_for_locale();
@@ -56,7 +56,7 @@ TEST(DataCodePage, StoredTextThatIsNotThaiGivesTheSystemPageOr1252OnAThaiSystem)
     }
 }
 
-TEST(DataCodePage, WithoutStoredTextTheSystemPageIsKept) {
+TEST(DataCodePageTest, WithoutStoredTextTheSystemPageIsKept) {
     jet_test::LocaleVariables locale("C.UTF-8");
     DataCodePage page = DataCodePage::system();
     EXPECT_FALSE(page.follow_stored_text(StoredTextVerdict::None));
@@ -70,7 +70,7 @@ TEST(DataCodePage, WithoutStoredTextTheSystemPageIsKept) {
 
 // The fourth rule needs a system page other than 874: a Western locale off
 // Windows, a Windows whose ANSI code page is not Thai.
-class SwitchTo874 : public ::testing::Test {
+class SwitchTo874Test : public ::testing::Test {
   protected:
     void SetUp() override {
         if (jet::data_code_page_for_locale() != 1252) {
@@ -82,7 +82,7 @@ class SwitchTo874 : public ::testing::Test {
     jet_test::LocaleVariables locale_{"C.UTF-8"};
 };
 
-TEST_F(SwitchTo874, TextOnly874CanStoreSwitchesTheSystemPageForTheRestOfTheOpen) {
+TEST_F(SwitchTo874Test, TextOnly874CanStoreSwitchesTheSystemPageForTheRestOfTheOpen) {
     DataCodePage page = DataCodePage::system();
     EXPECT_EQ(page.page_for_text("Yesterday").number(), 1252);
     EXPECT_EQ(page.rule(), CodePageRule::System);
@@ -95,7 +95,7 @@ TEST_F(SwitchTo874, TextOnly874CanStoreSwitchesTheSystemPageForTheRestOfTheOpen)
     EXPECT_EQ(page.page_for_text("Café").number(), 874);
 }
 
-TEST_F(SwitchTo874, BytesInNoNamedPageThatReadAsThaiSwitchTheSystemPage) {
+TEST_F(SwitchTo874Test, BytesInNoNamedPageThatReadAsThaiSwitchTheSystemPage) {
     DataCodePage page = DataCodePage::system();
     EXPECT_EQ(page.page_for_bytes("Caf\xE9\nJos\xE9\n").number(), 1252);
     EXPECT_EQ(page.rule(), CodePageRule::System);
@@ -109,14 +109,14 @@ TEST_F(SwitchTo874, BytesInNoNamedPageThatReadAsThaiSwitchTheSystemPage) {
         << "text beyond ASCII is stored in 1252 already";
 }
 
-TEST_F(SwitchTo874, TextBeyondAsciiStoredInTheSystemPageKeepsIt) {
+TEST_F(SwitchTo874Test, TextBeyondAsciiStoredInTheSystemPageKeepsIt) {
     DataCodePage page = DataCodePage::system();
     EXPECT_EQ(page.page_for_text("Café").number(), 1252);
     EXPECT_EQ(page.page_for_text("เพลง").number(), 1252);
     EXPECT_EQ(page.rule(), CodePageRule::System);
 }
 
-TEST_F(SwitchTo874, TextNeitherPageCanStoreChangesNothing) {
+TEST_F(SwitchTo874Test, TextNeitherPageCanStoreChangesNothing) {
     DataCodePage page = DataCodePage::system();
     EXPECT_EQ(page.page_for_text("Привет").number(), 1252);
     EXPECT_EQ(page.page_for_text("a\xC3").number(), 1252);  // not UTF-8
@@ -125,7 +125,7 @@ TEST_F(SwitchTo874, TextNeitherPageCanStoreChangesNothing) {
     EXPECT_EQ(page.page_for_text("เพลง").number(), 874);
 }
 
-TEST(DataCodePage, OnAThaiSystemTextOf874IsStoredIn874AndOtherTextIsNotSwitched) {
+TEST(DataCodePageTest, OnAThaiSystemTextOf874IsStoredIn874AndOtherTextIsNotSwitched) {
     jet_test::LocaleVariables locale("th_TH.UTF-8");
     if (jet::data_code_page_for_locale() != 874) {
         GTEST_SKIP() << "the system's code page is " << jet::data_code_page_for_locale()

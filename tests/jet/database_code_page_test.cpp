@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "fixtures.h"
 #include "jet/database.h"
 #include "jet/error.h"
 #include "jet/table_writer.h"
 #include "jet/value_parse.h"
 #include "locale_variables.h"
 #include "song_catalogue_file.h"
+#include "tests/support/fixtures.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ std::vector<std::string> names(const jet::Database& db) {
     return names;
 }
 
-TEST(DatabaseCodePage, AThaiCatalogueReadsAsThaiOnAWesternSystem) {
+TEST(DatabaseCodePageTest, AThaiCatalogueReadsAsThaiOnAWesternSystem) {
     const jet_test::SongCatalogueFile file;
     file.add_titles({"Yesterday"}, 1252);
     file.add_titles(kThaiTitles, 874);
@@ -60,7 +60,7 @@ TEST(DatabaseCodePage, AThaiCatalogueReadsAsThaiOnAWesternSystem) {
     EXPECT_EQ(text_values(*db), expected);
 }
 
-TEST(DatabaseCodePage, AWesternCatalogueReads1252OnAThaiSystem) {
+TEST(DatabaseCodePageTest, AWesternCatalogueReads1252OnAThaiSystem) {
     const jet_test::SongCatalogueFile file;
     file.add_titles({"Café del Mar", "Björk"}, 1252);
     jet_test::LocaleVariables locale("th_TH.UTF-8");
@@ -70,7 +70,7 @@ TEST(DatabaseCodePage, AWesternCatalogueReads1252OnAThaiSystem) {
     EXPECT_EQ(text_values(*db), (std::vector<std::string>{"Café del Mar", "Björk"}));
 }
 
-TEST(DatabaseCodePage, ANamedPageIsUsedWhateverIsStored) {
+TEST(DatabaseCodePageTest, ANamedPageIsUsedWhateverIsStored) {
     const jet_test::SongCatalogueFile file;
     file.add_titles(kThaiTitles, 874);
     const auto db = file.open(1252);
@@ -81,23 +81,17 @@ TEST(DatabaseCodePage, ANamedPageIsUsedWhateverIsStored) {
 // Each real file reads the same text, names and values, under a Western and
 // a Thai system page as with 1252 named; those holding text beyond ASCII show
 // that it is not Thai.
-TEST(DatabaseCodePage, TheRealFilesReadAs1252OnAWesternAndOnAThaiSystem) {
+TEST(DatabaseCodePageTest, TheRealFilesReadAs1252OnAWesternAndOnAThaiSystem) {
     SKIP_WITHOUT_FIXTURES();
     std::set<std::string> judged_not_thai;
-    for (const auto& entry : fs::directory_iterator(jet_test::fixtures_folder())) {
-        if (entry.path().extension() != ".mdb")
-            continue;
-        std::unique_ptr<jet::Database> western;
-        try {
-            western = jet::Database::open(entry.path(), {.code_page = 1252});
-        } catch (const jet::UnsupportedFile&) {
-            continue;  // the encoded file
-        }
-        const std::string name = entry.path().filename().string();
+    for (const std::filesystem::path& file : jet_test::readable_fixtures()) {
+        const std::unique_ptr<jet::Database> western =
+            jet::Database::open(file, {.code_page = 1252});
+        const std::string name = file.filename().string();
         for (const char* lang : {"C.UTF-8", "th_TH.UTF-8"}) {
             SCOPED_TRACE(name + " under LANG=" + lang);
             jet_test::LocaleVariables locale(lang);
-            const auto db = jet::Database::open(entry.path());
+            const auto db = jet::Database::open(file);
             EXPECT_EQ(names(*db), names(*western));
             EXPECT_EQ(text_values(*db), text_values(*western));
             if (db->code_page_rule() == CodePageRule::StoredTextIsNotThai) {
@@ -113,7 +107,7 @@ TEST(DatabaseCodePage, TheRealFilesReadAs1252OnAWesternAndOnAThaiSystem) {
 
 // With 1252 the system's page, a new catalogue of ASCII titles is written in
 // 874 from the first Thai title on, and opens as Thai afterwards.
-TEST(DatabaseCodePage, AnAsciiCatalogueSwitchesTo874ForThaiTextOnAWesternSystem) {
+TEST(DatabaseCodePageTest, AnAsciiCatalogueSwitchesTo874ForThaiTextOnAWesternSystem) {
     jet_test::LocaleVariables locale("C.UTF-8");
     if (jet::data_code_page_for_locale() != 1252) {
         GTEST_SKIP() << "the system's code page is " << jet::data_code_page_for_locale()
@@ -146,7 +140,7 @@ TEST(DatabaseCodePage, AnAsciiCatalogueSwitchesTo874ForThaiTextOnAWesternSystem)
 // testIndexCodesV1997 holds the five bytes 1252 leaves unassigned (0x81,
 // 0x8D, 0x8F, 0x90, 0x9D); its text, read and written back as text, is the
 // same bytes.
-TEST(DatabaseCodePage, TextHoldingBytes1252LeavesUnassignedIsWrittenBackAsRead) {
+TEST(DatabaseCodePageTest, TextHoldingBytes1252LeavesUnassignedIsWrittenBackAsRead) {
     SKIP_WITHOUT_FIXTURES();
     const auto fixture = jet::Database::open(jet_test::fixture("testIndexCodesV1997.mdb"));
     ASSERT_EQ(fixture->code_page().number(), 1252);

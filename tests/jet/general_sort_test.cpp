@@ -18,7 +18,7 @@ std::vector<std::uint8_t> key_of(std::string_view cp1252) {
 
 using Bytes = std::vector<std::uint8_t>;
 
-TEST(GeneralSort, FoldsCaseAndDropsTrailingSpaces) {
+TEST(GeneralSortTest, FoldsCaseAndDropsTrailingSpaces) {
     EXPECT_EQ(key_of("a"), (Bytes{0x60, 0x00}));
     EXPECT_EQ(key_of("A"), (Bytes{0x60, 0x00}));
     EXPECT_EQ(key_of("abc"), (Bytes{0x60, 0x61, 0x62, 0x00}));
@@ -30,7 +30,7 @@ TEST(GeneralSort, FoldsCaseAndDropsTrailingSpaces) {
     EXPECT_EQ(key_of("Song 2"), (Bytes{0x76, 0x72, 0x70, 0x68, 0x11, 0x58, 0x00}));
 }
 
-TEST(GeneralSort, AccentsFollowTheLettersAsNibbles) {
+TEST(GeneralSortTest, AccentsFollowTheLettersAsNibbles) {
     EXPECT_EQ(key_of("\xE9"), (Bytes{0x66, 0x04, 0x00}));  // é
     EXPECT_EQ(key_of("Caf\xE9"), (Bytes{0x62, 0x60, 0x67, 0x66, 0x02, 0x24, 0x00}));
     EXPECT_EQ(key_of("CAF\xC9"), key_of("Caf\xE9"));
@@ -42,7 +42,7 @@ TEST(GeneralSort, AccentsFollowTheLettersAsNibbles) {
               (Bytes{0x60, 0x70, 0x68, 0x76, 0x77, 0x75, 0x72, 0x6F, 0x08, 0x22, 0x60}));
 }
 
-TEST(GeneralSort, LigaturesAreTwoUnaccentedLetters) {
+TEST(GeneralSortTest, LigaturesAreTwoUnaccentedLetters) {
     EXPECT_EQ(key_of("Stra\xDF"
                      "e"),
               (Bytes{0x76, 0x77, 0x75, 0x60, 0x76, 0x76, 0x66, 0x00}));
@@ -52,24 +52,24 @@ TEST(GeneralSort, LigaturesAreTwoUnaccentedLetters) {
     EXPECT_EQ(key_of("\xE6\xE9"), key_of("ae\xE9"));
 }
 
-TEST(GeneralSort, NulWeighsLikeAControlCharacter) {
+TEST(GeneralSortTest, NulWeighsLikeAControlCharacter) {
     EXPECT_EQ(key_of(std::string("Lock\0", 5)), (Bytes{0x6D, 0x72, 0x62, 0x6C, 0x10, 0x00}));
 }
 
-TEST(GeneralSort, KeysOrderDigitsBeforeLettersAndIgnoreCase) {
+TEST(GeneralSortTest, KeysOrderDigitsBeforeLettersAndIgnoreCase) {
     EXPECT_LT(key_of("9"), key_of("a"));
     EXPECT_LT(key_of("apple"), key_of("Banana"));
     EXPECT_LT(key_of("abc"), key_of("abd"));
     EXPECT_LT(key_of("ab"), key_of("abc"));
 }
 
-TEST(GeneralSort, UsesAtMost255Characters) {
+TEST(GeneralSortTest, UsesAtMost255Characters) {
     std::string long_text(300, 'b');
     EXPECT_EQ(key_of(long_text).size(), 256u);
     EXPECT_EQ(key_of(long_text), key_of(long_text.substr(0, 255)));
 }
 
-TEST(SortOrder, OnlyGeneralIsSupportedAndOthersAreNamed) {
+TEST(SortOrderTest, OnlyGeneralIsSupportedAndOthersAreNamed) {
     EXPECT_TRUE(sort_order_supported(kGeneralSortOrder));
     EXPECT_FALSE(sort_order_supported(1054));
     EXPECT_NO_THROW(require_sort_order_supported(1033, "index \"Name\""));

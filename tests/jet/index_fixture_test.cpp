@@ -95,9 +95,9 @@ void check_index(Pager& pager, const TableDefinition& table, const RealIndex& in
     ++totals.indexes;
 }
 
-class IndexFixture : public ::testing::TestWithParam<const char*> {};
+class IndexFixtureTest : public ::testing::TestWithParam<const char*> {};
 
-TEST_P(IndexFixture, EveryRealIndexHoldsEveryRowInKeyOrder) {
+TEST_P(IndexFixtureTest, EveryRealIndexHoldsEveryRowInKeyOrder) {
     const std::filesystem::path folder = fixtures_folder();
     if (folder.empty() || !std::filesystem::exists(folder / GetParam())) {
         GTEST_SKIP() << "fixture " << GetParam()
@@ -127,7 +127,7 @@ TEST_P(IndexFixture, EveryRealIndexHoldsEveryRowInKeyOrder) {
 }
 
 // db97-enc.mdb is left out: it is encoded, and the engine refuses it.
-INSTANTIATE_TEST_SUITE_P(Access97, IndexFixture,
+INSTANTIATE_TEST_SUITE_P(Access97, IndexFixtureTest,
                          ::testing::Values("acc97.mdb", "delTestV1997.mdb", "indexTestV1997.mdb",
                                            "nwind.mdb", "overflowTestV1997.mdb",
                                            "queryTestV1997.mdb", "size97.mdb",

@@ -25,12 +25,12 @@ KeyBytes inverted(KeyBytes bytes) {
     return bytes;
 }
 
-TEST(IndexKey, NullIsOneByte) {
+TEST(IndexKeyTest, NullIsOneByte) {
     EXPECT_EQ(key_of(ColumnType::Long, Null{}), KeyBytes{0x00});
     EXPECT_EQ(key_of(ColumnType::Text, Null{}, false), KeyBytes{0xFF});
 }
 
-TEST(IndexKey, IntegersAreBigEndianWithTheSignFlipped) {
+TEST(IndexKeyTest, IntegersAreBigEndianWithTheSignFlipped) {
     EXPECT_EQ(key_of(ColumnType::Long, std::int32_t{1}), (KeyBytes{0x7F, 0x80, 0, 0, 1}));
     EXPECT_EQ(key_of(ColumnType::Long, std::int32_t{-1}), (KeyBytes{0x7F, 0x7F, 0xFF, 0xFF, 0xFF}));
     EXPECT_EQ(key_of(ColumnType::Integer, std::int16_t{0x1234}), (KeyBytes{0x7F, 0x92, 0x34}));
@@ -41,7 +41,7 @@ TEST(IndexKey, IntegersAreBigEndianWithTheSignFlipped) {
               (KeyBytes{0x80, 0x7F, 0xFF, 0xFF, 0xFE}));
 }
 
-TEST(IndexKey, FloatingKeysOrderLikeTheirValues) {
+TEST(IndexKeyTest, FloatingKeysOrderLikeTheirValues) {
     const std::vector<double> ascending_values = {
         -std::numeric_limits<double>::infinity(), -2.5, -1e-300, 0.0, 1e-300, 1.0, 3.75,
         std::numeric_limits<double>::max()};
@@ -58,13 +58,13 @@ TEST(IndexKey, FloatingKeysOrderLikeTheirValues) {
     EXPECT_EQ(key_of(ColumnType::Single, -1.0f, false), (KeyBytes{0x80, 0xBF, 0x80, 0, 0}));
 }
 
-TEST(IndexKey, BooleanTrueSortsFirst) {
+TEST(IndexKeyTest, BooleanTrueSortsFirst) {
     EXPECT_EQ(key_of(ColumnType::Boolean, true), (KeyBytes{0x7F, 0x00}));
     EXPECT_EQ(key_of(ColumnType::Boolean, false), (KeyBytes{0x7F, 0xFF}));
     EXPECT_EQ(key_of(ColumnType::Boolean, true, false), (KeyBytes{0x80, 0xFF}));
 }
 
-TEST(IndexKey, BinaryIsCutIntoSegments) {
+TEST(IndexKeyTest, BinaryIsCutIntoSegments) {
     EXPECT_EQ(key_of(ColumnType::Binary, Bytes{{1, 2, 3}}),
               (KeyBytes{0x7F, 1, 2, 3, 0, 0, 0, 0, 0, 3}));
     EXPECT_EQ(key_of(ColumnType::Binary, Bytes{{}}), KeyBytes{0x7F});
@@ -78,7 +78,7 @@ TEST(IndexKey, BinaryIsCutIntoSegments) {
     EXPECT_EQ(descending, expected);
 }
 
-TEST(IndexKey, GuidIsInTextOrderThenSegments) {
+TEST(IndexKeyTest, GuidIsInTextOrderThenSegments) {
     Guid guid;
     for (int i = 0; i < 16; ++i) {
         guid.stored[i] = static_cast<std::uint8_t>(i + 1);
@@ -87,7 +87,7 @@ TEST(IndexKey, GuidIsInTextOrderThenSegments) {
               (KeyBytes{0x7F, 4, 3, 2, 1, 6, 5, 8, 7, 9, 9, 10, 11, 12, 13, 14, 15, 16, 8}));
 }
 
-TEST(IndexKey, TextUsesTheSortOrderAndInvertsWhenDescending) {
+TEST(IndexKeyTest, TextUsesTheSortOrderAndInvertsWhenDescending) {
     EXPECT_EQ(key_of(ColumnType::Text, Text{"a"}), (KeyBytes{0x7F, 0x60, 0x00}));
     EXPECT_EQ(key_of(ColumnType::Text, Text{"a"}, false), (KeyBytes{0x80, 0x9F, 0xFF}));
     IndexKeyColumn thai{ColumnType::Text, true, 1054, "Title"};
@@ -95,7 +95,7 @@ TEST(IndexKey, TextUsesTheSortOrderAndInvertsWhenDescending) {
     EXPECT_THROW(append_column_key(key, thai, Text{"a"}), IndexKeyError);
 }
 
-TEST(IndexKey, WholeKeyConcatenatesColumnsInOrder) {
+TEST(IndexKeyTest, WholeKeyConcatenatesColumnsInOrder) {
     std::vector<IndexKeyColumn> columns = {{ColumnType::Long, true, kGeneralSortOrder, "Id"},
                                            {ColumnType::Text, false, kGeneralSortOrder, "Name"}};
     std::vector<Value> values = {std::int32_t{1}, Null{}};
@@ -103,12 +103,12 @@ TEST(IndexKey, WholeKeyConcatenatesColumnsInOrder) {
     EXPECT_THROW(encode_index_key(columns, std::span<const Value>(values).first(1)), IndexKeyError);
 }
 
-TEST(IndexKey, RefusesMismatchedAndUnindexableValues) {
+TEST(IndexKeyTest, RefusesMismatchedAndUnindexableValues) {
     EXPECT_THROW(key_of(ColumnType::Long, std::int16_t{1}), IndexKeyError);
     EXPECT_THROW(key_of(ColumnType::Memo, Text{"x"}), IndexKeyError);
 }
 
-TEST(IndexKey, ComparesLikeMemcmpWithShorterPrefixFirst) {
+TEST(IndexKeyTest, ComparesLikeMemcmpWithShorterPrefixFirst) {
     EXPECT_LT(compare_keys(KeyBytes{1, 2}, KeyBytes{1, 2, 0}), 0);
     EXPECT_GT(compare_keys(KeyBytes{2}, KeyBytes{1, 9}), 0);
     EXPECT_EQ(compare_keys(KeyBytes{}, KeyBytes{}), 0);

@@ -51,7 +51,7 @@ std::string error_of(const PageBytes& page) {
     return "no error";
 }
 
-TEST(IndexPage, DecodesLeafHeaderAndEntries) {
+TEST(IndexPageTest, DecodesLeafHeaderAndEntries) {
     PageBytes page = make_page(0x04, {{0x7F, 0x80, 0, 0, 1, 0x00, 0x01, 0x05, 0x03},
                                       {0x7F, 0x80, 0, 0, 2, 0x00, 0x01, 0x05, 0x04}});
     IndexPage parsed = parse_index_page(9, page);
@@ -68,7 +68,7 @@ TEST(IndexPage, DecodesLeafHeaderAndEntries) {
     EXPECT_EQ(parsed.entries[1].row, (RowPointer{261, 4}));
 }
 
-TEST(IndexPage, DecodesIntermediateChildPointers) {
+TEST(IndexPageTest, DecodesIntermediateChildPointers) {
     PageBytes page = make_page(0x03, {{0x7F, 0x60, 0x00, 0x00, 0x00, 0x10, 0x02, 0, 0, 0, 0x21}});
     put_u32_le(page, 16, 0x22);
     IndexPage parsed = parse_index_page(3, page);
@@ -80,7 +80,7 @@ TEST(IndexPage, DecodesIntermediateChildPointers) {
     EXPECT_EQ(parsed.entries[0].child, 0x21u);
 }
 
-TEST(IndexPage, RestoresAPrefixThatRunsIntoTheRowPointer) {
+TEST(IndexPageTest, RestoresAPrefixThatRunsIntoTheRowPointer) {
     // Keys 7F 80 00 00 0x; both rows on page 0x000105: the shared prefix of 6
     // bytes covers the key and the first byte of the row pointer.
     PageBytes page =
@@ -97,7 +97,7 @@ TEST(IndexPage, RestoresAPrefixThatRunsIntoTheRowPointer) {
     EXPECT_EQ(p7.entries[1].key, p7.entries[0].key);
 }
 
-TEST(IndexPage, EmptyRootLeafHasNoEntries) {
+TEST(IndexPageTest, EmptyRootLeafHasNoEntries) {
     IndexPage parsed = parse_index_page(33, make_page(0x04, {}));
     EXPECT_TRUE(parsed.entries.empty());
     EXPECT_EQ(parsed.free_space, 1800);
@@ -105,7 +105,7 @@ TEST(IndexPage, EmptyRootLeafHasNoEntries) {
 
 // A view kept in line with a leaf after each in-place insert says what a
 // fresh decode of the page says, wherever the entry goes.
-TEST(IndexPage, AViewKeptThroughInPlaceInsertsMatchesADecodeOfThePage) {
+TEST(IndexPageTest, AViewKeptThroughInPlaceInsertsMatchesADecodeOfThePage) {
     PageBytes stored = make_page(0x04, {{0x7F, 0x20, 0, 0, 1, 0x01},
                                         {0x7F, 0x40, 0x41, 0, 0, 1, 0x02},
                                         {0x7F, 0x60, 0, 0, 1, 0x03}});
@@ -137,7 +137,7 @@ TEST(IndexPage, AViewKeptThroughInPlaceInsertsMatchesADecodeOfThePage) {
     EXPECT_EQ(kept.size(), 7u);
 }
 
-TEST(IndexPage, DamagedPagesGiveErrorsNamingThePage) {
+TEST(IndexPageTest, DamagedPagesGiveErrorsNamingThePage) {
     PageBytes good = make_page(0x04, {{0x7F, 0x10, 0, 0, 1, 0x03}});
 
     EXPECT_NE(error_of(PageBytes(100, 0x04)).find("index page 42"), std::string::npos);
@@ -165,7 +165,7 @@ TEST(IndexPage, DamagedPagesGiveErrorsNamingThePage) {
     EXPECT_NE(error_of(big_prefix).find("shared prefix"), std::string::npos);
 }
 
-TEST(IndexPage, ArbitraryBytesNeverReadOutsideThePage) {
+TEST(IndexPageTest, ArbitraryBytesNeverReadOutsideThePage) {
     PageBytes page(kPageSize);
     std::uint32_t state = 12345;
     for (int round = 0; round < 200; ++round) {

@@ -127,14 +127,14 @@ std::vector<Page> two_level_tree() {
             leaf({e(8, 0), e(9, 0)})};
 }
 
-TEST(IndexReader, WalksEveryLeafInTreeOrder) {
+TEST(IndexReaderTest, WalksEveryLeafInTreeOrder) {
     ScratchTree file(two_level_tree());
     Pager pager(file.path(), Pager::Mode::ReadOnly, 2);
     const TableDefinition table = table_with_index(1);
     EXPECT_EQ(walked_keys(pager, table), (std::vector<std::uint8_t>{1, 3, 5, 5, 5, 6, 7, 8, 9}));
 }
 
-TEST(IndexReader, FindsEveryRowWithAKeyAcrossLeaves) {
+TEST(IndexReaderTest, FindsEveryRowWithAKeyAcrossLeaves) {
     ScratchTree file(two_level_tree());
     Pager pager(file.path(), Pager::Mode::ReadOnly, 2);
     const TableDefinition table = table_with_index(1);
@@ -153,7 +153,7 @@ TEST(IndexReader, FindsEveryRowWithAKeyAcrossLeaves) {
     EXPECT_EQ(cursor.entry().key, (Bytes{0x7F, 1}));
 }
 
-TEST(IndexReader, RootWithOneChildAndNoTail) {
+TEST(IndexReaderTest, RootWithOneChildAndNoTail) {
     ScratchTree file({node({e(3, 0, 2)}, 0), leaf({e(1, 0), e(3, 0)})});
     Pager pager(file.path(), Pager::Mode::ReadOnly, 2);
     const TableDefinition table = table_with_index(1);
@@ -161,13 +161,13 @@ TEST(IndexReader, RootWithOneChildAndNoTail) {
     EXPECT_TRUE(find_rows(pager, table, table.real_indexes[0], Bytes{0x7F, 4}).empty());
 }
 
-TEST(IndexReader, EmptyIndexYieldsNothing) {
+TEST(IndexReaderTest, EmptyIndexYieldsNothing) {
     ScratchTree file({leaf({})});
     Pager pager(file.path(), Pager::Mode::ReadOnly, 2);
     EXPECT_TRUE(walked_keys(pager, table_with_index(1)).empty());
 }
 
-TEST(IndexReader, DamagedTreesGiveErrorsNamingIndexAndPage) {
+TEST(IndexReaderTest, DamagedTreesGiveErrorsNamingIndexAndPage) {
     // The tail points back at the root.
     std::string cycle = walk_error({node({e(1, 0, 2)}, 1), leaf({e(1, 0)})}, 1);
     EXPECT_NE(cycle.find("index 'Title' of table 'Song', page 1"), std::string::npos) << cycle;
@@ -194,7 +194,7 @@ TEST(IndexReader, DamagedTreesGiveErrorsNamingIndexAndPage) {
     EXPECT_NE(no_child.find("no child page"), std::string::npos) << no_child;
 }
 
-TEST(IndexReader, DescribesIndexesByTheirLogicalNames) {
+TEST(IndexReaderTest, DescribesIndexesByTheirLogicalNames) {
     TableDefinition table = table_with_index(1);
     EXPECT_EQ(describe_index(table, table.real_indexes[0]), "index 'Title' of table 'Song'");
     table.logical_indexes.push_back({"TitleRef", 1, 0, IndexKind::ForeignKey});
@@ -204,7 +204,7 @@ TEST(IndexReader, DescribesIndexesByTheirLogicalNames) {
     EXPECT_EQ(describe_index(table, table.real_indexes[0]), "real index 0 of table 'Song'");
 }
 
-TEST(IndexReader, RowKeysFollowTheIndexColumnsAndIgnoreNulls) {
+TEST(IndexReaderTest, RowKeysFollowTheIndexColumnsAndIgnoreNulls) {
     TableDefinition table = table_with_index(1);
     Column id;
     id.name = "Id";

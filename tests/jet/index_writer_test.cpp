@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "fixtures.h"
 #include "jet/catalogue.h"
 #include "jet/check.h"
 #include "jet/check_index.h"
@@ -29,6 +28,7 @@
 #include "jet/usage_map.h"
 #include "jet/usage_map_writer.h"
 #include "jet/write_error.h"
+#include "tests/support/fixtures.h"
 
 namespace jet {
 namespace {
@@ -67,29 +67,12 @@ std::vector<PageNumber> tree_pages(Pager& pager, PageNumber root) {
     return pages;
 }
 
-std::vector<std::filesystem::path> readable_fixtures() {
-    std::vector<std::filesystem::path> files;
-    for (const auto& item : std::filesystem::directory_iterator(jet_test::fixtures_folder())) {
-        if (item.path().extension() != ".mdb") {
-            continue;
-        }
-        try {
-            Database::open(item.path(), {.code_page = 1252});
-            files.push_back(item.path());
-        } catch (const UnsupportedFile&) {
-            // encoded files are not read by the engine
-        }
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-TEST(IndexPageBuilder, ReproducesEveryIndexPageOfTheRealFiles) {
+TEST(IndexPageBuilderTest, ReproducesEveryIndexPageOfTheRealFiles) {
     SKIP_WITHOUT_FIXTURES();
     std::size_t pages = 0;
     std::size_t compressed = 0;
     std::size_t intermediate = 0;
-    for (const auto& path : readable_fixtures()) {
+    for (const auto& path : jet_test::readable_fixtures()) {
         auto db = Database::open(path, {.code_page = 1252});
         for (const CatalogueEntry& item : db->catalogue()) {
             if (item.type != CatalogueEntry::kLocalTable) {
@@ -119,7 +102,7 @@ TEST(IndexPageBuilder, ReproducesEveryIndexPageOfTheRealFiles) {
     EXPECT_GT(intermediate, 0u);
 }
 
-TEST(IndexPageBuilder, BuiltPagesDecodeToTheirEntriesAndRefuseWhatDoesNotFit) {
+TEST(IndexPageBuilderTest, BuiltPagesDecodeToTheirEntriesAndRefuseWhatDoesNotFit) {
     IndexPage node;
     node.kind = IndexPageKind::Intermediate;
     node.table_page = 17;
@@ -168,7 +151,7 @@ std::vector<IndexEntry> numbered_entries(std::size_t count, std::size_t key_leng
     return entries;
 }
 
-TEST(IndexSplit, KeepsPagesFullForKeysInOrderAndHalvesThemOtherwise) {
+TEST(IndexSplitTest, KeepsPagesFullForKeysInOrderAndHalvesThemOtherwise) {
     // 201 leaf entries of 9 bytes: one more than a page holds.
     const auto entries = numbered_entries(201, 5);
     const auto ascending = split_index_entries(entries, IndexPageKind::Leaf, 200, false, true);
@@ -284,11 +267,11 @@ std::string failures(const CheckReport& report) {
     return text;
 }
 
-TEST(IndexWriter, RebuildsEveryRealIndexOfTheRealFilesEntryByEntry) {
+TEST(IndexWriterTest, RebuildsEveryRealIndexOfTheRealFilesEntryByEntry) {
     SKIP_WITHOUT_FIXTURES();
     std::mt19937 random(97);
     std::size_t rebuilt = 0;
-    for (const auto& path : readable_fixtures()) {
+    for (const auto& path : jet_test::readable_fixtures()) {
         SCOPED_TRACE(path.filename().string());
         WritableCopy copy(path);
         std::map<std::string, std::vector<std::vector<IndexEntry>>> before;
@@ -429,7 +412,7 @@ struct TreeCase {
 
 // A root that refers to its only child through its entry, with no tail: the
 // copy follows the child's last entry as keys beyond it arrive.
-TEST(IndexWriter, KeepsTheCopyOfALastChildThatIsNoTail) {
+TEST(IndexWriterTest, KeepsTheCopyOfALastChildThatIsNoTail) {
     SKIP_WITHOUT_FIXTURES();
     WritableCopy copy(jet_test::fixture("nwind.mdb"));
     SyntheticTree tree(copy, "Customers", 0);
@@ -467,7 +450,7 @@ TEST(IndexWriter, KeepsTheCopyOfALastChildThatIsNoTail) {
     EXPECT_EQ(tree.check(), "");
 }
 
-TEST(IndexWriter, GrowsThreeLevelTreesInAnyOrderWithDuplicates) {
+TEST(IndexWriterTest, GrowsThreeLevelTreesInAnyOrderWithDuplicates) {
     SKIP_WITHOUT_FIXTURES();
     const TreeCase cases[] = {
         {"currency keys ascending", 16000, currency_key, TreeCase::Ascending, 1},
@@ -551,7 +534,7 @@ std::size_t tree_depth(Pager& pager, PageNumber root) {
 // Rows stored through the table writer in random key order grow Northwind's
 // Customers indexes (a unique text primary key, text indexes with many equal
 // keys) to three levels; the whole file stays consistent.
-TEST(IndexWriter, RowsInRandomOrderGrowRealIndexesToThreeLevels) {
+TEST(IndexWriterTest, RowsInRandomOrderGrowRealIndexesToThreeLevels) {
     SKIP_WITHOUT_FIXTURES();
     jet_test::ScratchFile file(jet_test::read_bytes(jet_test::fixture("nwind.mdb")));
     std::mt19937 random(874);

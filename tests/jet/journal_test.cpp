@@ -7,7 +7,7 @@
 // An insert or a recovery is stopped by killing the process that runs it, at
 // a step chosen through the engine's test hooks. On POSIX that process is a
 // fork of the test that raises SIGKILL. Windows has no fork: the test program
-// starts itself again to run only JournalChild's test, which reads its task
+// starts itself again to run only JournalChildTest, which reads its task
 // from the environment and ends itself with TerminateProcess, the kill of
 // Windows.
 #include <gtest/gtest.h>
@@ -35,22 +35,16 @@
 #include "jet/error.h"
 #include "jet/journal.h"
 #include "jet/table_writer.h"
-#include "tests/jet/fixtures.h"
-#include "tests/jet/unmapped_file_system.h"
+#include "tests/support/fixtures.h"
+#include "tests/support/numbered_song.h"
+#include "tests/support/unmapped_file_system.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 std::vector<std::optional<jet::Value>> song(int n) {
-    const std::string id = "K" + std::to_string(10000 + n);
-    return {std::nullopt,
-            jet::Value{jet::Text{id}},
-            jet::Value{jet::Text{"Song " + std::to_string(n * 7919 % 1000)}},
-            jet::Value{jet::Text{"Artist " + std::to_string(n % 13)}},
-            jet::Value{jet::Text{"D:\\MIDI\\" + id + ".mid"}},
-            jet::Value{jet::Text{"D:\\CUR\\" + id + ".cur"}},
-            jet::Value{jet::Text{"D:\\LYR\\" + id + ".lyr"}}};
+    return jet_test::numbered_song("K" + std::to_string(10000 + n), n);
 }
 
 // The file system every database of a test is opened on: the machine's, or
@@ -155,7 +149,7 @@ void run_child_task(const ChildTask& task) {
 // "<kind> <stop> <song> <unmapped> <path>".
 constexpr wchar_t kChildTaskVariable[] = L"LISTSONG_JOURNAL_CHILD_TASK";
 
-// Runs the task in a new run of this test program (JournalChild's test only,
+// Runs the task in a new run of this test program (JournalChildTest only,
 // its output discarded) and reports whether the task ended it as a kill.
 bool killed_in_child(const ChildTask& task) {
     std::wostringstream text;
@@ -165,7 +159,7 @@ bool killed_in_child(const ChildTask& task) {
     std::wstring program(MAX_PATH, L'\0');
     program.resize(GetModuleFileNameW(nullptr, program.data(), MAX_PATH));
     std::wstring command = L"\"" + program +
-                           L"\" --gtest_filter=JournalChild.DISABLED_RunsTheTaskItIsGiven"
+                           L"\" --gtest_filter=JournalChildTest.DISABLED_RunsTheTaskItIsGiven"
                            L" --gtest_also_run_disabled_tests";
     SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     const HANDLE nothing =
@@ -199,7 +193,7 @@ bool killed_in_child(const ChildTask& task) {
 }
 
 // The child's side of killed_in_child. Disabled, so that only a child runs it.
-TEST(JournalChild, DISABLED_RunsTheTaskItIsGiven) {
+TEST(JournalChildTest, DISABLED_RunsTheTaskItIsGiven) {
     std::wstring text(32768, L'\0');
     text.resize(
         GetEnvironmentVariableW(kChildTaskVariable, text.data(), static_cast<DWORD>(text.size())));
@@ -269,7 +263,7 @@ void expect_error_containing(const fs::path& path, bool open_writable,
     }
 }
 
-class Journal : public ::testing::Test {
+class JournalTest : public ::testing::Test {
   protected:
     void SetUp() override {
         // A parameterised test's name ends in "/0" or "/1": one folder, not two.
@@ -310,23 +304,23 @@ class Journal : public ::testing::Test {
 
 // The journal and the database's pages written through memory mappings, and
 // with system calls as where the files cannot be mapped.
-class JournalWriting : public Journal, public ::testing::WithParamInterface<bool> {
+class JournalWritingTest : public JournalTest, public ::testing::WithParamInterface<bool> {
   protected:
     void SetUp() override {
-        Journal::SetUp();
+        JournalTest::SetUp();
         if (!GetParam()) {
             current_file_system = &unmapped_;
         }
     }
     void TearDown() override {
         current_file_system = &jet::native_file_system();
-        Journal::TearDown();
+        JournalTest::TearDown();
     }
 
     jet_test::UnmappedFileSystem unmapped_;
 };
 
-TEST_P(JournalWriting, InsertKilledAtAnyStepIsRolledBackToTheExactBytesBefore) {
+TEST_P(JournalWritingTest, InsertKilledAtAnyStepIsRolledBackToTheExactBytesBefore) {
     // 0 rows: the insert grows the file by a data page; 40 rows: it does not.
     for (const int rows : {0, 40}) {
         const fs::path path = copy_of(base_, "db.mdb");
@@ -350,9 +344,9 @@ TEST_P(JournalWriting, InsertKilledAtAnyStepIsRolledBackToTheExactBytesBefore) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(MappedAndWritten, JournalWriting, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(MappedAndWritten, JournalWritingTest, ::testing::Bool());
 
-TEST_F(Journal, RecoveryKilledPartWayIsFinishedByTheNextOpen) {
+TEST_F(JournalTest, RecoveryKilledPartWayIsFinishedByTheNextOpen) {
     for (const int rows : {0, 40}) {
         const fs::path path = copy_of(base_, "db.mdb");
         append_songs(path, 0, rows);
@@ -383,7 +377,7 @@ TEST_F(Journal, RecoveryKilledPartWayIsFinishedByTheNextOpen) {
 // A save whose page write fails puts back the pages it wrote; the database
 // then refuses further inserts until it is opened again, since what the
 // writers hold in memory belongs to the save that was undone.
-TEST_F(Journal, FailedWriteInASavePutsThePagesBackAndRefusesInsertsUntilReopened) {
+TEST_F(JournalTest, FailedWriteInASavePutsThePagesBackAndRefusesInsertsUntilReopened) {
     const fs::path path = copy_of(base_, "db.mdb");
     append_songs(path, 0, 10);
     const std::vector<std::uint8_t> before = jet_test::read_bytes(path);
@@ -421,7 +415,7 @@ TEST_F(Journal, FailedWriteInASavePutsThePagesBackAndRefusesInsertsUntilReopened
 // Each case: what is done to the journal of an insert killed after writing
 // its pages (or before writing any), and whether the open ignores it or
 // refuses with which words. Refusals leave both files as they were.
-TEST_F(Journal, TornDamagedAndForeignJournalsAreIgnoredOrRefusedNeverApplied) {
+TEST_F(JournalTest, TornDamagedAndForeignJournalsAreIgnoredOrRefusedNeverApplied) {
     const fs::path path = copy_of(base_, "db.mdb");
     append_songs(path, 0, 5);
     const std::vector<std::uint8_t> clean = jet_test::read_bytes(path);
@@ -588,7 +582,7 @@ class FailingDiskFileSystem : public jet::FileSystem {
 // A save that fails, and whose putting back fails too, leaves the database
 // broken: no further change is made, closing keeps the journal, and the next
 // open rolls the save back to the bytes of the last save.
-TEST_F(Journal, ASaveWhoseUndoFailsLeavesTheDatabaseBrokenUntilTheNextOpenRollsItBack) {
+TEST_F(JournalTest, ASaveWhoseUndoFailsLeavesTheDatabaseBrokenUntilTheNextOpenRollsItBack) {
     const fs::path path = copy_of(base_, "db.mdb");
     append_songs(path, 0, 10);
     const std::vector<std::uint8_t> before = jet_test::read_bytes(path);
@@ -628,7 +622,7 @@ TEST_F(Journal, ASaveWhoseUndoFailsLeavesTheDatabaseBrokenUntilTheNextOpenRollsI
     EXPECT_FALSE(fs::exists(jet::journal_path(path)));
 }
 
-TEST_F(Journal, ReadOnlyFileWithAnUnfinishedInsertIsRefusedNamingTheJournal) {
+TEST_F(JournalTest, ReadOnlyFileWithAnUnfinishedInsertIsRefusedNamingTheJournal) {
     const fs::path path = copy_of(base_, "db.mdb");
     append_songs(path, 0, 3);
     ASSERT_TRUE(insert_killed_at(path, 3, 2));

@@ -19,7 +19,7 @@
 #include "jet/file_system.h"
 #include "jet/journal.h"
 #include "jet/table_writer.h"
-#include "tests/jet/fixtures.h"
+#include "tests/support/fixtures.h"
 
 namespace {
 
@@ -79,7 +79,7 @@ void remove_tree(const std::wstring& folder) {
 }
 #endif
 
-class LivingBesideThePlayer : public ::testing::Test {
+class LivingBesideThePlayerTest : public ::testing::Test {
   protected:
     void SetUp() override {
         folder_ = fs::temp_directory_path() /
@@ -102,7 +102,7 @@ class LivingBesideThePlayer : public ::testing::Test {
     fs::path folder_;
 };
 
-TEST_F(LivingBesideThePlayer, ADatabaseAnotherProgramHasOpenIsRefusedUntouched) {
+TEST_F(LivingBesideThePlayerTest, ADatabaseAnotherProgramHasOpenIsRefusedUntouched) {
     const fs::path path =
         folder_ / utf8_path("\xE0\xB9\x80\xE0\xB8\x9E\xE0\xB8\xA5\xE0\xB8\x87.mdb");
     jet::create_database(path);
@@ -128,7 +128,7 @@ TEST_F(LivingBesideThePlayer, ADatabaseAnotherProgramHasOpenIsRefusedUntouched) 
     EXPECT_FALSE(fs::exists(jet::journal_path(path)));
 }
 
-TEST_F(LivingBesideThePlayer, AReadOnlyDatabaseIsRefusedWithWhatToDo) {
+TEST_F(LivingBesideThePlayerTest, AReadOnlyDatabaseIsRefusedWithWhatToDo) {
     const fs::path path = folder_ / "LISTSONG.mdb";
     jet::create_database(path);
     const auto before = jet_test::read_bytes(path);
@@ -147,7 +147,7 @@ TEST_F(LivingBesideThePlayer, AReadOnlyDatabaseIsRefusedWithWhatToDo) {
     EXPECT_NO_THROW(jet::Database::open(path, reading));
 }
 
-TEST_F(LivingBesideThePlayer, ThaiNamesAndPathsPastTheOldLimitAreWrittenAndNamedInMessages) {
+TEST_F(LivingBesideThePlayerTest, ThaiNamesAndPathsPastTheOldLimitAreWrittenAndNamedInMessages) {
     fs::path deep = folder_;
     while (deep.native().size() < 300) {
         deep /= utf8_path(

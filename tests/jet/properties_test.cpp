@@ -8,7 +8,7 @@
 
 #include "jet/error.h"
 #include "jet/write_error.h"
-#include "tests/jet/fixtures.h"
+#include "tests/support/fixtures.h"
 
 namespace {
 
@@ -92,7 +92,7 @@ jet::Column column(jet::ColumnType type, std::uint16_t size = 0) {
     return c;
 }
 
-TEST(Properties, BlocksGiveTableAndColumnProperties) {
+TEST(PropertiesTest, BlocksGiveTableAndColumnProperties) {
     const auto blob =
         BlobBuilder({"Required", "AllowZeroLength", "ValidationRule", "ValidationText", "Caption"})
             .block(0, "", {{2, kMemo, "[A]<[B]"}, {3, kMemo, "A before B"}})
@@ -111,7 +111,7 @@ TEST(Properties, BlocksGiveTableAndColumnProperties) {
     EXPECT_FALSE(properties.column("Other").default_value);
 }
 
-TEST(Properties, DefaultValuesAreLiteralsOrExpressions) {
+TEST(PropertiesTest, DefaultValuesAreLiteralsOrExpressions) {
     const auto is = [](const std::string& expression, DefaultValue::Kind kind,
                        const std::string& literal) {
         const DefaultValue d = default_of(expression);
@@ -136,7 +136,7 @@ TEST(Properties, DefaultValuesAreLiteralsOrExpressions) {
     }
 }
 
-TEST(Properties, UnsetColumnsTakeTheirLiteralDefaultOrNull) {
+TEST(PropertiesTest, UnsetColumnsTakeTheirLiteralDefaultOrNull) {
     const auto unset = [](const std::string& expression, const jet::Column& c) {
         jet::ColumnProperties properties;
         properties.default_value = default_of(expression);
@@ -155,7 +155,7 @@ TEST(Properties, UnsetColumnsTakeTheirLiteralDefaultOrNull) {
     EXPECT_THROW(unset("\"toolong\"", column(jet::ColumnType::Text, 3)), jet::WriteRefused);
 }
 
-TEST(Properties, RequiredAndZeroLengthRefuseValues) {
+TEST(PropertiesTest, RequiredAndZeroLengthRefuseValues) {
     const auto refusal = [](const jet::ColumnProperties& properties, const jet::Column& c,
                             const Value& value) -> std::optional<Kind> {
         try {
@@ -178,7 +178,7 @@ TEST(Properties, RequiredAndZeroLengthRefuseValues) {
     EXPECT_EQ(refusal({}, text, jet::Text{" "}), std::nullopt);
 }
 
-TEST(Properties, DamagedDataIsAFormatError) {
+TEST(PropertiesTest, DamagedDataIsAFormatError) {
     const auto good =
         BlobBuilder({"Required"}).block(1, "Col", {{0, kYesNo, std::string(1, '\1')}}).bytes();
     auto bad_signature = good;
@@ -199,7 +199,7 @@ TEST(Properties, DamagedDataIsAFormatError) {
     EXPECT_THROW(jet::parse_table_properties(unknown_chunk, western(), "t"), jet::FormatError);
 }
 
-TEST(Properties, NorthwindRequiredFieldsDefaultsAndRules) {
+TEST(PropertiesTest, NorthwindRequiredFieldsDefaultsAndRules) {
     SKIP_WITHOUT_FIXTURES();
     auto db = jet::Database::open(jet_test::fixture("nwind.mdb"), {.code_page = 1252});
 
@@ -234,20 +234,13 @@ TEST(Properties, NorthwindRequiredFieldsDefaultsAndRules) {
     EXPECT_EQ(employees.column("BirthDate").validation_rule, "<Date()");
 }
 
-TEST(Properties, EveryRealFileReadsAndAnExpressionDefaultIsNotALiteral) {
+TEST(PropertiesTest, EveryRealFileReadsAndAnExpressionDefaultIsNotALiteral) {
     SKIP_WITHOUT_FIXTURES();
-    for (const auto& entry : std::filesystem::directory_iterator(jet_test::fixtures_folder())) {
-        if (entry.path().extension() != ".mdb")
-            continue;
-        std::unique_ptr<jet::Database> db;
-        try {
-            db = jet::Database::open(entry.path(), {.code_page = 1252});
-        } catch (const jet::UnsupportedFile&) {
-            continue;  // the encoded file
-        }
+    for (const std::filesystem::path& file : jet_test::readable_fixtures()) {
+        const std::unique_ptr<jet::Database> db = jet::Database::open(file, {.code_page = 1252});
         for (const auto& name : db->table_names()) {
             EXPECT_NO_THROW(jet::read_table_properties(*db, db->table(name)))
-                << entry.path().filename() << " " << name;
+                << file.filename() << " " << name;
         }
     }
     auto db = jet::Database::open(jet_test::fixture("testV1997.mdb"), {.code_page = 1252});

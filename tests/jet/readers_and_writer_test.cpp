@@ -14,23 +14,17 @@
 #include "jet/database.h"
 #include "jet/error.h"
 #include "jet/table_writer.h"
+#include "tests/support/numbered_song.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 std::vector<std::optional<jet::Value>> song(int n) {
-    const std::string id = "R" + std::to_string(100000 + n);
-    return {std::nullopt,
-            jet::Value{jet::Text{id}},
-            jet::Value{jet::Text{"Song " + std::to_string(n * 7919 % 1000)}},
-            jet::Value{jet::Text{"Artist " + std::to_string(n % 13)}},
-            jet::Value{jet::Text{"D:\\MIDI\\" + id + ".mid"}},
-            jet::Value{jet::Text{"D:\\CUR\\" + id + ".cur"}},
-            jet::Value{jet::Text{"D:\\LYR\\" + id + ".lyr"}}};
+    return jet_test::numbered_song("R" + std::to_string(100000 + n), n);
 }
 
-TEST(ReadersAndWriter, EveryReadDuringAnInsertRunSeesASavedStateThatPassesTheCheck) {
+TEST(ReadersAndWriterTest, EveryReadDuringAnInsertRunSeesASavedStateThatPassesTheCheck) {
     // Closed before the folder is removed: Windows deletes no open file.
     const fs::path folder = fs::temp_directory_path() / "jet-readers-and-writer";
     fs::remove_all(folder);

@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "jet/write_error.h"
-#include "tests/jet/fixtures.h"
+#include "tests/support/fixtures.h"
 
 namespace {
 
 using jet::Value;
 
-class NorthwindRelationships : public ::testing::Test {
+class NorthwindRelationshipsTest : public ::testing::Test {
   protected:
     void SetUp() override {
         SKIP_WITHOUT_FIXTURES();
@@ -39,7 +39,7 @@ class NorthwindRelationships : public ::testing::Test {
     std::unique_ptr<jet::Database> db_;
 };
 
-TEST_F(NorthwindRelationships, AreReadWithTheirSidesColumnsAndFlags) {
+TEST_F(NorthwindRelationshipsTest, AreReadWithTheirSidesColumnsAndFlags) {
     const auto all = jet::read_relationships(*db_);
     EXPECT_EQ(all.size(), 7u);
     const jet::Relationship& customers = named(all, "CustomersOrders");
@@ -61,7 +61,7 @@ TEST_F(NorthwindRelationships, AreReadWithTheirSidesColumnsAndFlags) {
     EXPECT_TRUE(jet::enforced_relationships_of(*db_, "Customers").empty());
 }
 
-TEST_F(NorthwindRelationships, ForeignKeysAreLookedUpInTheReferencedTable) {
+TEST_F(NorthwindRelationshipsTest, ForeignKeysAreLookedUpInTheReferencedTable) {
     const auto all = jet::read_relationships(*db_);
     const jet::Relationship& customers = named(all, "CustomersOrders");
     EXPECT_TRUE(jet::has_matching_row(*db_, customers, {jet::Text{"ALFKI"}}));
@@ -87,7 +87,7 @@ TEST_F(NorthwindRelationships, ForeignKeysAreLookedUpInTheReferencedTable) {
 }
 
 // Every foreign key already stored finds its row, by index and by scan alike.
-TEST_F(NorthwindRelationships, StoredRowsAllMatchAndAScanAgreesWithTheIndex) {
+TEST_F(NorthwindRelationshipsTest, StoredRowsAllMatchAndAScanAgreesWithTheIndex) {
     for (const auto& relationship : jet::read_relationships(*db_)) {
         const jet::TableDefinition& table = db_->table(relationship.table);
         std::size_t rows = 0;
@@ -110,7 +110,7 @@ TEST_F(NorthwindRelationships, StoredRowsAllMatchAndAScanAgreesWithTheIndex) {
     EXPECT_FALSE(jet::has_matching_row(*db_, by_city, {jet::Text{"Atlantis"}}));
 }
 
-TEST_F(NorthwindRelationships, ARowWithoutItsReferencedRowIsRefusedNamingTheRelationship) {
+TEST_F(NorthwindRelationshipsTest, ARowWithoutItsReferencedRowIsRefusedNamingTheRelationship) {
     const jet::TableDefinition& orders = db_->table("Orders");
     const auto relationships = jet::enforced_relationships_of(*db_, "Orders");
     std::vector<Value> row(orders.columns.size(), jet::Null{});
@@ -135,7 +135,7 @@ TEST_F(NorthwindRelationships, ARowWithoutItsReferencedRowIsRefusedNamingTheRela
     }
 }
 
-TEST(Relationships, IntegrityFlagsOfAnotherRealFile) {
+TEST(RelationshipsTest, IntegrityFlagsOfAnotherRealFile) {
     SKIP_WITHOUT_FIXTURES();
     auto db = jet::Database::open(jet_test::fixture("indexTestV1997.mdb"), {.code_page = 1252});
     const auto relationships = jet::enforced_relationships_of(*db, "Table1");

@@ -8,7 +8,7 @@
 #include "jet/row.h"
 #include "jet/row_encoder.h"
 #include "jet/write_error.h"
-#include "tests/jet/fixtures.h"
+#include "tests/support/fixtures.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ jet::TableDefinition table_with_texts(std::uint16_t texts) {
     return t;
 }
 
-class RowEncoding : public ::testing::Test {
+class RowEncodingTest : public ::testing::Test {
   protected:
     void SetUp() override {
         SKIP_WITHOUT_FIXTURES();
@@ -59,7 +59,7 @@ class RowEncoding : public ::testing::Test {
     std::unique_ptr<jet::Pager> pager_;
 };
 
-TEST_F(RowEncoding, RowsOfEveryLengthUpToTheLimitReadBackWithTheirJumpTables) {
+TEST_F(RowEncodingTest, RowsOfEveryLengthUpToTheLimitReadBackWithTheirJumpTables) {
     const jet::TableDefinition t = table_with_texts(8);
     std::mt19937 random(7);
     for (int n = 0; n < 400; ++n) {
@@ -76,7 +76,7 @@ TEST_F(RowEncoding, RowsOfEveryLengthUpToTheLimitReadBackWithTheirJumpTables) {
     }
 }
 
-TEST_F(RowEncoding, JumpTablesMatchTheLayoutAccessWrites) {
+TEST_F(RowEncodingTest, JumpTablesMatchTheLayoutAccessWrites) {
     // Variable data ending at offset 256 exactly: one jump naming the eod slot.
     const jet::TableDefinition t = table_with_texts(1);
     std::vector<jet::Value> values{std::int32_t{0}, false, jet::Text{std::string(250, 'x')}};
@@ -93,7 +93,7 @@ TEST_F(RowEncoding, JumpTablesMatchTheLayoutAccessWrites) {
     EXPECT_EQ(round_trip(t, values), values);
 }
 
-TEST_F(RowEncoding, WrongTypesAndOverlongRowsAreRefused) {
+TEST_F(RowEncodingTest, WrongTypesAndOverlongRowsAreRefused) {
     const jet::TableDefinition t = table_with_texts(9);
     std::vector<jet::Value> values{jet::Text{"not a number"}, false};
     values.resize(11, jet::Null{});

@@ -7,8 +7,8 @@
 #include "jet/pager.h"
 #include "jet/row.h"
 #include "jet/table_scan.h"
-#include "tests/jet/fixtures.h"
 #include "tests/jet/page_builder.h"
+#include "tests/support/fixtures.h"
 
 namespace {
 

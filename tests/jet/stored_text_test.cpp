@@ -24,14 +24,14 @@ std::vector<std::string> repeated(const std::string& title, std::size_t count) {
     return std::vector<std::string>(count, title);
 }
 
-TEST(StoredText, ANewCatalogueAndAsciiTitlesGiveNoVerdict) {
+TEST(StoredTextTest, ANewCatalogueAndAsciiTitlesGiveNoVerdict) {
     const jet_test::SongCatalogueFile file;
     EXPECT_EQ(verdict_of(file), StoredTextVerdict::None);
     file.add_titles({"Yesterday", "Don’t Stop – Live"}, 1252);
     EXPECT_EQ(verdict_of(file), StoredTextVerdict::None);
 }
 
-TEST(StoredText, ThaiTitlesAreThaiAndWesternOnesAreNot) {
+TEST(StoredTextTest, ThaiTitlesAreThaiAndWesternOnesAreNot) {
     const jet_test::SongCatalogueFile thai;
     thai.add_titles({"Yesterday", "รักเธอ", "ลาก่อน", "ท้องนา"}, 874);
     EXPECT_EQ(verdict_of(thai), StoredTextVerdict::Thai);
@@ -41,7 +41,7 @@ TEST(StoredText, ThaiTitlesAreThaiAndWesternOnesAreNot) {
     EXPECT_EQ(verdict_of(western), StoredTextVerdict::NotThai);
 }
 
-TEST(StoredText, ThaiWinsFromThreePiecesOfEvidenceInFour) {
+TEST(StoredTextTest, ThaiWinsFromThreePiecesOfEvidenceInFour) {
     const jet_test::SongCatalogueFile file;
     file.add_titles(repeated("รักเธอ", 3), 874);
     file.add_titles({"Café"}, 1252);
@@ -51,7 +51,7 @@ TEST(StoredText, ThaiWinsFromThreePiecesOfEvidenceInFour) {
 }
 
 // 30 ASCII titles, then 5 Thai ones, then 20 Western ones, in that row order.
-TEST(StoredText, TheLookEndsAfterItsRowsOrOnceTheVerdictIsFirm) {
+TEST(StoredTextTest, TheLookEndsAfterItsRowsOrOnceTheVerdictIsFirm) {
     const jet_test::SongCatalogueFile file;
     file.add_titles(repeated("Yesterday", 30), 1252);
     file.add_titles(repeated("รักเธอ", 5), 874);
@@ -63,7 +63,7 @@ TEST(StoredText, TheLookEndsAfterItsRowsOrOnceTheVerdictIsFirm) {
     EXPECT_EQ(verdict_of(file, {.firm_evidence = 5, .rows = 100'000}), StoredTextVerdict::Thai);
 }
 
-TEST(StoredText, ACatalogueNameIsEvidenceToo) {
+TEST(StoredTextTest, ACatalogueNameIsEvidenceToo) {
     const jet_test::SongCatalogueFile file;
     auto db = file.open(1252);
     std::vector<jet::CatalogueEntry> catalogue = db->catalogue();

@@ -16,7 +16,7 @@ ThaiEvidence evidence_of(int code_page, const std::string& utf8) {
     return jet::thai_874_evidence(jet::CodePage::get(code_page).from_utf8(utf8));
 }
 
-TEST(Thai874Text, ThaiTitlesArtistsAndPathsReadAsThai) {
+TEST(Thai874TextTest, ThaiTitlesArtistsAndPathsReadAsThai) {
     for (const char* thai : {
              "รักเธอ",
              "นักร้องหญิง",
@@ -51,7 +51,7 @@ TEST(Thai874Text, ThaiTitlesArtistsAndPathsReadAsThai) {
     }
 }
 
-TEST(Thai874Text, WesternTextInItsOwnCodePageIsNotThai) {
+TEST(Thai874TextTest, WesternTextInItsOwnCodePageIsNotThai) {
     for (const char* western : {
              "Café del Mar",
              "Beyoncé",
@@ -81,7 +81,7 @@ TEST(Thai874Text, WesternTextInItsOwnCodePageIsNotThai) {
     }
 }
 
-TEST(Thai874Text, OtherScriptsInTheirCodePagesAreNotThai) {
+TEST(Thai874TextTest, OtherScriptsInTheirCodePagesAreNotThai) {
     EXPECT_EQ(evidence_of(1251, "Привет"), ThaiEvidence::NotThai);
     EXPECT_EQ(evidence_of(1251, "Калинка"), ThaiEvidence::NotThai);
     EXPECT_EQ(evidence_of(1251, "Москва"), ThaiEvidence::NotThai);
@@ -91,14 +91,14 @@ TEST(Thai874Text, OtherScriptsInTheirCodePagesAreNotThai) {
     EXPECT_EQ(evidence_of(1250, "Łódź"), ThaiEvidence::NotThai);
 }
 
-TEST(Thai874Text, AsciiAndThePunctuationBothCodePagesShareSayNothing) {
+TEST(Thai874TextTest, AsciiAndThePunctuationBothCodePagesShareSayNothing) {
     EXPECT_EQ(jet::thai_874_evidence(""), ThaiEvidence::None);
     EXPECT_EQ(jet::thai_874_evidence("Yesterday - The Beatles"), ThaiEvidence::None);
     // ’ “ ” – … € and the no-break space are the same bytes in 874 and 1252.
     EXPECT_EQ(evidence_of(1252, "Don’t “Stop” – now… 5€"), ThaiEvidence::None);
 }
 
-TEST(Thai874Text, ThaiCharactersOutOfOrderAreNotThai) {
+TEST(Thai874TextTest, ThaiCharactersOutOfOrderAreNotThai) {
     const auto judge = [](const std::string& bytes) { return jet::thai_874_evidence(bytes); };
     EXPECT_EQ(judge("\xA1\xE8"), ThaiEvidence::Thai);      // ก่: a tone mark on a consonant
     EXPECT_EQ(judge("\xA1\xD4\xE8"), ThaiEvidence::Thai);  // กิ่: a vowel, then a tone mark
@@ -113,7 +113,7 @@ TEST(Thai874Text, ThaiCharactersOutOfOrderAreNotThai) {
     EXPECT_EQ(judge("\xA1\xA1\x81"), ThaiEvidence::NotThai);      // one in 0x80-0x9F
 }
 
-TEST(Thai874Text, ALoneThaiCharacterAgainstALatinLetterIsNotThai) {
+TEST(Thai874TextTest, ALoneThaiCharacterAgainstALatinLetterIsNotThai) {
     const auto judge = [](const std::string& bytes) { return jet::thai_874_evidence(bytes); };
     EXPECT_EQ(judge("ab\xA1\xA1"), ThaiEvidence::Thai);          // a word after Latin letters
     EXPECT_EQ(judge("ab\xA1 \xA1\xA1"), ThaiEvidence::NotThai);  // one consonant after them

@@ -13,11 +13,11 @@
 #include "jet/page_allocator.h"
 #include "jet/usage_map.h"
 #include "jet/usage_map_writer.h"
-#include "tests/jet/fixtures.h"
+#include "tests/support/fixtures.h"
 
 namespace {
 
-class UsageMaps : public ::testing::Test {
+class UsageMapsTest : public ::testing::Test {
   protected:
     void SetUp() override {
         SKIP_WITHOUT_FIXTURES();
@@ -44,7 +44,7 @@ class UsageMaps : public ::testing::Test {
     std::unique_ptr<jet::Database> db_;
 };
 
-TEST_F(UsageMaps, FreePagesAreReusedBeforeTheFileGrows) {
+TEST_F(UsageMapsTest, FreePagesAreReusedBeforeTheFileGrows) {
     jet::Pager& pager = db_->pager();
     const jet::PageNumber pages = pager.page_count();
     pager.begin_change();
@@ -60,7 +60,7 @@ TEST_F(UsageMaps, FreePagesAreReusedBeforeTheFileGrows) {
     EXPECT_EQ(pager.page_count(), pages);
 }
 
-TEST_F(UsageMaps, MapsGrowPastTheirRangeAndBecomeReferenceMaps) {
+TEST_F(UsageMapsTest, MapsGrowPastTheirRangeAndBecomeReferenceMaps) {
     jet::Pager& pager = db_->pager();
     const jet::TableDefinition table = db_->table("Table");
     pager.begin_change();
@@ -97,7 +97,7 @@ void restart_inline_map(jet::Pager& pager, std::uint32_t map_row, jet::PageNumbe
     std::fill(bytes.begin() + slot.start + 5, bytes.begin() + slot.end, 0);
 }
 
-TEST_F(UsageMaps, AnInlineMapLengthensBeforeItsStartAndFromAStartOffByBits) {
+TEST_F(UsageMapsTest, AnInlineMapLengthensBeforeItsStartAndFromAStartOffByBits) {
     jet::Pager& pager = db_->pager();
     const jet::TableDefinition table = db_->table("Table");
     for (const jet::PageNumber start : {jet::PageNumber{803}, jet::PageNumber{800}}) {

@@ -10,7 +10,7 @@
 #include "jet/database.h"
 #include "jet/value_text.h"
 #include "jet/write_error.h"
-#include "tests/jet/fixtures.h"
+#include "tests/support/fixtures.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ Kind refusal(std::string_view text, ColumnType type, std::uint16_t size = 0) {
     return Kind::MissingColumn;
 }
 
-TEST(ValueParse, IntegersAcceptBlanksAndSignsAndRoundHalvesToEven) {
+TEST(ValueParseTest, IntegersAcceptBlanksAndSignsAndRoundHalvesToEven) {
     EXPECT_EQ(parse("  42\t", ColumnType::Long), Value(std::int32_t{42}));
     EXPECT_EQ(parse("+7", ColumnType::Integer), Value(std::int16_t{7}));
     EXPECT_EQ(parse("-2147483648", ColumnType::Long), Value(std::int32_t{-2147483648}));
@@ -61,7 +61,7 @@ TEST(ValueParse, IntegersAcceptBlanksAndSignsAndRoundHalvesToEven) {
     EXPECT_EQ(parse("000255", ColumnType::Byte), Value(std::uint8_t{255}));
 }
 
-TEST(ValueParse, IntegersOutOfRangeOverflowAndOtherTextIsAMismatch) {
+TEST(ValueParseTest, IntegersOutOfRangeOverflowAndOtherTextIsAMismatch) {
     EXPECT_EQ(refusal("256", ColumnType::Byte), Kind::Overflow);
     EXPECT_EQ(refusal("-1", ColumnType::Byte), Kind::Overflow);
     EXPECT_EQ(refusal("32767.5", ColumnType::Integer), Kind::Overflow);
@@ -73,7 +73,7 @@ TEST(ValueParse, IntegersOutOfRangeOverflowAndOtherTextIsAMismatch) {
     }
 }
 
-TEST(ValueParse, CurrencyIsExactToFourDecimals) {
+TEST(ValueParseTest, CurrencyIsExactToFourDecimals) {
     const auto money = [](std::string_view text) {
         return std::get<jet::Currency>(parse(text, ColumnType::Currency)).ten_thousandths;
     };
@@ -88,7 +88,7 @@ TEST(ValueParse, CurrencyIsExactToFourDecimals) {
     EXPECT_EQ(refusal("1e2", ColumnType::Currency), Kind::Conversion);
 }
 
-TEST(ValueParse, FloatingPointNumbersTakeExponentsAndRefuseWhatTheyCannotHold) {
+TEST(ValueParseTest, FloatingPointNumbersTakeExponentsAndRefuseWhatTheyCannotHold) {
     EXPECT_EQ(parse(" 1.5e-7 ", ColumnType::Double), Value(1.5e-7));
     EXPECT_EQ(parse("-2E+10", ColumnType::Double), Value(-2e10));
     EXPECT_EQ(parse("0.1", ColumnType::Single), Value(0.1f));
@@ -103,7 +103,7 @@ TEST(ValueParse, FloatingPointNumbersTakeExponentsAndRefuseWhatTheyCannotHold) {
     }
 }
 
-TEST(ValueParse, DatesCountDaysFrom1899_12_30WithNegativeDaysCountingTimeForward) {
+TEST(ValueParseTest, DatesCountDaysFrom1899_12_30WithNegativeDaysCountingTimeForward) {
     const auto days = [](std::string_view text) {
         return std::get<jet::DateTime>(parse(text, ColumnType::DateTime)).days;
     };
@@ -122,7 +122,7 @@ TEST(ValueParse, DatesCountDaysFrom1899_12_30WithNegativeDaysCountingTimeForward
     EXPECT_EQ(refusal("0099-12-31", ColumnType::DateTime), Kind::Overflow);
 }
 
-TEST(ValueParse, YesNoFromWordsAndNumbers) {
+TEST(ValueParseTest, YesNoFromWordsAndNumbers) {
     for (const char* yes : {"True", "yes", "ON", " -1 ", "2", "0.5"}) {
         EXPECT_EQ(parse(yes, ColumnType::Boolean), Value(true)) << yes;
     }
@@ -132,7 +132,7 @@ TEST(ValueParse, YesNoFromWordsAndNumbers) {
     EXPECT_EQ(refusal("maybe", ColumnType::Boolean), Kind::Conversion);
 }
 
-TEST(ValueParse, ReplicationIdsAreStoredWithTheirFirstGroupsLittleEndian) {
+TEST(ValueParseTest, ReplicationIdsAreStoredWithTheirFirstGroupsLittleEndian) {
     const auto guid =
         std::get<jet::Guid>(parse("{00112233-4455-6677-8899-aabbccddeeff}", ColumnType::Guid));
     const std::array<std::uint8_t, 16> stored{0x33, 0x22, 0x11, 0x00, 0x55, 0x44, 0x77, 0x66,
@@ -145,7 +145,7 @@ TEST(ValueParse, ReplicationIdsAreStoredWithTheirFirstGroupsLittleEndian) {
     }
 }
 
-TEST(ValueParse, BinaryAndOleAreHexPairs) {
+TEST(ValueParseTest, BinaryAndOleAreHexPairs) {
     EXPECT_EQ(parse("00fF1a", ColumnType::Ole), Value(jet::Bytes{{0x00, 0xFF, 0x1A}}));
     EXPECT_EQ(parse("", ColumnType::Binary, 4), Value(jet::Bytes{}));
     EXPECT_EQ(refusal("abc", ColumnType::Ole), Kind::Conversion);
@@ -153,7 +153,7 @@ TEST(ValueParse, BinaryAndOleAreHexPairs) {
     EXPECT_EQ(refusal("0102030405", ColumnType::Binary, 4), Kind::FieldTooSmall);
 }
 
-TEST(ValueParse, TextIsKeptAsItIsInTheCodePageAndMustFitItsColumn) {
+TEST(ValueParseTest, TextIsKeptAsItIsInTheCodePageAndMustFitItsColumn) {
     EXPECT_EQ(parse(" Caf\xC3\xA9 ", ColumnType::Text, 6), Value(jet::Text{" Caf\xE9 "}));
     EXPECT_EQ(parse("", ColumnType::Text, 6), Value(jet::Text{}));
     EXPECT_EQ(parse(std::string(70000, 'x'), ColumnType::Memo),
@@ -172,7 +172,7 @@ TEST(ValueParse, TextIsKeptAsItIsInTheCodePageAndMustFitItsColumn) {
               Value(jet::Text{"\xA1"}));
 }
 
-TEST(ValueParse, RefusalsNameTheColumnTypeAndText) {
+TEST(ValueParseTest, RefusalsNameTheColumnTypeAndText) {
     try {
         parse("12x", ColumnType::Integer);
         FAIL();
@@ -182,18 +182,11 @@ TEST(ValueParse, RefusalsNameTheColumnTypeAndText) {
 }
 
 // Every value of every real file reads back from the text `dump` prints for it.
-TEST(ValueParse, EveryValueOfTheRealFilesReadsBackFromItsDumpText) {
+TEST(ValueParseTest, EveryValueOfTheRealFilesReadsBackFromItsDumpText) {
     SKIP_WITHOUT_FIXTURES();
     std::size_t checked = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(jet_test::fixtures_folder())) {
-        if (entry.path().extension() != ".mdb")
-            continue;
-        std::unique_ptr<jet::Database> db;
-        try {
-            db = jet::Database::open(entry.path(), {.code_page = 1252});
-        } catch (const jet::UnsupportedFile&) {
-            continue;  // the encoded file
-        }
+    for (const std::filesystem::path& file : jet_test::readable_fixtures()) {
+        const std::unique_ptr<jet::Database> db = jet::Database::open(file, {.code_page = 1252});
         for (const auto& name : db->table_names()) {
             const jet::TableDefinition& table = db->table(name);
             db->for_each_row(table, [&](jet::RowPointer, const std::vector<Value>& row) {
@@ -210,8 +203,8 @@ TEST(ValueParse, EveryValueOfTheRealFilesReadsBackFromItsDumpText) {
                         // 7 printed digits identify the float only up to rounding.
                         EXPECT_EQ(jet::csv_value(back, c.type, db->code_page()), printed);
                     } else {
-                        EXPECT_EQ(back, row[i]) << entry.path().filename() << " " << name << "."
-                                                << c.name << " = " << printed;
+                        EXPECT_EQ(back, row[i])
+                            << file.filename() << " " << name << "." << c.name << " = " << printed;
                     }
                     ++checked;
                 }

@@ -26,7 +26,7 @@ std::string date(double days) {
     return json(jet::DateTime{days}, ColumnType::DateTime);
 }
 
-TEST(ValueText, NullIsJsonNullAndAnEmptyCsvField) {
+TEST(ValueTextTest, NullIsJsonNullAndAnEmptyCsvField) {
     for (const ColumnType type : {ColumnType::Text, ColumnType::Long, ColumnType::DateTime,
                                   ColumnType::Boolean, ColumnType::Ole}) {
         EXPECT_EQ(json(jet::Null{}, type), "null");
@@ -34,7 +34,7 @@ TEST(ValueText, NullIsJsonNullAndAnEmptyCsvField) {
     }
 }
 
-TEST(ValueText, IntegersAndBooleans) {
+TEST(ValueTextTest, IntegersAndBooleans) {
     EXPECT_EQ(json(std::uint8_t{255}, ColumnType::Byte), "255");
     EXPECT_EQ(json(std::int16_t{-32768}, ColumnType::Integer), "-32768");
     EXPECT_EQ(json(std::int32_t{2147483647}, ColumnType::Long), "2147483647");
@@ -42,7 +42,7 @@ TEST(ValueText, IntegersAndBooleans) {
     EXPECT_EQ(csv(false, ColumnType::Boolean), "false");
 }
 
-TEST(ValueText, DoublesUseTheShortestRoundTripInJavaScriptLayout) {
+TEST(ValueTextTest, DoublesUseTheShortestRoundTripInJavaScriptLayout) {
     const auto d = [](double x) { return json(x, ColumnType::Double); };
     EXPECT_EQ(d(3), "3");
     EXPECT_EQ(d(-0.0), "0");
@@ -60,7 +60,7 @@ TEST(ValueText, DoublesUseTheShortestRoundTripInJavaScriptLayout) {
     EXPECT_EQ(csv(0.25, ColumnType::Double), "0.25");
 }
 
-TEST(ValueText, SinglesAreRoundedToSevenSignificantDigits) {
+TEST(ValueTextTest, SinglesAreRoundedToSevenSignificantDigits) {
     const auto s = [](float x) { return json(x, ColumnType::Single); };
     EXPECT_EQ(s(1.1f), "1.1");
     EXPECT_EQ(s(3.0f), "3");
@@ -76,7 +76,7 @@ TEST(ValueText, SinglesAreRoundedToSevenSignificantDigits) {
     EXPECT_EQ(s(std::numeric_limits<float>::infinity()), "null");
 }
 
-TEST(ValueText, CurrencyHasExactlyFourDecimals) {
+TEST(ValueTextTest, CurrencyHasExactlyFourDecimals) {
     const auto c = [](std::int64_t n) { return json(jet::Currency{n}, ColumnType::Currency); };
     EXPECT_EQ(c(125000), "\"12.5000\"");
     EXPECT_EQ(c(-100), "\"-0.0100\"");
@@ -86,7 +86,7 @@ TEST(ValueText, CurrencyHasExactlyFourDecimals) {
     EXPECT_EQ(csv(jet::Currency{10000}, ColumnType::Currency), "1.0000");
 }
 
-TEST(ValueText, DatesCountDaysFrom18991230WithTheFractionForwardFromMidnight) {
+TEST(ValueTextTest, DatesCountDaysFrom18991230WithTheFractionForwardFromMidnight) {
     EXPECT_EQ(date(0), "\"1899-12-30T00:00:00\"");
     EXPECT_EQ(date(1.5), "\"1899-12-31T12:00:00\"");
     EXPECT_EQ(date(36526.75), "\"2000-01-01T18:00:00\"");
@@ -106,14 +106,14 @@ TEST(ValueText, DatesCountDaysFrom18991230WithTheFractionForwardFromMidnight) {
     EXPECT_EQ(date(61), "\"1900-03-01T00:00:00\"");  // 1900 is no leap year
 }
 
-TEST(ValueText, DatesOutsideFourDigitYearsAreRefused) {
+TEST(ValueTextTest, DatesOutsideFourDigitYearsAreRefused) {
     EXPECT_THROW(date(1e300), std::out_of_range);
     EXPECT_THROW(date(std::nan("")), std::out_of_range);
     EXPECT_THROW(date(3'000'000), std::out_of_range);
     EXPECT_THROW(date(-700'000), std::out_of_range);
 }
 
-TEST(ValueText, BytesAreLowerCaseHexAndGuidsBracedUpperCase) {
+TEST(ValueTextTest, BytesAreLowerCaseHexAndGuidsBracedUpperCase) {
     EXPECT_EQ(json(jet::Bytes{{0x00, 0xAB, 0x7F}}, ColumnType::Binary), "\"00ab7f\"");
     EXPECT_EQ(json(jet::Bytes{}, ColumnType::Ole), "\"\"");
     const jet::Guid guid{{0x33, 0x22, 0x11, 0x00, 0x55, 0x44, 0x77, 0x66, 0x88, 0x99, 0xAA, 0xBB,
@@ -122,7 +122,7 @@ TEST(ValueText, BytesAreLowerCaseHexAndGuidsBracedUpperCase) {
     EXPECT_EQ(csv(guid, ColumnType::Guid), "{00112233-4455-6677-8899-AABBCCDDEEFF}");
 }
 
-TEST(ValueText, JsonTextIsConvertedAndEscaped) {
+TEST(ValueTextTest, JsonTextIsConvertedAndEscaped) {
     const auto t = [](const std::string& bytes) {
         return json(jet::Text{bytes}, ColumnType::Memo);
     };
@@ -137,7 +137,7 @@ TEST(ValueText, JsonTextIsConvertedAndEscaped) {
         "\"เพลง\"");
 }
 
-TEST(ValueText, CsvTextIsQuotedOnlyWhenItMustBe) {
+TEST(ValueTextTest, CsvTextIsQuotedOnlyWhenItMustBe) {
     const auto t = [](const std::string& bytes) { return csv(jet::Text{bytes}, ColumnType::Text); };
     EXPECT_EQ(t("plain text"), "plain text");
     EXPECT_EQ(t("M\xE9xico"), "México");
@@ -150,7 +150,7 @@ TEST(ValueText, CsvTextIsQuotedOnlyWhenItMustBe) {
     EXPECT_EQ(t(""), "\"\"");
 }
 
-TEST(ValueText, ValueOfAnotherTypeIsAProgrammingError) {
+TEST(ValueTextTest, ValueOfAnotherTypeIsAProgrammingError) {
     EXPECT_THROW(json(std::int32_t{1}, ColumnType::Text), std::invalid_argument);
     EXPECT_THROW(csv(jet::Text{"x"}, ColumnType::Long), std::invalid_argument);
     EXPECT_THROW(json(3.0, ColumnType::Single), std::invalid_argument);

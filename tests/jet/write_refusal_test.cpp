@@ -4,37 +4,18 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 #include "jet/database.h"
 #include "jet/table_writer.h"
 #include "jet/write_error.h"
-#include "tests/jet/fixtures.h"
+#include "tests/support/fixtures.h"
 
 namespace {
 
 using jet::WriteRefused;
 using Kind = jet::WriteRefused::Kind;
 
-class Copy {
-  public:
-    explicit Copy(const std::string& name)
-        : path_(std::filesystem::temp_directory_path() /
-                ("refusal-" + std::to_string(std::random_device{}()) + "-" + name)) {
-        std::filesystem::copy_file(jet_test::fixture(name), path_);
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_write,
-                                     std::filesystem::perm_options::add);
-    }
-    ~Copy() {
-        std::filesystem::remove(path_);
-        std::filesystem::remove(std::filesystem::path(path_).replace_extension(".ldb"));
-    }
-    const std::filesystem::path& path() const { return path_; }
-    std::vector<std::uint8_t> bytes() const { return jet_test::read_bytes(path_); }
-
-  private:
-    std::filesystem::path path_;
-};
+using jet_test::FixtureCopy;
 
 std::unique_ptr<jet::Database> open_writable(const std::filesystem::path& path) {
     jet::OpenOptions options;
@@ -52,7 +33,7 @@ jet::Value text(const std::string& s) {
 template <typename Insert>
 void expect_refusal(const std::string& file, const std::string& table, Kind kind,
                     const std::string& named, Insert insert) {
-    Copy copy(file);
+    FixtureCopy copy(file);
     const auto before = copy.bytes();
     {
         auto db = open_writable(copy.path());
@@ -76,7 +57,7 @@ std::vector<std::optional<jet::Value>> customer(jet::TableWriter& writer, const 
     return row;
 }
 
-TEST(WriteRefusal, EachCauseIsNamedAndLeavesTheFileUnchanged) {
+TEST(WriteRefusalTest, EachCauseIsNamedAndLeavesTheFileUnchanged) {
     SKIP_WITHOUT_FIXTURES();
     expect_refusal("nwind.mdb", "Customers", Kind::MissingColumn, "Nickname",
                    [](jet::TableWriter& w) { w.column_position("Nickname"); });
@@ -116,9 +97,9 @@ TEST(WriteRefusal, EachCauseIsNamedAndLeavesTheFileUnchanged) {
                    });
 }
 
-TEST(WriteRefusal, TablesWithValidationRulesAreRefusedWhole) {
+TEST(WriteRefusalTest, TablesWithValidationRulesAreRefusedWhole) {
     SKIP_WITHOUT_FIXTURES();
-    Copy copy("nwind.mdb");
+    FixtureCopy copy("nwind.mdb");
     const auto before = copy.bytes();
     {
         auto db = open_writable(copy.path());
@@ -133,9 +114,9 @@ TEST(WriteRefusal, TablesWithValidationRulesAreRefusedWhole) {
     EXPECT_EQ(copy.bytes(), before);
 }
 
-TEST(WriteSharing, ALockFileOrAnotherWriterKeepsTheDatabaseFromBeingWritten) {
+TEST(WriteSharingTest, ALockFileOrAnotherWriterKeepsTheDatabaseFromBeingWritten) {
     SKIP_WITHOUT_FIXTURES();
-    Copy copy("delTestV1997.mdb");
+    FixtureCopy copy("delTestV1997.mdb");
     {
         auto first = open_writable(copy.path());
         EXPECT_THROW(open_writable(copy.path()), jet::Error);
@@ -153,9 +134,9 @@ TEST(WriteSharing, ALockFileOrAnotherWriterKeepsTheDatabaseFromBeingWritten) {
     EXPECT_NO_THROW(jet::Database::open(copy.path(), read_only));
 }
 
-TEST(WriteDefaults, UnsetColumnsTakeLiteralDefaultsAndAutonumbersCountOn) {
+TEST(WriteDefaultsTest, UnsetColumnsTakeLiteralDefaultsAndAutonumbersCountOn) {
     SKIP_WITHOUT_FIXTURES();
-    Copy copy("size97.mdb");
+    FixtureCopy copy("size97.mdb");
     auto db = open_writable(copy.path());
     jet::TableWriter writer(*db, "table1");
     const auto id = writer.column_position("ID");

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
 #include <utility>
 
 namespace listsong_qt::testing {
@@ -27,6 +29,10 @@ MainWindow& QtWindowTest::open_window() {
     view->show_model();
     view->show();
     return *view;
+}
+
+void QtWindowTest::click(std::string_view button) {
+    QTest::mouseClick(&widget<QPushButton>(button), Qt::LeftButton);
 }
 
 }  // namespace listsong_qt::testing

@@ -46,7 +46,13 @@ class ModalCloser {
 // unless a test moves it.
 class QtWindowTest : public window::testing::TwoDriveTest<TestToolkit> {
   protected:
+    // What closes and records the message boxes the window raises.
+    using BoxCloser = ModalCloser;
+
     MainWindow& open_window();
+    // A click of the mouse on a button.
+    void click(std::string_view button);
+    bool window_shown() const { return view->isVisible(); }
 
     template <typename Widget>
     Widget& widget(std::string_view name, int index = window::kNotInArray) {

@@ -2,8 +2,6 @@
 // catalogue made by the engine.
 #include <QApplication>
 #include <QLabel>
-#include <QPushButton>
-#include <QTest>
 
 #include "jet/create_database.h"
 #include "tests/qt/qt_window_fixture.h"
@@ -18,10 +16,6 @@ using songdb::testing::song_rows;
 // Three folder triples of three songs each, and the window on the screen.
 class UpdateTest : public songdb::testing::ScreenUpdateTest<QtWindowTest> {
   protected:
-    void click(std::string_view button) {
-        QTest::mouseClick(&widget<QPushButton>(button), Qt::LeftButton);
-    }
-
     // The cause of an update that fails at its first folder because the
     // engine, asked directly, refuses to open the catalogue.
     std::string cause_of_refused_catalogue() {
@@ -33,25 +27,6 @@ class UpdateTest : public songdb::testing::ScreenUpdateTest<QtWindowTest> {
         }
         return "folder " + text(tree.root() / "a/songs/midi/01") + ": " + refusal;
     }
-
-    // Ends the program in the middle of the second folder, after the window
-    // let events through for its first song, and checks that nothing more
-    // happened: no box, no further row, the database closed and sound.
-    void expect_ended_in_second_folder(const std::function<void()>& end) {
-        jet::create_database(database);
-        open_on_songs();
-        toolkit.at_event_round(kRoundAfterSecondFoldersFirstSong, end);
-        const ModalCloser closer;
-        click("CmdChDir");
-
-        EXPECT_TRUE(toolkit.program_ended());
-        EXPECT_FALSE(view->isVisible());
-        EXPECT_TRUE(closer.seen().empty());
-        EXPECT_EQ(toolkit.event_rounds(), kRoundAfterSecondFoldersFirstSong);
-        EXPECT_EQ(stored.size(), static_cast<std::size_t>(kSongsPerFolder));
-        EXPECT_EQ(song_rows(database), kSongsPerFolder);
-        EXPECT_TRUE(passes_check(database));
-    }
 };
 
 TEST_F(UpdateTest, AFullUpdateStoresEverySongAndSaysOk) {
@@ -60,7 +35,7 @@ TEST_F(UpdateTest, AFullUpdateStoresEverySongAndSaysOk) {
     // The status line on the screen names the song the run stores.
     QString status_during_run;
     toolkit.at_event_round(3, [&] { status_during_run = widget<QLabel>("Label9").text(); });
-    const ModalCloser closer;
+    const BoxCloser closer;
     click("CmdChDir");
 
     ASSERT_EQ(closer.seen().size(), 1U);
@@ -72,13 +47,13 @@ TEST_F(UpdateTest, AFullUpdateStoresEverySongAndSaysOk) {
     EXPECT_EQ(widget<QLabel>("Label9").text(), "");
     EXPECT_EQ(song_rows(database), kFolders * kSongsPerFolder);
     EXPECT_TRUE(passes_check(database));
-    EXPECT_TRUE(view->isVisible());
+    EXPECT_TRUE(window_shown());
     EXPECT_FALSE(toolkit.program_ended());
 }
 
 TEST_F(UpdateTest, AFailingUpdateSaysErrorUnderTheDefaultTitleWithTheCauseAsDetails) {
     open_on_songs();  // no catalogue in the program folder
-    const ModalCloser closer;
+    const BoxCloser closer;
     click("CmdChDir");
 
     ASSERT_EQ(closer.seen().size(), 1U);
@@ -86,13 +61,13 @@ TEST_F(UpdateTest, AFailingUpdateSaysErrorUnderTheDefaultTitleWithTheCauseAsDeta
     EXPECT_EQ(closer.seen()[0].title, QtToolkit::default_title());
     EXPECT_EQ(closer.seen()[0].details.toStdString(), cause_of_refused_catalogue());
     EXPECT_TRUE(stored.empty());
-    EXPECT_TRUE(view->isVisible());
+    EXPECT_TRUE(window_shown());
 }
 
 TEST_F(UpdateTest, ACatalogueThatIsNoDatabaseIsNamedInTheDetailsOfTheError) {
     tree.file("program/LISTSONG.mdb", "not an Access file");
     open_on_songs();
-    const ModalCloser closer;
+    const BoxCloser closer;
     click("CmdChDir");
 
     ASSERT_EQ(closer.seen().size(), 1U);
@@ -111,11 +86,11 @@ TEST_F(UpdateTest, TheCloseBoxDuringAnUpdateEndsTheProgramAsExitDoes) {
 
 TEST_F(UpdateTest, ExitRightAfterStartUpEndsTheProgramWithoutAQuestion) {
     open_window();
-    const ModalCloser closer;
+    const BoxCloser closer;
     click("Command1");
     QCoreApplication::processEvents();
     EXPECT_TRUE(toolkit.program_ended());
-    EXPECT_FALSE(view->isVisible());
+    EXPECT_FALSE(window_shown());
     EXPECT_TRUE(closer.seen().empty());
 }
 

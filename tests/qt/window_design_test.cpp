@@ -94,15 +94,18 @@ TEST_F(WindowDesignTest, EveryControlHasItsDesignedPlaceLookAndVisibility) {
     EXPECT_TRUE(fresh.control("List3").isVisible());
 }
 
-TEST_F(WindowDesignTest, FixedSizeCaptionIconAndCloseBoxOnly) {
+// The window's size, caption and boxes come from the design table, and it
+// carries the program's icon.
+TEST_F(WindowDesignTest, TheWindowHasTheDesignedSizeCaptionAndBoxesAndTheProgramsIcon) {
+    const window::WindowDesign& design = window::window_design();
     const MainWindow& window = open_window();
-    EXPECT_EQ(window.size(), QSize(322, 428));
-    EXPECT_EQ(window.minimumSize(), window.maximumSize());
-    EXPECT_EQ(window.windowTitle(), "Update Database For Zellowind");
+    EXPECT_EQ(window.size(), QSize(design.client_width / 15, design.client_height / 15));
+    EXPECT_EQ(window.minimumSize() == window.maximumSize(), !design.resizable);
+    EXPECT_EQ(window.windowTitle(), text_of(design.caption));
     const Qt::WindowFlags flags = window.windowFlags();
-    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
-    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(flags.testFlag(Qt::WindowCloseButtonHint), design.close_box);
+    EXPECT_EQ(flags.testFlag(Qt::WindowMinimizeButtonHint), design.minimise_button);
+    EXPECT_EQ(flags.testFlag(Qt::WindowMaximizeButtonHint), design.maximise_button);
     EXPECT_TRUE(window.windowIcon().availableSizes().contains(QSize(64, 64)));
 }
 

@@ -15,11 +15,9 @@
 // message, the inserts a failed save lost (0 when it names none): every song
 // reported stored is there but those K. No failed call may go unreported,
 // not even the deletion of the journal once every song is saved.
-#include <chrono>
 #include <cstddef>
 #include <exception>
 #include <filesystem>
-#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,8 +29,8 @@
 #include "jet/journal.h"
 #include "songdb/dao.h"
 #include "songdb/update.h"
-#include "tests/songdb/disk_fault_sweep.h"
 #include "tests/songdb/song_tree.h"
+#include "tests/support/disk_fault_sweep.h"
 #include "tests/support/memory_file_system.h"
 
 namespace songdb::testing {
@@ -159,22 +157,14 @@ class UpdateSweepTest : public SongTreeTest {
                 problem("no call failed, yet it stored " + std::to_string(result.stored.size()) +
                         " songs and ended with '" + result.message + "'");
             }
-        } else if (!result.first) {
-            problem("a call failed, but not through the file system it was given");
         } else {
-            const jet::FileError& first = *result.first;
-            if (!fault_sweep::reason_fits(first.reason(), fault)) {
-                problem("the failing call gave the reason '" + first.reason() + "'");
+            for (const std::string& text : fault_sweep::failure_problems(
+                     fault, result.first, result.threw, result.message,
+                     "after " + std::to_string(result.stored.size()) + " songs stored")) {
+                problem(text);
             }
-            if (!result.threw) {
-                problem("it ended without an error although a call failed (" +
-                        std::string(first.what()) + "), after " +
-                        std::to_string(result.stored.size()) + " songs stored");
-            } else if (!result.update_failure) {
+            if (result.threw && !result.update_failure) {
                 problem("it ended with another error than UpdateFailure: " + result.message);
-            } else if (const std::string wrong = fault_sweep::cause_problem(result.message, first);
-                       !wrong.empty()) {
-                problem(wrong + "; the message: " + result.message);
             }
             lost = fault_sweep::inserts_said_lost(result.message);
         }
@@ -196,22 +186,9 @@ class UpdateSweepTest : public SongTreeTest {
         return problems;
     }
 
-    // Runs the update under each fault and fails the test with every
-    // finding; prints how many runs it made and how long they took.
+    // Runs the update under each fault and fails the test with every finding.
     void sweep(const std::vector<Fault>& faults) {
-        const auto started = std::chrono::steady_clock::now();
-        std::vector<std::string> findings;
-        for (const Fault& fault : faults) {
-            const std::vector<std::string> problems = judge(fault);
-            if (!problems.empty()) {
-                findings.push_back(fault_sweep::in_one_line(problems));
-            }
-        }
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
-        EXPECT_TRUE(findings.empty())
-            << findings.size() << " of " << faults.size() << " runs went wrong:\n"
-            << fault_sweep::listed(findings);
-        std::cout << "[ sweep    ] " << faults.size() << " updates in " << took.count() << " s\n";
+        fault_sweep::sweep(faults, "updates", [&](const Fault& fault) { return judge(fault); });
     }
 
     std::unique_ptr<dao::JetEngine> engine;

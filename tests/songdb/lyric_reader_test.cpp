@@ -130,7 +130,7 @@ std::string read_generated(GeneratedInput& input, std::uint64_t needed, std::siz
     return summary(lines);
 }
 
-TEST(LyricReaderBound, AHugeLineIsCutAtTheBoundAndIsTheLastLineRead) {
+TEST(LyricReaderBoundTest, AHugeLineIsCutAtTheBoundAndIsTheLastLineRead) {
     GeneratedInput no_line_end("", "x", kHugeInput);
     EXPECT_EQ(read_generated(no_line_end, kLineBound + 1), summary({std::string(kLineBound, 'x')}));
 
@@ -146,7 +146,7 @@ TEST(LyricReaderBound, AHugeLineIsCutAtTheBoundAndIsTheLastLineRead) {
     EXPECT_EQ(read_generated(two_lines_needed, 13, 2), summary({"Title", "Artist"}));
 }
 
-TEST(LyricReaderBound, ALineIsCutAtACharacterBoundary) {
+TEST(LyricReaderBoundTest, ALineIsCutAtACharacterBoundary) {
     // "เ" is three bytes in UTF-8: 21845 of them fill 65535 bytes of the bound.
     GeneratedInput utf8("\xEF\xBB\xBF", "\xE0\xB9\x80", 3 + kHugeInput / 3 * 3);
     std::string expected;
@@ -166,7 +166,7 @@ TEST(LyricReaderBound, ALineIsCutAtACharacterBoundary) {
     EXPECT_EQ(read_generated(utf16, 2 + kLineBound + 4), summary({expected}));
 }
 
-TEST(LyricReaderBound, ALineOfExactlyTheBoundIsWhole) {
+TEST(LyricReaderBoundTest, ALineOfExactlyTheBoundIsWhole) {
     GeneratedInput input(std::string(kLineBound, 'x') + "\nArtist\n", "x", kLineBound + 8);
     EXPECT_EQ(read_generated(input, kLineBound + 8),
               summary({std::string(kLineBound, 'x'), "Artist"}));

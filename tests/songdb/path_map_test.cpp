@@ -27,13 +27,13 @@ std::string folder_here(const std::string& name) {
     return window::text_of_path(folder, folder);
 }
 
-TEST(PathMap, MovesAPathUnderFromToTheSamePlaceUnderTo) {
+TEST(PathMapTest, MovesAPathUnderFromToTheSamePlaceUnderTo) {
     const PathMap map = map_of({{"/media/usb/Karaoke", "D:\\Karaoke"}});
     EXPECT_EQ(map.stored_path("/media/usb/Karaoke/midi/a/0001.mid"),
               "D:\\Karaoke\\midi\\a\\0001.mid");
 }
 
-TEST(PathMap, TheLongestFromThatHoldsThePathWinsWhateverTheOrder) {
+TEST(PathMapTest, TheLongestFromThatHoldsThePathWinsWhateverTheOrder) {
     const PathMapping songs{"/k", "D:\\Karaoke"};
     const PathMapping lyrics{"/k/lyr", "E:\\Lyrics"};
     for (const PathMap& map : {map_of({songs, lyrics}), map_of({lyrics, songs})}) {
@@ -42,7 +42,7 @@ TEST(PathMap, TheLongestFromThatHoldsThePathWinsWhateverTheOrder) {
     }
 }
 
-TEST(PathMap, ToWithADriveLetterOrTwoBackslashesTakesBackslashes) {
+TEST(PathMapTest, ToWithADriveLetterOrTwoBackslashesTakesBackslashes) {
     EXPECT_EQ(map_of({{"/k", "D:\\Karaoke"}}).stored_path("/k/midi/0001.mid"),
               "D:\\Karaoke\\midi\\0001.mid");
     EXPECT_EQ(map_of({{"/k", "d:/Karaoke/Songs"}}).stored_path("/k/midi/0001.mid"),
@@ -52,14 +52,14 @@ TEST(PathMap, ToWithADriveLetterOrTwoBackslashesTakesBackslashes) {
     EXPECT_EQ(map_of({{"/k", "D:"}}).stored_path("/k/midi/0001.mid"), "D:\\midi\\0001.mid");
 }
 
-TEST(PathMap, ToWithoutDriveTakesTheSeparatorItHolds) {
+TEST(PathMapTest, ToWithoutDriveTakesTheSeparatorItHolds) {
     EXPECT_EQ(map_of({{"/k", "Karaoke\\Songs"}}).stored_path("/k/midi/0001.mid"),
               "Karaoke\\Songs\\midi\\0001.mid");
     EXPECT_EQ(map_of({{"/k", "/mnt/player"}}).stored_path("/k/midi/0001.mid"),
               "/mnt/player/midi/0001.mid");
 }
 
-TEST(PathMap, APathOutsideEveryFromIsUnchanged) {
+TEST(PathMapTest, APathOutsideEveryFromIsUnchanged) {
     const PathMap map = map_of({{"/k/midi", "D:\\Karaoke"}});
     EXPECT_EQ(map.stored_path("/other/0001.mid"), "/other/0001.mid");
     // A name that only starts like FROM is another folder.
@@ -68,16 +68,16 @@ TEST(PathMap, APathOutsideEveryFromIsUnchanged) {
     EXPECT_EQ(PathMap().stored_path("/k/midi/0001.mid"), "/k/midi/0001.mid");
 }
 
-TEST(PathMap, FromItselfBecomesTo) {
+TEST(PathMapTest, FromItselfBecomesTo) {
     EXPECT_EQ(map_of({{"/k", "D:\\Karaoke"}}).stored_path("/k"), "D:\\Karaoke");
 }
 
-TEST(PathMap, ARootFromOrToKeepsItsOneSeparator) {
+TEST(PathMapTest, ARootFromOrToKeepsItsOneSeparator) {
     EXPECT_EQ(map_of({{"/", "D:\\"}}).stored_path("/midi/0001.mid"), "D:\\midi\\0001.mid");
     EXPECT_EQ(map_of({{"/k", "/"}}).stored_path("/k/midi/0001.mid"), "/midi/0001.mid");
 }
 
-TEST(ParsePathMapping, SplitsAtTheFirstEqualsSignAndDropsTrailingSeparators) {
+TEST(ParsePathMappingTest, SplitsAtTheFirstEqualsSignAndDropsTrailingSeparators) {
     const PathMapping mapping = parse_path_mapping(folder_here("k") + "/=D:\\Kara=oke\\");
     EXPECT_EQ(mapping.from, folder_here("k"));
     EXPECT_EQ(mapping.to, "D:\\Kara=oke");
@@ -86,15 +86,15 @@ TEST(ParsePathMapping, SplitsAtTheFirstEqualsSignAndDropsTrailingSeparators) {
     EXPECT_EQ(map.stored_path(folder_here("k") + "/midi/0001.mid"), "D:\\Kara=oke\\midi\\0001.mid");
 }
 
-TEST(ParsePathMapping, MakesARelativeFromAbsoluteAgainstTheCurrentFolder) {
+TEST(ParsePathMappingTest, MakesARelativeFromAbsoluteAgainstTheCurrentFolder) {
     EXPECT_EQ(parse_path_mapping("songs/./midi=/mnt/midi").from, folder_here("songs/midi"));
 }
 
-TEST(ParsePathMapping, KeepsTheSeparatorOfADriveRoot) {
+TEST(ParsePathMappingTest, KeepsTheSeparatorOfADriveRoot) {
     EXPECT_EQ(parse_path_mapping(folder_here("k") + "=D:\\").to, "D:\\");
 }
 
-TEST(ParsePathMapping, RefusesAnArgumentWithoutBothSides) {
+TEST(ParsePathMappingTest, RefusesAnArgumentWithoutBothSides) {
     for (const char* text : {"/k", "=D:\\Karaoke", "/k=", ""}) {
         try {
             parse_path_mapping(text);

@@ -2,10 +2,15 @@
 // by the Qt and the Windows window's tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "jet/create_database.h"
 #include "songdb/dao.h"
 #include "songdb/update.h"
 #include "tests/songdb/song_roots.h"
@@ -16,7 +21,8 @@ namespace songdb::testing {
 // test tree, the update bound to CmdChDir on LISTSONG.mdb in the program
 // folder, and the window's folder lists on the three roots once opened.
 // `WindowTest` is the front end's fixture: its tree, toolkit, open_window(),
-// model and view.
+// model and view, click() on a button, window_shown(), and the BoxCloser that
+// closes and records the message boxes the window raises.
 template <typename WindowTest>
 class ScreenUpdateTest : public WindowTest {
   protected:
@@ -48,6 +54,25 @@ class ScreenUpdateTest : public WindowTest {
         bind_update(*this->model, target);
         roots.choose_in(*this->model);
         this->view->show_model();
+    }
+
+    // Ends the program in the middle of the second folder, after the window
+    // let events through for its first song, and checks that nothing more
+    // happened: no box, no further row, the database closed and sound.
+    void expect_ended_in_second_folder(const std::function<void()>& end) {
+        jet::create_database(database);
+        open_on_songs();
+        this->toolkit.at_event_round(kRoundAfterSecondFoldersFirstSong, end);
+        const typename WindowTest::BoxCloser closer;
+        this->click("CmdChDir");
+
+        EXPECT_TRUE(this->toolkit.program_ended());
+        EXPECT_FALSE(this->window_shown());
+        EXPECT_TRUE(closer.seen().empty());
+        EXPECT_EQ(this->toolkit.event_rounds(), kRoundAfterSecondFoldersFirstSong);
+        EXPECT_EQ(stored.size(), static_cast<std::size_t>(kSongsPerFolder));
+        EXPECT_EQ(song_rows(database), kSongsPerFolder);
+        EXPECT_TRUE(passes_check(database));
     }
 
     SongRoots roots;

@@ -7,7 +7,7 @@
 namespace songdb {
 namespace {
 
-TEST(StoredSongPaths, FindsAStoredWindowsPathWrittenInAnyCase) {
+TEST(StoredSongPathsTest, FindsAStoredWindowsPathWrittenInAnyCase) {
     StoredSongPaths songs;
     songs.add_stored("D:\\Karaoke\\A.MID");
     songs.finish_reading();
@@ -16,7 +16,7 @@ TEST(StoredSongPaths, FindsAStoredWindowsPathWrittenInAnyCase) {
 }
 
 #ifndef _WIN32
-TEST(StoredSongPaths, FindsAPathOfThisMachineOnlyAsStored) {
+TEST(StoredSongPathsTest, FindsAPathOfThisMachineOnlyAsStored) {
     StoredSongPaths songs;
     songs.add_stored("/media/Karaoke/A.mid");
     songs.finish_reading();
@@ -25,7 +25,7 @@ TEST(StoredSongPaths, FindsAPathOfThisMachineOnlyAsStored) {
 }
 #endif
 
-TEST(StoredSongPaths, FindsEveryPathReadInWhateverOrder) {
+TEST(StoredSongPathsTest, FindsEveryPathReadInWhateverOrder) {
     StoredSongPaths songs;
     for (int i = 999; i >= 0; --i) {
         songs.add_stored("D:\\Karaoke\\" + std::to_string(i * 7919 % 1000) + ".mid");
@@ -37,7 +37,7 @@ TEST(StoredSongPaths, FindsEveryPathReadInWhateverOrder) {
     EXPECT_FALSE(songs.contains("D:\\Karaoke\\1000.mid"));
 }
 
-TEST(StoredSongPaths, FindsThePathsStoredDuringTheRun) {
+TEST(StoredSongPathsTest, FindsThePathsStoredDuringTheRun) {
     StoredSongPaths songs;
     songs.finish_reading();
     EXPECT_FALSE(songs.contains("D:\\Karaoke\\A.MID"));
@@ -47,7 +47,7 @@ TEST(StoredSongPaths, FindsThePathsStoredDuringTheRun) {
 
 // Songs stored during a long run are merged with those read in batches; none
 // is lost on the way, whatever batch it fell in.
-TEST(StoredSongPaths, FindsEverySongOfALongRunAcrossItsBatches) {
+TEST(StoredSongPathsTest, FindsEverySongOfALongRunAcrossItsBatches) {
     StoredSongPaths songs;
     for (int i = 0; i < 3000; ++i) {
         songs.add_stored("D:\\Old\\" + std::to_string(i) + ".mid");

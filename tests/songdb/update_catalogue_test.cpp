@@ -4,15 +4,10 @@
 // cannot start node, a Linux program: there `listsong dump --json`, which
 // prints rows in mdb-reader's form, reads the rows back, and scripts/test-windows
 // reads listsong.exe's catalogues with mdb-reader on Linux.
-#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 #include <gmock/gmock.h>
 
@@ -20,6 +15,7 @@
 #include "jet/database.h"
 #include "jet/error.h"
 #include "tests/songdb/song_tree.h"
+#include "tests/support/programs.h"
 
 namespace songdb::testing {
 namespace {
@@ -29,74 +25,10 @@ namespace fs = std::filesystem;
 constexpr int kThai = 874;
 
 #ifdef _WIN32
-std::wstring utf16(const std::string& text) {
-    const int size =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-    return wide;
-}
-
-// Runs a command line (the program and its arguments, quoted) and returns what
-// the program writes on its standard output and error; `status` is its exit
-// code, -1 when it did not start.
-std::string run(const std::string& command, int& status) {
-    SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    HANDLE read_end = nullptr;
-    HANDLE write_end = nullptr;
-    std::string out;
-    status = -1;
-    if (!CreatePipe(&read_end, &write_end, &inherited, 0)) {
-        return out;
-    }
-    SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = write_end;
-    startup.hStdError = write_end;
-    std::wstring line = utf16(command);
-    PROCESS_INFORMATION child{};
-    const bool started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                        nullptr, &startup, &child);
-    CloseHandle(write_end);
-    char buffer[4096];
-    DWORD n = 0;
-    while (ReadFile(read_end, buffer, sizeof buffer, &n, nullptr) && n > 0) {
-        out.append(buffer, n);
-    }
-    CloseHandle(read_end);
-    if (started) {
-        WaitForSingleObject(child.hProcess, INFINITE);
-        DWORD code = 0;
-        GetExitCodeProcess(child.hProcess, &code);
-        status = static_cast<int>(code);
-        CloseHandle(child.hThread);
-        CloseHandle(child.hProcess);
-    }
-    return out;
-}
-
-// run() takes the program's error output with its standard output.
+// run_command() takes the program's error output with its standard output.
 constexpr char kWithErrors[] = "";
 constexpr char kQuote = '"';
 #else
-std::string run(const std::string& command, int& status) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        status = -1;
-        return out;
-    }
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        out.append(buffer, n);
-    }
-    status = pclose(pipe);
-    return out;
-}
-
 constexpr char kWithErrors[] = " 2>&1";
 constexpr char kQuote = '\'';
 #endif
@@ -140,27 +72,26 @@ class UpdateCatalogueTest : public SongTreeTest {
     std::string read_back() {
         int status = 0;
 #ifdef _WIN32
-        const std::string out =
-            run(quoted(LISTSONG_CLI) + " dump " + quoted(database) + " Song --json --codepage 874",
-                status);
+        const std::string out = jet_test::run_command(
+            quoted(LISTSONG_CLI) + " dump " + quoted(database) + " Song --json --codepage 874",
+            status);
         EXPECT_EQ(status, 0) << out;
         return out;
 #else
-        run("node --version >/dev/null 2>&1", status);
-        if (status != 0) {
-            ADD_FAILURE() << "node is needed to read back with mdb-reader (scripts/setup)";
+        if (!jet_test::require_program("node")) {
             return {};
         }
-        const std::string out = run("node '" LISTSONG_SOURCE "/tests/tools/mdb-reader-dump.mjs' " +
-                                        quoted(database) + " Song --codepage 874",
-                                    status);
+        const std::string out =
+            jet_test::run_command("node '" LISTSONG_SOURCE "/tests/tools/mdb-reader-dump.mjs' " +
+                                      quoted(database) + " Song --codepage 874",
+                                  status);
         EXPECT_EQ(status, 0) << out;
         return out;
 #endif
     }
     void expect_checked() {
         int status = 0;
-        const std::string out = run(
+        const std::string out = jet_test::run_command(
             quoted(LISTSONG_CLI) + " check " + quoted(database) + " --codepage 874" + kWithErrors,
             status);
         EXPECT_EQ(status, 0) << out;

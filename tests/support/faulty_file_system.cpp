@@ -3,47 +3,39 @@
 #include <cerrno>
 #include <cstring>
 
+#include "tests/support/forwarding_file.h"
+
 namespace jet_test {
 namespace {
 
-class FaultyFile : public jet::File {
+class FaultyFile : public ForwardingFile {
   public:
     FaultyFile(std::unique_ptr<jet::File> file, FaultyFileSystem& faults)
-        : file_(std::move(file)), faults_(faults) {}
-
-    const std::filesystem::path& path() const override { return file_->path(); }
+        : ForwardingFile(std::move(file)), faults_(faults) {}
 
     std::size_t read_at(std::uint64_t offset, std::uint8_t* data, std::size_t size) override {
         faults_.count(path(), "cannot read", false);
-        return file_->read_at(offset, data, size);
+        return ForwardingFile::read_at(offset, data, size);
     }
     void write_at(std::uint64_t offset, const std::uint8_t* data, std::size_t size) override {
         faults_.count(path(), "cannot write", true);
-        file_->write_at(offset, data, size);
+        ForwardingFile::write_at(offset, data, size);
     }
-    std::uint64_t size() override { return file_->size(); }
     void truncate(std::uint64_t length) override {
         faults_.count(path(), "cannot change the file's length", true);
-        file_->truncate(length);
+        ForwardingFile::truncate(length);
     }
     void sync(bool metadata) override {
         faults_.count(path(), "cannot flush the file to disk", true);
-        file_->sync(metadata);
+        ForwardingFile::sync(metadata);
     }
     void reserve(std::uint64_t length) override {
         faults_.count(path(), "cannot make room in the file", true);
-        file_->reserve(length);
+        ForwardingFile::reserve(length);
     }
-    bool try_lock() override { return file_->try_lock(); }
-    bool try_lock_byte(jet::LockByte byte, jet::LockKind kind) override {
-        return file_->try_lock_byte(byte, kind);
-    }
-    void unlock_byte(jet::LockByte byte) override { file_->unlock_byte(byte); }
-    bool overwrites_in_place() override { return file_->overwrites_in_place(); }
     std::unique_ptr<jet::FileMapping> map(std::uint64_t) override { return nullptr; }
 
   private:
-    std::unique_ptr<jet::File> file_;
     FaultyFileSystem& faults_;
 };
 

@@ -82,7 +82,7 @@ void create_add_and_check(const fs::path& path, jet::FileSystem& file_system) {
     EXPECT_EQ(db->table("Song").row_count, 1u);
 }
 
-TEST(MemoryFileSystem, CatalogueWrittenInMemoryEqualsTheOneWrittenOnDisk) {
+TEST(MemoryFileSystemTest, CatalogueWrittenInMemoryEqualsTheOneWrittenOnDisk) {
     MemoryFileSystem memory;
     create_add_and_check(kDatabase, memory);
     EXPECT_EQ(memory.paths(), std::vector<fs::path>{kDatabase}) << "the journal stayed behind";
@@ -114,7 +114,7 @@ jet::FileProblem problem_of_open(MemoryFileSystem& memory, const fs::path& path,
     return jet::FileProblem::Other;
 }
 
-TEST(MemoryFileSystem, OpensAsThePosixSystemDoes) {
+TEST(MemoryFileSystemTest, OpensAsThePosixSystemDoes) {
     MemoryFileSystem memory;
     std::string message;
     EXPECT_EQ(problem_of_open(memory, "a.mdb", jet::OpenMode::Read, &message),
@@ -158,7 +158,7 @@ TEST(MemoryFileSystem, OpensAsThePosixSystemDoes) {
     EXPECT_NO_THROW(memory.open("a.mdb", jet::OpenMode::Read));
 }
 
-TEST(MemoryFileSystem, LocksExcludeOtherOpensOfTheSameFileUntilReleased) {
+TEST(MemoryFileSystemTest, LocksExcludeOtherOpensOfTheSameFileUntilReleased) {
     MemoryFileSystem memory;
     memory.set_file("a.mdb", {});
     memory.set_file("b.mdb", {});
@@ -191,7 +191,7 @@ TEST(MemoryFileSystem, LocksExcludeOtherOpensOfTheSameFileUntilReleased) {
     EXPECT_TRUE(reader->try_lock_byte(jet::LockByte::Commit, jet::LockKind::Shared));
 }
 
-TEST(FaultyFileSystem, FailsTheChosenCallWithTheDisksMessage) {
+TEST(FaultyFileSystemTest, FailsTheChosenCallWithTheDisksMessage) {
     MemoryFileSystem memory;
     FaultyFileSystem faulty(memory);
     std::uint8_t byte = 1;
@@ -240,7 +240,7 @@ TEST(FaultyFileSystem, FailsTheChosenCallWithTheDisksMessage) {
 // Error or, where the failed call was not needed (a deletion it only tries),
 // stores the song; the catalogue, opened afterwards on a working disk, holds
 // the song or not and passes the check either way.
-TEST(FaultyFileSystem, AnInsertFailedAtAnyCallLeavesASoundCatalogue) {
+TEST(FaultyFileSystemTest, AnInsertFailedAtAnyCallLeavesASoundCatalogue) {
     MemoryFileSystem memory;
     jet::CreateOptions create;
     create.created = jet::DateTime{45000.5};

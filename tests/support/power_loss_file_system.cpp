@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "tests/support/forwarding_file.h"
+
 namespace jet_test {
 namespace {
 
@@ -32,45 +34,34 @@ void apply_write(std::vector<std::uint8_t>& file, std::uint64_t offset,
 
 }  // namespace
 
-class PowerLossFileSystem::RecordingFile : public jet::File {
+class PowerLossFileSystem::RecordingFile : public ForwardingFile {
   public:
     RecordingFile(std::unique_ptr<jet::File> file, PowerLossFileSystem& disks)
-        : file_(std::move(file)), disks_(disks) {}
+        : ForwardingFile(std::move(file)), disks_(disks) {}
 
-    const std::filesystem::path& path() const override { return file_->path(); }
-    std::size_t read_at(std::uint64_t offset, std::uint8_t* data, std::size_t size) override {
-        return file_->read_at(offset, data, size);
-    }
     void write_at(std::uint64_t offset, const std::uint8_t* data, std::size_t size) override {
-        file_->write_at(offset, data, size);
+        ForwardingFile::write_at(offset, data, size);
         disks_.record(path(), Change{offset, std::vector<std::uint8_t>(data, data + size), {}});
     }
-    std::uint64_t size() override { return file_->size(); }
     void truncate(std::uint64_t length) override {
-        file_->truncate(length);
+        ForwardingFile::truncate(length);
         disks_.record(path(), Change{0, {}, length});
     }
     void sync(bool metadata) override {
-        file_->sync(metadata);
+        ForwardingFile::sync(metadata);
         disks_.sync_file(path());
     }
     void reserve(std::uint64_t length) override {
-        const std::uint64_t before = file_->size();
-        file_->reserve(length);
+        const std::uint64_t before = size();
+        ForwardingFile::reserve(length);
         if (length > before) {
             disks_.record(path(), Change{0, {}, length});
         }
     }
-    bool try_lock() override { return file_->try_lock(); }
-    bool try_lock_byte(jet::LockByte byte, jet::LockKind kind) override {
-        return file_->try_lock_byte(byte, kind);
-    }
-    void unlock_byte(jet::LockByte byte) override { file_->unlock_byte(byte); }
     bool overwrites_in_place() override { return false; }
     std::unique_ptr<jet::FileMapping> map(std::uint64_t) override { return nullptr; }
 
   private:
-    std::unique_ptr<jet::File> file_;
     PowerLossFileSystem& disks_;
 };
 

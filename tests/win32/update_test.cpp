@@ -1,12 +1,10 @@
 // "Update database", "Exit" and the close box through the window on the
 // screen, into a catalogue made by the engine.
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "jet/create_database.h"
 #include "tests/songdb/screen_update_test.h"
-#include "tests/win32/message_box_closer.h"
 #include "tests/win32/win32_window_fixture.h"
 
 namespace listsong_win32::testing {
@@ -16,30 +14,7 @@ using songdb::testing::passes_check;
 using songdb::testing::song_rows;
 
 // Three folder triples of three songs each, and the window on the screen.
-class UpdateTest : public songdb::testing::ScreenUpdateTest<Win32WindowTest> {
-  protected:
-    // What a click on a button sends it.
-    void click(std::string_view button) { SendMessageW(control(button), BM_CLICK, 0, 0); }
-
-    // Ends the program in the middle of the second folder, after the window
-    // let events through for its first song, and checks that nothing more
-    // happened: no box, no further row, the database closed and sound.
-    void expect_ended_in_second_folder(const std::function<void()>& end) {
-        jet::create_database(database);
-        open_on_songs();
-        toolkit.at_event_round(kRoundAfterSecondFoldersFirstSong, end);
-        const MessageBoxCloser closer;
-        click("CmdChDir");
-
-        EXPECT_TRUE(toolkit.program_ended());
-        EXPECT_FALSE(IsWindowVisible(view->handle()));
-        EXPECT_TRUE(closer.seen().empty());
-        EXPECT_EQ(toolkit.event_rounds(), kRoundAfterSecondFoldersFirstSong);
-        EXPECT_EQ(stored.size(), static_cast<std::size_t>(kSongsPerFolder));
-        EXPECT_EQ(song_rows(database), kSongsPerFolder);
-        EXPECT_TRUE(passes_check(database));
-    }
-};
+class UpdateTest : public songdb::testing::ScreenUpdateTest<Win32WindowTest> {};
 
 TEST_F(UpdateTest, AFullUpdateStoresEverySongAndSaysOk) {
     jet::create_database(database);
@@ -47,7 +22,7 @@ TEST_F(UpdateTest, AFullUpdateStoresEverySongAndSaysOk) {
     // The status line on the screen names the song the run stores.
     std::string status_during_run;
     toolkit.at_event_round(3, [&] { status_during_run = window_text(control("Label9")); });
-    const MessageBoxCloser closer;
+    const BoxCloser closer;
     click("CmdChDir");
 
     ASSERT_EQ(closer.seen().size(), 1U);
@@ -57,7 +32,7 @@ TEST_F(UpdateTest, AFullUpdateStoresEverySongAndSaysOk) {
     EXPECT_EQ(window_text(control("Label9")), "");
     EXPECT_EQ(song_rows(database), kFolders * kSongsPerFolder);
     EXPECT_TRUE(passes_check(database));
-    EXPECT_TRUE(IsWindowVisible(view->handle()));
+    EXPECT_TRUE(window_shown());
     EXPECT_FALSE(toolkit.program_ended());
 }
 
@@ -65,14 +40,14 @@ TEST_F(UpdateTest, AFullUpdateStoresEverySongAndSaysOk) {
 // title, as it always has, and the cause goes to stderr and the update log.
 TEST_F(UpdateTest, AFailingUpdateSaysErrorUnderTheDefaultTitle) {
     open_on_songs();  // no catalogue in the program folder
-    const MessageBoxCloser closer;
+    const BoxCloser closer;
     click("CmdChDir");
 
     ASSERT_EQ(closer.seen().size(), 1U);
     EXPECT_EQ(closer.seen()[0].text, "   Error ");
     EXPECT_EQ(closer.seen()[0].title, Win32Toolkit::default_title());
     EXPECT_TRUE(stored.empty());
-    EXPECT_TRUE(IsWindowVisible(view->handle()));
+    EXPECT_TRUE(window_shown());
 }
 
 // A button that has the focus is pressed with Space, and with Enter as in a
@@ -80,7 +55,7 @@ TEST_F(UpdateTest, AFailingUpdateSaysErrorUnderTheDefaultTitle) {
 TEST_F(UpdateTest, SpaceAndEnterPressTheFocusedButton) {
     jet::create_database(database);
     open_on_songs();
-    const MessageBoxCloser closer;
+    const BoxCloser closer;
     press_key(control("CmdChDir"), VK_SPACE);
     ASSERT_EQ(closer.seen().size(), 1U);
     EXPECT_EQ(closer.seen()[0].text, "  Update Ok ");
@@ -102,11 +77,11 @@ TEST_F(UpdateTest, TheCloseBoxDuringAnUpdateEndsTheProgramAsExitDoes) {
 
 TEST_F(UpdateTest, ExitRightAfterStartUpEndsTheProgramWithoutAQuestion) {
     open_window();
-    const MessageBoxCloser closer;
+    const BoxCloser closer;
     click("Command1");
     toolkit.dispatch_waiting_messages();
     EXPECT_TRUE(toolkit.program_ended());
-    EXPECT_FALSE(IsWindowVisible(view->handle()));
+    EXPECT_FALSE(window_shown());
     EXPECT_TRUE(closer.seen().empty());
 }
 

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/win32/message_box_closer.h"
 #include "tests/window/screen_test_toolkit.h"
 #include "tests/window/two_drive_test.h"
 #include "win32/main_window.h"
@@ -28,10 +29,17 @@ std::string window_text(HWND window);
 // unless a test moves it.
 class Win32WindowTest : public window::testing::TwoDriveTest<TestToolkit> {
   protected:
+    // What closes and records the message boxes the window raises.
+    using BoxCloser = MessageBoxCloser;
+
     MainWindow& open_window();
     HWND control(std::string_view name, int index = window::kNotInArray) const {
         return view->control(name, index);
     }
+
+    // What a click on a button sends it.
+    void click(std::string_view button) { SendMessageW(control(button), BM_CLICK, 0, 0); }
+    bool window_shown() const { return IsWindowVisible(view->handle()); }
 
     // A key pressed on a control: it takes the focus, the key goes to the
     // window's message queue, and the window handles it as its message loop

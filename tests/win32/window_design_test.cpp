@@ -140,20 +140,23 @@ TEST_F(WindowDesignTest, TheFolderListsPaintTheirDesignedBackColours) {
     }
 }
 
-TEST_F(WindowDesignTest, FixedSizeCaptionIconAndCloseBoxOnly) {
+// The window's size, caption and boxes come from the design table, and it
+// carries the program's icon in the system's size.
+TEST_F(WindowDesignTest, TheWindowHasTheDesignedSizeCaptionAndBoxesAndTheProgramsIcon) {
+    const window::WindowDesign& design = window::window_design();
     open_window();
     const HWND window = view->handle();
     RECT client{};
     GetClientRect(window, &client);
-    EXPECT_EQ(client.right, 322);
-    EXPECT_EQ(client.bottom, 428);
-    EXPECT_EQ(window_text(window), "Update Database For Zellowind");
+    EXPECT_EQ(client.right, design.client_width / 15);
+    EXPECT_EQ(client.bottom, design.client_height / 15);
+    EXPECT_EQ(window_text(window), design.caption);
     const LONG style = GetWindowLongW(window, GWL_STYLE);
     EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
-    EXPECT_TRUE(style & WS_SYSMENU);
-    EXPECT_FALSE(style & WS_THICKFRAME);
-    EXPECT_FALSE(style & WS_MINIMIZEBOX);
-    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_EQ((style & WS_SYSMENU) != 0, design.close_box);
+    EXPECT_EQ((style & WS_THICKFRAME) != 0, design.resizable);
+    EXPECT_EQ((style & WS_MINIMIZEBOX) != 0, design.minimise_button);
+    EXPECT_EQ((style & WS_MAXIMIZEBOX) != 0, design.maximise_button);
     const auto icon = reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON));
     ASSERT_NE(icon, nullptr);
     ICONINFO info{};

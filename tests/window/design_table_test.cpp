@@ -1,5 +1,7 @@
 #include <algorithm>
+#include <map>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -67,29 +69,90 @@ TEST(DesignTableTest, ShownControlsOverlapOnlyWhereTheTwoInstructionLinesShareAB
     EXPECT_FALSE(seen_on_screen(control_design("Label1")));
 }
 
-TEST(DesignTableTest, TextsAndEventBindings) {
-    EXPECT_EQ(window_design().caption, "Update Database For Zellowind");
-    EXPECT_EQ(control_design("Label7").text.back(), ' ');
-    EXPECT_LE(control_design("Label8").text.size(), 25U);
-    EXPECT_EQ(control_design("MidFile").text, "*.mid");
-    EXPECT_EQ(control_design("LyrFile").text, "*.Lyr");
-    EXPECT_EQ(control_design("Label2", 1).text_colour, Rgb{0x000000});
-    EXPECT_FALSE(control_design("Label2", 2).text_colour.has_value());
-    EXPECT_THROW(control_design("Label2"), std::out_of_range);
-    EXPECT_THROW(control_design("Label2", 22), std::out_of_range);
-
+// A binding is what the window's handler for an event of a control is
+// called: the control's name and the event's ("Dir1_Change"), from a control
+// that raises that event.
+TEST(DesignTableTest, EveryBoundEventIsOneItsControlRaisesAndGoesToTheHandlerNamedForIt) {
     std::set<std::string> handlers;
     for (const ControlDesign& control : control_designs()) {
-        if (control.event) {
-            EXPECT_EQ(control.event->handler,
-                      std::string(control.name) +
-                          (control.event->event == EventKind::change         ? "_Change"
-                           : control.event->event == EventKind::double_click ? "_DblClick"
-                                                                             : "_Click"));
-            handlers.emplace(control.event->handler);
+        if (!control.event) {
+            continue;
+        }
+        SCOPED_TRACE(std::string(control.name));
+        const EventKind event = control.event->event;
+        const std::string suffix = event == EventKind::change         ? "_Change"
+                                   : event == EventKind::double_click ? "_DblClick"
+                                                                      : "_Click";
+        EXPECT_EQ(control.event->handler, std::string(control.name) + suffix);
+        EXPECT_EQ(control.index, kNotInArray) << "a control array shares one handler";
+        switch (event) {
+            case EventKind::click:
+                EXPECT_TRUE(control.kind == ControlKind::command_button ||
+                            control.kind == ControlKind::list_box);
+                break;
+            case EventKind::double_click:
+                EXPECT_EQ(control.kind, ControlKind::list_box);
+                break;
+            case EventKind::change:
+                EXPECT_TRUE(control.kind == ControlKind::drive_list ||
+                            control.kind == ControlKind::folder_list);
+                break;
+            case EventKind::load:
+                ADD_FAILURE() << "only the window raises load";
+                break;
+        }
+        EXPECT_TRUE(handlers.emplace(control.event->handler).second);
+    }
+    EXPECT_EQ(window_design().load.event, EventKind::load);
+    EXPECT_EQ(window_design().load.handler, "Form_Load");
+}
+
+// Each control is found by its name and index alone, a control array's
+// members numbered from 0 without a gap, and each control stands in a
+// container that the table holds: the window, or one of its frames, inside
+// which it lies when it is shown.
+TEST(DesignTableTest, EveryControlIsFoundByNameAndIndexInsideAContainerOfTheTable) {
+    std::map<std::string, std::vector<int>> indexes;
+    for (const ControlDesign& control : control_designs()) {
+        SCOPED_TRACE(std::string(control.name) + " " + std::to_string(control.index));
+        EXPECT_EQ(&control_design(control.name, control.index), &control);
+        indexes[std::string(control.name)].push_back(control.index);
+        if (control.container != window_design().name) {
+            const ControlDesign& frame = control_design(control.container);
+            EXPECT_EQ(frame.kind, ControlKind::frame);
+            if (control.visible) {
+                EXPECT_LE(control.left + control.width, frame.width);
+                EXPECT_LE(control.top + control.height, frame.height);
+            }
         }
     }
-    EXPECT_EQ(handlers.size(), 8U);
+    for (auto& [name, members] : indexes) {
+        if (members.size() == 1 && members.front() == kNotInArray) {
+            continue;
+        }
+        std::sort(members.begin(), members.end());
+        for (std::size_t i = 0; i < members.size(); ++i) {
+            EXPECT_EQ(members[i], static_cast<int>(i)) << name;
+        }
+        EXPECT_THROW(control_design(name), std::out_of_range) << name;
+        EXPECT_THROW(control_design(name, static_cast<int>(members.size())), std::out_of_range)
+            << name;
+    }
+    EXPECT_THROW(control_design("NoSuchControl"), std::out_of_range);
+}
+
+// A control seen on the screen lies wholly in the client area: none is cut
+// off at the window's edge.
+TEST(DesignTableTest, EveryControlSeenOnTheScreenLiesWhollyInTheClientArea) {
+    for (const ControlDesign& control : control_designs()) {
+        if (seen_on_screen(control)) {
+            SCOPED_TRACE(std::string(control.name));
+            EXPECT_GE(control.left, 0);
+            EXPECT_GE(control.top, 0);
+            EXPECT_LE(control.left + control.width, window_design().client_width);
+            EXPECT_LE(control.top + control.height, window_design().client_height);
+        }
+    }
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // What the sweeps of disk failures over a write (an import, an update)
 // share: a file system that keeps the first failure the faulty one injects,
 // the disk a run left copied to a fresh one, that catalogue opened there the
-// way the next command opens it, and the reading of a failure's message.
+// way the next command opens it, the reading of a failure's message, and the
+// loop over the faults that gathers what every run got wrong.
 //
 // A sweep runs the write once on a sound disk to count its calls, then once
 // per counted call and kind of failure on a fresh copy of the same starting
@@ -12,12 +13,16 @@
 // of stopping at the first.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cerrno>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,6 +36,7 @@
 #include "jet/file_system.h"
 #include "jet/journal.h"
 #include "tests/support/faulty_file_system.h"
+#include "tests/support/forwarding_file.h"
 #include "tests/support/memory_file_system.h"
 
 namespace fault_sweep {
@@ -55,30 +61,18 @@ class FailingDisk;
 
 namespace detail {
 
-class NotingFile : public jet::File {
+class NotingFile : public jet_test::ForwardingFile {
   public:
     NotingFile(std::unique_ptr<jet::File> file, FailingDisk& disk)
-        : file_(std::move(file)), disk_(disk) {}
+        : ForwardingFile(std::move(file)), disk_(disk) {}
 
-    const std::filesystem::path& path() const override { return file_->path(); }
     std::size_t read_at(std::uint64_t offset, std::uint8_t* data, std::size_t size) override;
     void write_at(std::uint64_t offset, const std::uint8_t* data, std::size_t size) override;
-    std::uint64_t size() override { return file_->size(); }
     void truncate(std::uint64_t length) override;
     void sync(bool metadata) override;
     void reserve(std::uint64_t length) override;
-    bool try_lock() override { return file_->try_lock(); }
-    bool try_lock_byte(jet::LockByte byte, jet::LockKind kind) override {
-        return file_->try_lock_byte(byte, kind);
-    }
-    void unlock_byte(jet::LockByte byte) override { file_->unlock_byte(byte); }
-    bool overwrites_in_place() override { return file_->overwrites_in_place(); }
-    std::unique_ptr<jet::FileMapping> map(std::uint64_t length) override {
-        return file_->map(length);
-    }
 
   private:
-    std::unique_ptr<jet::File> file_;
     FailingDisk& disk_;
 };
 
@@ -147,19 +141,19 @@ class FailingDisk : public jet::FileSystem {
 namespace detail {
 
 inline std::size_t NotingFile::read_at(std::uint64_t offset, std::uint8_t* data, std::size_t size) {
-    return disk_.noting([&] { return file_->read_at(offset, data, size); });
+    return disk_.noting([&] { return ForwardingFile::read_at(offset, data, size); });
 }
 inline void NotingFile::write_at(std::uint64_t offset, const std::uint8_t* data, std::size_t size) {
-    disk_.noting([&] { file_->write_at(offset, data, size); });
+    disk_.noting([&] { ForwardingFile::write_at(offset, data, size); });
 }
 inline void NotingFile::truncate(std::uint64_t length) {
-    disk_.noting([&] { file_->truncate(length); });
+    disk_.noting([&] { ForwardingFile::truncate(length); });
 }
 inline void NotingFile::sync(bool metadata) {
-    disk_.noting([&] { file_->sync(metadata); });
+    disk_.noting([&] { ForwardingFile::sync(metadata); });
 }
 inline void NotingFile::reserve(std::uint64_t length) {
-    disk_.noting([&] { file_->reserve(length); });
+    disk_.noting([&] { ForwardingFile::reserve(length); });
 }
 
 }  // namespace detail
@@ -225,6 +219,31 @@ inline std::string cause_problem(const std::string& message, const jet::FileErro
         }
     }
     return "";
+}
+
+// What a run in which a call failed got wrong about that failure: the
+// failure must have come through the disk the run was given, with a reason
+// the fault can give, and the run must have ended with an error whose
+// message tells that first cause. `done` says what the run had done, for a
+// run that ended without an error.
+inline std::vector<std::string> failure_problems(const Fault& fault,
+                                                 const std::optional<jet::FileError>& first,
+                                                 bool threw, const std::string& message,
+                                                 const std::string& done) {
+    if (!first) {
+        return {"a call failed, but not through the file system it was given"};
+    }
+    std::vector<std::string> problems;
+    if (!reason_fits(first->reason(), fault)) {
+        problems.push_back("the failing call gave the reason '" + first->reason() + "'");
+    }
+    if (!threw) {
+        problems.push_back("it ended without an error although a call failed (" +
+                           std::string(first->what()) + "); " + done);
+    } else if (const std::string wrong = cause_problem(message, *first); !wrong.empty()) {
+        problems.push_back(wrong + "; the message: " + message);
+    }
+    return problems;
 }
 
 // The number K of "the last K inserts" in a failure's message: the inserts
@@ -351,6 +370,27 @@ inline std::string listed(const std::vector<std::string>& lines, std::size_t mos
         text += "... and " + std::to_string(lines.size() - most) + " more\n";
     }
     return text;
+}
+
+// Runs `judge` (what a run under a fault got wrong, empty when nothing) for
+// each fault and fails the test with every bad run at once; prints how many
+// `runs` ("imports", "updates") it made and how long they took.
+template <typename Judge>
+void sweep(const std::vector<Fault>& faults, const std::string& runs, Judge&& judge) {
+    const auto started = std::chrono::steady_clock::now();
+    std::vector<std::string> findings;
+    for (const Fault& fault : faults) {
+        const std::vector<std::string> problems = judge(fault);
+        if (!problems.empty()) {
+            findings.push_back(in_one_line(problems));
+        }
+    }
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+    EXPECT_TRUE(findings.empty()) << findings.size() << " of " << faults.size()
+                                  << " runs went wrong:\n"
+                                  << listed(findings);
+    std::cout << "[ sweep    ] " << faults.size() << " " << runs << " in " << took.count()
+              << " s\n";
 }
 
 }  // namespace fault_sweep

@@ -1,17 +1,22 @@
-// The machine's file system with every mapping declined: the pager and the
-// journal then write with calls, as on file systems and systems where files
-// are not mapped.
+// A file that passes every call on to another one: the base of the test file
+// systems that stand between the engine and a disk (one that fails chosen
+// calls, one that records writes, one that declines mappings), each
+// overriding only the calls it changes.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
 #include <memory>
+#include <utility>
 
 #include "jet/file_system.h"
 
 namespace jet_test {
 
-class UnmappedFile : public jet::File {
+class ForwardingFile : public jet::File {
   public:
-    explicit UnmappedFile(std::unique_ptr<jet::File> file) : file_(std::move(file)) {}
+    explicit ForwardingFile(std::unique_ptr<jet::File> file) : file_(std::move(file)) {}
 
     const std::filesystem::path& path() const override { return file_->path(); }
     std::size_t read_at(std::uint64_t offset, std::uint8_t* data, std::size_t size) override {
@@ -30,24 +35,12 @@ class UnmappedFile : public jet::File {
     }
     void unlock_byte(jet::LockByte byte) override { file_->unlock_byte(byte); }
     bool overwrites_in_place() override { return file_->overwrites_in_place(); }
-    std::unique_ptr<jet::FileMapping> map(std::uint64_t) override { return nullptr; }
+    std::unique_ptr<jet::FileMapping> map(std::uint64_t length) override {
+        return file_->map(length);
+    }
 
   private:
     std::unique_ptr<jet::File> file_;
-};
-
-class UnmappedFileSystem : public jet::FileSystem {
-  public:
-    std::unique_ptr<jet::File> open(const std::filesystem::path& path,
-                                    jet::OpenMode mode) override {
-        return std::make_unique<UnmappedFile>(native_.open(path, mode));
-    }
-    bool exists(const std::filesystem::path& path) override { return native_.exists(path); }
-    void remove(const std::filesystem::path& path) override { native_.remove(path); }
-    void sync_folder(const std::filesystem::path& file) override { native_.sync_folder(file); }
-
-  private:
-    jet::FileSystem& native_ = jet::native_file_system();
 };
 
 }  // namespace jet_test
