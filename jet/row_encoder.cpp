@@ -10,20 +10,15 @@
 #include "jet/row_encoder.h"
 
 #include <algorithm>
-#include <cstring>
+#include <bit>
 #include <string>
 
+#include "jet/coding.h"
 #include "jet/error.h"
 #include "jet/write_error.h"
 
 namespace jet {
 namespace {
-
-void put_le(std::vector<std::uint8_t>& out, std::uint64_t v, std::size_t bytes) {
-    for (std::size_t i = 0; i < bytes; ++i) {
-        out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-    }
-}
 
 [[noreturn]] void wrong_type(const Column& column) {
     throw WriteRefused(
@@ -64,28 +59,23 @@ std::vector<std::uint8_t> encode_fixed_value(const Column& column, const Value& 
             out.push_back(as<std::uint8_t>(column, value));
             break;
         case ColumnType::Integer:
-            put_le(out, static_cast<std::uint16_t>(as<std::int16_t>(column, value)), 2);
+            append_u16le(out, static_cast<std::uint16_t>(as<std::int16_t>(column, value)));
             break;
         case ColumnType::Long:
-            put_le(out, static_cast<std::uint32_t>(as<std::int32_t>(column, value)), 4);
+            append_u32le(out, static_cast<std::uint32_t>(as<std::int32_t>(column, value)));
             break;
         case ColumnType::Currency:
-            put_le(out, static_cast<std::uint64_t>(as<Currency>(column, value).ten_thousandths), 8);
+            append_u64le(out,
+                         static_cast<std::uint64_t>(as<Currency>(column, value).ten_thousandths));
             break;
-        case ColumnType::Single: {
-            std::uint32_t bits;
-            const float f = as<float>(column, value);
-            std::memcpy(&bits, &f, sizeof bits);
-            put_le(out, bits, 4);
+        case ColumnType::Single:
+            append_u32le(out, std::bit_cast<std::uint32_t>(as<float>(column, value)));
             break;
-        }
         case ColumnType::Double:
         case ColumnType::DateTime: {
-            std::uint64_t bits;
             const double d = column.type == ColumnType::Double ? as<double>(column, value)
                                                                : as<DateTime>(column, value).days;
-            std::memcpy(&bits, &d, sizeof bits);
-            put_le(out, bits, 8);
+            append_u64le(out, std::bit_cast<std::uint64_t>(d));
             break;
         }
         case ColumnType::Guid: {
