@@ -19,6 +19,7 @@
 #include "jet/create_database.h"
 #include "jet/database.h"
 #include "jet/error.h"
+#include "jet/unicode.h"
 #include "tests/songdb/song_tree.h"
 
 namespace songdb::testing {
@@ -30,10 +31,8 @@ constexpr int kThai = 874;
 
 #ifdef _WIN32
 std::wstring utf16(const std::string& text) {
-    const int size =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+    std::wstring wide;
+    jet::append_utf16_of_utf8(wide, text);
     return wide;
 }
 
