@@ -12,6 +12,9 @@
 #include <optional>
 #include <streambuf>
 #include <string>
+#include <string_view>
+
+#include "jet/unicode.h"
 #else
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -76,23 +79,19 @@ class ConsoleBuffer : public std::streambuf {
         return written;
     }
 
-    // The buffer is small enough for one WriteConsoleW call on every Windows;
-    // UTF-16 never takes more units than UTF-8 takes bytes.
+    // Writes the first `count` buffered bytes as UTF-16, in as many calls as
+    // the console takes.
     bool write_text(std::size_t count) {
-        if (count == 0) {
-            return true;
-        }
-        std::array<wchar_t, kBufferSize> text;
-        const int length = MultiByteToWideChar(CP_UTF8, 0, bytes_.data(), static_cast<int>(count),
-                                               text.data(), static_cast<int>(text.size()));
-        for (int at = 0; at < length;) {
+        text_.clear();
+        jet::append_utf16_of_utf8(text_, std::string_view(bytes_.data(), count));
+        for (std::size_t at = 0; at < text_.size();) {
             DWORD written = 0;
-            if (!WriteConsoleW(console_, text.data() + at, static_cast<DWORD>(length - at),
+            if (!WriteConsoleW(console_, text_.data() + at, static_cast<DWORD>(text_.size() - at),
                                &written, nullptr) ||
                 written == 0) {
                 return false;
             }
-            at += static_cast<int>(written);
+            at += written;
         }
         return true;
     }
@@ -100,6 +99,7 @@ class ConsoleBuffer : public std::streambuf {
     static constexpr std::size_t kBufferSize = 4096;
     HANDLE console_;
     std::array<char, kBufferSize> bytes_;
+    std::wstring text_;  // kept between writes, so that it is allocated once
 };
 
 // One standard stream for the program's run: through a ConsoleBuffer when it

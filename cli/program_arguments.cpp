@@ -1,12 +1,7 @@
 #include "cli/program_arguments.h"
 
-#ifdef _WIN32
-#include <windows.h>
-
-#include <cwchar>
-#endif
-
 #include "cli/options.h"
+#include "jet/unicode.h"
 
 namespace cli {
 
@@ -15,19 +10,11 @@ namespace cli {
 namespace {
 
 std::string utf8_argument(const wchar_t* argument, int position) {
-    const int length = static_cast<int>(std::wcslen(argument));
-    if (length == 0) {
-        return {};
-    }
-    const int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, argument, length, nullptr,
-                                         0, nullptr, nullptr);
-    if (size == 0) {
+    std::string text;
+    if (!jet::append_utf8_of_utf16(text, argument)) {
         throw UsageError("argument " + std::to_string(position) +
                          " is not valid Unicode text (it holds a lone surrogate)");
     }
-    std::string text(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, argument, length, text.data(), size, nullptr,
-                        nullptr);
     return text;
 }
 

@@ -14,6 +14,7 @@
 
 #include "jet/codepage_tables.h"
 #include "jet/system_code_page.h"
+#include "jet/unicode.h"
 
 namespace jet {
 
@@ -23,67 +24,6 @@ std::string code_point_name(char32_t c) {
     char name[16];
     std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(c));
     return name;
-}
-
-void append_utf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-// Decodes the character starting at text[pos] and advances pos past it.
-// Refuses truncated and over-long sequences, surrogates and values past U+10FFFF.
-char32_t next_utf8(std::string_view text, std::size_t& pos) {
-    const auto lead = static_cast<std::uint8_t>(text[pos]);
-    const auto fail = [&]() -> char32_t {
-        throw CodePageError("invalid UTF-8 at byte " + std::to_string(pos) + " of the text");
-    };
-    if (lead < 0x80) {
-        ++pos;
-        return lead;
-    }
-    std::size_t length;
-    char32_t c;
-    char32_t smallest;
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2;
-        c = lead & 0x1F;
-        smallest = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3;
-        c = lead & 0x0F;
-        smallest = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4;
-        c = lead & 0x07;
-        smallest = 0x10000;
-    } else {
-        return fail();
-    }
-    if (text.size() - pos < length)
-        return fail();
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<std::uint8_t>(text[pos + i]);
-        if ((next & 0xC0) != 0x80)
-            return fail();
-        c = (c << 6) | (next & 0x3F);
-    }
-    if (c < smallest || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-        return fail();
-    pos += length;
-    return c;
 }
 
 class SingleByteCodePage final : public CodePage {
@@ -123,7 +63,12 @@ class SingleByteCodePage final : public CodePage {
         out.reserve(utf8.size());
         std::size_t pos = out.size();
         while (pos < utf8.size()) {
-            const char32_t c = next_utf8(utf8, pos);
+            const std::optional<char32_t> next = next_utf8(utf8, pos);
+            if (!next) {
+                throw CodePageError("invalid UTF-8 at byte " + std::to_string(pos) +
+                                    " of the text");
+            }
+            const char32_t c = *next;
             if (c < 0x80) {
                 out += static_cast<char>(c);
                 continue;

@@ -47,12 +47,6 @@ constexpr PageNumber kFirstDefinitionPage = 2;
 constexpr std::size_t kRowCountOffset = 12;
 constexpr std::size_t kIndexStatisticsOffset = 43;
 
-void put_u32le(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-    }
-}
-
 DateTime local_now() {
     const std::time_t now = std::time(nullptr);
     const std::tm local = *std::localtime(&now);

@@ -18,6 +18,7 @@
 // Everything else is zero.
 #include "jet/create_header_page.h"
 
+#include "jet/coding.h"
 #include "jet/header.h"
 
 #include <algorithm>
@@ -45,12 +46,8 @@ void build_header_page(Page& page, std::uint16_t sort_order) {
                                     0x02, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00,
                                     0x04, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00};
     std::copy(std::begin(leading), std::end(leading), region.begin());
-    auto put_u16 = [&](std::size_t offset, std::uint16_t v) {
-        region[offset - kMaskStart] = static_cast<std::uint8_t>(v);
-        region[offset - kMaskStart + 1] = static_cast<std::uint8_t>(v >> 8);
-    };
-    put_u16(0x3A, sort_order);
-    put_u16(0x3C, kHeaderCodePage);
+    put_u16le(region.data() + (0x3A - kMaskStart), sort_order);
+    put_u16le(region.data() + (0x3C - kMaskStart), kHeaderCodePage);
     const auto keystream = header_mask_keystream();
     for (std::size_t i = 0; i < kMaskLength; ++i) {
         page[kMaskStart + i] = region[i] ^ keystream[i];

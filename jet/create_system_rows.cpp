@@ -22,6 +22,8 @@
 
 #include <string_view>
 
+#include "jet/coding.h"
+
 namespace jet {
 namespace {
 
@@ -45,56 +47,45 @@ const std::vector<std::uint8_t> kUsers = {0x02, 0x04};
 constexpr std::int32_t kFullAccess = 0x000FFFFF;
 constexpr std::int32_t kUsersOnEngineContainers = 0x000F00FE;
 
-class Blob {
-  public:
-    void u8(std::uint8_t v) { bytes.push_back(v); }
-    void u16(std::uint16_t v) {
-        u8(static_cast<std::uint8_t>(v));
-        u8(static_cast<std::uint8_t>(v >> 8));
-    }
-    void u32(std::uint32_t v) {
-        u16(static_cast<std::uint16_t>(v));
-        u16(static_cast<std::uint16_t>(v >> 16));
-    }
-    void text(std::string_view s) { bytes.insert(bytes.end(), s.begin(), s.end()); }
-    std::vector<std::uint8_t> bytes;
-};
+void append_text(std::vector<std::uint8_t>& out, std::string_view text) {
+    out.insert(out.end(), text.begin(), text.end());
+}
 
 std::vector<std::uint8_t> database_properties() {
     const std::string_view names[] = {"AccessVersion", "Build"};
     const std::string_view version = "07.53";
     constexpr std::uint32_t kBuild = 3512;
-    Blob b;
-    b.text(std::string_view("KKD\0", 4));
+    std::vector<std::uint8_t> blob;
+    append_text(blob, std::string_view("KKD\0", 4));
     std::uint32_t names_length = 6;
     for (std::string_view name : names) {
         names_length += 2 + static_cast<std::uint32_t>(name.size());
     }
-    b.u32(names_length);
-    b.u16(0x0080);
+    append_u32le(blob, names_length);
+    append_u16le(blob, 0x0080);
     for (std::string_view name : names) {
-        b.u16(static_cast<std::uint16_t>(name.size()));
-        b.text(name);
+        append_u16le(blob, static_cast<std::uint16_t>(name.size()));
+        append_text(blob, name);
     }
     const std::uint32_t version_record = 8 + static_cast<std::uint32_t>(version.size());
     const std::uint32_t build_record = 8 + 4;
-    b.u32(6 + 6 + version_record + build_record);
-    b.u16(0x0000);
-    b.u32(6);
-    b.u16(0);
-    b.u16(static_cast<std::uint16_t>(version_record));
-    b.u8(1);
-    b.u8(static_cast<std::uint8_t>(ColumnType::Text));
-    b.u16(0);
-    b.u16(static_cast<std::uint16_t>(version.size()));
-    b.text(version);
-    b.u16(static_cast<std::uint16_t>(build_record));
-    b.u8(0);
-    b.u8(static_cast<std::uint8_t>(ColumnType::Long));
-    b.u16(1);
-    b.u16(4);
-    b.u32(kBuild);
-    return b.bytes;
+    append_u32le(blob, 6 + 6 + version_record + build_record);
+    append_u16le(blob, 0x0000);
+    append_u32le(blob, 6);
+    append_u16le(blob, 0);
+    append_u16le(blob, static_cast<std::uint16_t>(version_record));
+    blob.push_back(1);
+    blob.push_back(static_cast<std::uint8_t>(ColumnType::Text));
+    append_u16le(blob, 0);
+    append_u16le(blob, static_cast<std::uint16_t>(version.size()));
+    append_text(blob, version);
+    append_u16le(blob, static_cast<std::uint16_t>(build_record));
+    blob.push_back(0);
+    blob.push_back(static_cast<std::uint8_t>(ColumnType::Long));
+    append_u16le(blob, 1);
+    append_u16le(blob, 4);
+    append_u32le(blob, kBuild);
+    return blob;
 }
 
 }  // namespace

@@ -40,6 +40,7 @@
 #include <cctype>
 #include <stdexcept>
 
+#include "jet/coding.h"
 #include "jet/general_sort.h"
 
 namespace jet {
@@ -48,29 +49,14 @@ namespace {
 constexpr std::uint16_t kCodePage1252 = 1252;
 constexpr std::size_t kIndexColumnSlots = 10;
 
-class DefinitionBytes {
-  public:
-    void u8(std::uint8_t v) { bytes_.push_back(v); }
-    void u16(std::uint16_t v) {
-        u8(static_cast<std::uint8_t>(v));
-        u8(static_cast<std::uint8_t>(v >> 8));
+// A name as a definition stores it: its length in one byte, then its bytes.
+void append_name(std::vector<std::uint8_t>& out, const std::string& name) {
+    if (name.empty() || name.size() > 64) {
+        throw std::logic_error("a name of " + std::to_string(name.size()) + " bytes");
     }
-    void u32(std::uint32_t v) {
-        u16(static_cast<std::uint16_t>(v));
-        u16(static_cast<std::uint16_t>(v >> 16));
-    }
-    void name(const std::string& s) {
-        if (s.empty() || s.size() > 64) {
-            throw std::logic_error("a name of " + std::to_string(s.size()) + " bytes");
-        }
-        u8(static_cast<std::uint8_t>(s.size()));
-        bytes_.insert(bytes_.end(), s.begin(), s.end());
-    }
-    std::vector<std::uint8_t>& bytes() { return bytes_; }
-
-  private:
-    std::vector<std::uint8_t> bytes_;
-};
+    out.push_back(static_cast<std::uint8_t>(name.size()));
+    out.insert(out.end(), name.begin(), name.end());
+}
 
 bool is_long_value(ColumnType type) {
     return type == ColumnType::Memo || type == ColumnType::Ole;
@@ -122,26 +108,26 @@ void build_table_definition_page(Page& page, const NewTable& table,
         variable_columns += (column.flags & Column::kFixed) ? 0 : 1;
     }
 
-    DefinitionBytes d;
-    d.u8(static_cast<std::uint8_t>(PageType::TableDefinition));
-    d.u8(0x01);
-    d.u8('V');
-    d.u8('C');
-    d.u32(0);
-    d.u32(0);  // length, set below
-    d.u32(0);
-    d.u32(0);
-    d.u8(table.table_type);
-    d.u16(static_cast<std::uint16_t>(table.columns.size()));
-    d.u16(variable_columns);
-    d.u16(static_cast<std::uint16_t>(table.columns.size()));
-    d.u32(static_cast<std::uint32_t>(index_count));
-    d.u32(static_cast<std::uint32_t>(index_count));
-    d.u32(placement.owned_pages_map);
-    d.u32(placement.free_pages_map);
+    std::vector<std::uint8_t> bytes;
+    bytes.push_back(static_cast<std::uint8_t>(PageType::TableDefinition));
+    bytes.push_back(0x01);
+    bytes.push_back('V');
+    bytes.push_back('C');
+    append_u32le(bytes, 0);
+    append_u32le(bytes, 0);  // length, set below
+    append_u32le(bytes, 0);
+    append_u32le(bytes, 0);
+    bytes.push_back(table.table_type);
+    append_u16le(bytes, static_cast<std::uint16_t>(table.columns.size()));
+    append_u16le(bytes, variable_columns);
+    append_u16le(bytes, static_cast<std::uint16_t>(table.columns.size()));
+    append_u32le(bytes, static_cast<std::uint32_t>(index_count));
+    append_u32le(bytes, static_cast<std::uint32_t>(index_count));
+    append_u32le(bytes, placement.owned_pages_map);
+    append_u32le(bytes, placement.free_pages_map);
     for (std::size_t i = 0; i < index_count; ++i) {
-        d.u32(0);
-        d.u32(0);
+        append_u32le(bytes, 0);
+        append_u32le(bytes, 0);
     }
 
     std::uint16_t variable_slot = 0;
@@ -151,16 +137,16 @@ void build_table_definition_page(Page& page, const NewTable& table,
         const auto number = static_cast<std::uint16_t>(i);
         const bool fixed = (column.flags & Column::kFixed) != 0;
         const std::uint16_t fixed_size = fixed_column_size(column.type);
-        d.u8(static_cast<std::uint8_t>(column.type));
-        d.u16(number);
-        d.u16(variable_slot);
-        d.u16(table.column_number_twice ? number : 0);
-        d.u16(0);
-        d.u16(static_cast<std::uint16_t>(kGeneralSortOrder));
-        d.u16(kCodePage1252);
-        d.u8(column.flags);
-        d.u16(fixed && column.type != ColumnType::Boolean ? fixed_offset : 0);
-        d.u16(fixed ? fixed_size : column.size);
+        bytes.push_back(static_cast<std::uint8_t>(column.type));
+        append_u16le(bytes, number);
+        append_u16le(bytes, variable_slot);
+        append_u16le(bytes, table.column_number_twice ? number : 0);
+        append_u16le(bytes, 0);
+        append_u16le(bytes, static_cast<std::uint16_t>(kGeneralSortOrder));
+        append_u16le(bytes, kCodePage1252);
+        bytes.push_back(column.flags);
+        append_u16le(bytes, fixed && column.type != ColumnType::Boolean ? fixed_offset : 0);
+        append_u16le(bytes, fixed ? fixed_size : column.size);
         if (!fixed) {
             ++variable_slot;
         } else if (column.type != ColumnType::Boolean) {
@@ -168,7 +154,7 @@ void build_table_definition_page(Page& page, const NewTable& table,
         }
     }
     for (const NewColumn& column : table.columns) {
-        d.name(column.name);
+        append_name(bytes, column.name);
     }
 
     for (std::size_t i = 0; i < index_count; ++i) {
@@ -179,12 +165,12 @@ void build_table_definition_page(Page& page, const NewTable& table,
         }
         for (std::size_t slot = 0; slot < kIndexColumnSlots; ++slot) {
             const bool used = slot < index.column_numbers.size();
-            d.u16(used ? index.column_numbers[slot] : 0xFFFF);
-            d.u8(used ? 0x01 : 0x00);
+            append_u16le(bytes, used ? index.column_numbers[slot] : 0xFFFF);
+            bytes.push_back(used ? 0x01 : 0x00);
         }
-        d.u32(placement.index_maps[i]);
-        d.u32(placement.index_roots[i]);
-        d.u8(index.flags);
+        append_u32le(bytes, placement.index_maps[i]);
+        append_u32le(bytes, placement.index_roots[i]);
+        bytes.push_back(index.flags);
     }
 
     std::vector<std::size_t> by_name(index_count);
@@ -195,17 +181,17 @@ void build_table_definition_page(Page& page, const NewTable& table,
         return lower(table.indexes[a].name) < lower(table.indexes[b].name);
     });
     for (const std::size_t i : by_name) {
-        d.u32(static_cast<std::uint32_t>(i));
-        d.u32(static_cast<std::uint32_t>(i));
-        d.u8(0);
-        d.u32(0xFFFFFFFFu);
-        d.u32(0);
-        d.u8(0);
-        d.u8(0);
-        d.u8(static_cast<std::uint8_t>(table.indexes[i].kind));
+        append_u32le(bytes, static_cast<std::uint32_t>(i));
+        append_u32le(bytes, static_cast<std::uint32_t>(i));
+        bytes.push_back(0);
+        append_u32le(bytes, 0xFFFFFFFFu);
+        append_u32le(bytes, 0);
+        bytes.push_back(0);
+        bytes.push_back(0);
+        bytes.push_back(static_cast<std::uint8_t>(table.indexes[i].kind));
     }
     for (const std::size_t i : by_name) {
-        d.name(table.indexes[i].name);
+        append_name(bytes, table.indexes[i].name);
     }
 
     std::size_t long_value_columns = 0;
@@ -218,21 +204,18 @@ void build_table_definition_page(Page& page, const NewTable& table,
                                " long-value columns of " + std::to_string(long_value_columns));
     }
     for (const LongValueMaps& maps : placement.long_value_maps) {
-        d.u16(maps.column_number);
-        d.u32(maps.owned_pages);
-        d.u32(maps.free_pages);
+        append_u16le(bytes, maps.column_number);
+        append_u32le(bytes, maps.owned_pages);
+        append_u32le(bytes, maps.free_pages);
     }
-    d.u16(0xFFFF);
+    append_u16le(bytes, 0xFFFF);
 
-    std::vector<std::uint8_t>& bytes = d.bytes();
     if (bytes.size() > kPageSize) {
         throw std::logic_error("the definition of table '" + table.name + "' takes " +
                                std::to_string(bytes.size()) + " bytes, more than a page");
     }
     const auto length = static_cast<std::uint32_t>(bytes.size());
-    for (int k = 0; k < 4; ++k) {
-        bytes[8 + k] = static_cast<std::uint8_t>(length >> (8 * k));
-    }
+    put_u32le(bytes.data() + 8, length);
     page.fill(0);
     std::copy(bytes.begin(), bytes.end(), page.begin());
 }

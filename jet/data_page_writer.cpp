@@ -16,11 +16,6 @@ constexpr std::uint16_t kOffsetMask = 0x1FFF;
 // Row numbers are one byte in every data pointer.
 constexpr unsigned kMaxSlots = 256;
 
-void put_u16le(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v & 0xFF);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
 unsigned slot_count(const Page& page) {
     return get_u16le(page.data() + 8);
 }
@@ -53,10 +48,7 @@ void init_data_page(Page& page, std::uint32_t owner) {
     page[0] = static_cast<std::uint8_t>(PageType::Data);
     page[1] = 0x01;
     put_u16le(page.data() + 2, static_cast<std::uint16_t>(kEmptyDataPageFree));
-    page[4] = static_cast<std::uint8_t>(owner & 0xFF);
-    page[5] = static_cast<std::uint8_t>((owner >> 8) & 0xFF);
-    page[6] = static_cast<std::uint8_t>((owner >> 16) & 0xFF);
-    page[7] = static_cast<std::uint8_t>(owner >> 24);
+    put_u32le(page.data() + 4, owner);
 }
 
 void check_page_for_rows(const Page& page, PageNumber number, std::uint32_t owner,

@@ -1,21 +1,10 @@
 #include "jet/database.h"
 
-#include <algorithm>
-
+#include "jet/ascii.h"
 #include "jet/error.h"
 #include "jet/stored_text.h"
 
 namespace jet {
-namespace {
-
-bool ascii_iequal(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        return lower(x) == lower(y);
-    });
-}
-
-}  // namespace
 
 Database::Database(std::unique_ptr<Pager> pager, Header header, DataCodePage code_page,
                    std::vector<CatalogueEntry> catalogue)

@@ -9,6 +9,8 @@
 #include <string>
 #include <utility>
 
+#include "jet/coding.h"
+
 namespace jet {
 namespace {
 
@@ -23,17 +25,6 @@ constexpr std::size_t kBitmapOffset = 22;
 constexpr std::size_t kDataOffset = 248;
 constexpr std::size_t kRowPointerLength = 4;
 constexpr std::size_t kChildPointerLength = 4;
-
-void put_u16le(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void put_u32le(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-    }
-}
 
 std::size_t pointer_length(IndexPageKind kind) {
     return kRowPointerLength + (kind == IndexPageKind::Leaf ? 0 : kChildPointerLength);
@@ -142,9 +133,7 @@ void insert_leaf_entry(Page& page, const IndexPageView& view, std::size_t at,
     std::memmove(data + start + length, data + start, used - start);
     std::memcpy(data + start, key.data(), key.size());
     std::uint8_t* const pointer = data + start + key.size();
-    pointer[0] = static_cast<std::uint8_t>(row.page >> 16);
-    pointer[1] = static_cast<std::uint8_t>(row.page >> 8);
-    pointer[2] = static_cast<std::uint8_t>(row.page);
+    put_u24be(pointer, row.page);
     pointer[3] = row.row;
     std::memset(data + used + length, 0, kIndexPageCapacity - used - length);
 

@@ -162,9 +162,7 @@ void IndexWriter::link_previous(PageNumber previous, PageNumber old_next, PageNu
         fail(old_next, "names previous page " + std::to_string(previous) +
                            ", which is not the index page before it on its level");
     }
-    for (int i = 0; i < 4; ++i) {
-        page[kNextPageOffset + i] = static_cast<std::uint8_t>(new_next >> (8 * i));
-    }
+    put_u32le(&page[kNextPageOffset], new_next);
 }
 
 // Cuts `page` (not the root), writes both halves and returns the parent's

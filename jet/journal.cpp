@@ -102,17 +102,6 @@ std::function<void(std::size_t)>& recovery_step_hook() {
     return hook;
 }
 
-void put_u32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-    }
-}
-
-void put_u64(std::uint8_t* p, std::uint64_t v) {
-    put_u32(p, static_cast<std::uint32_t>(v));
-    put_u32(p + 4, static_cast<std::uint32_t>(v >> 32));
-}
-
 // Reads the page at `number`; fewer than kPageSize bytes only at the end of
 // the file.
 std::size_t read_page_at(File& file, PageNumber number, Page& page) {
@@ -522,7 +511,7 @@ std::uint8_t* Journal::room_for(std::size_t size) {
 
 void Journal::store_state(std::uint32_t state) {
     std::uint8_t bytes[4];
-    put_u32(bytes, state);
+    put_u32le(bytes, state);
     std::uint32_t word;
     std::memcpy(&word, bytes, sizeof word);
     std::atomic_ref<std::uint32_t>(
@@ -541,25 +530,25 @@ void Journal::record(const JournalSave& save) {
     // Every byte of the record is written below, so the room is not cleared.
     std::uint8_t* record = h + kHeaderSize;
     for (const JournalPage& page : save.pages) {
-        put_u32(record, page.number);
-        put_u32(record + 4, 0);
+        put_u32le(record, page.number);
+        put_u32le(record + 4, 0);
         std::memcpy(record + kRecordBeforeOffset, page.before->data(), kPageSize);
         for (std::size_t s = 0; s < kSectors; ++s) {
-            put_u64(record + kRecordAfterOffset + 8 * s,
-                    hash_bytes(page.after->data() + s * kSectorSize, kSectorSize, 0));
+            put_u64le(record + kRecordAfterOffset + 8 * s,
+                      hash_bytes(page.after->data() + s * kSectorSize, kSectorSize, 0));
         }
-        put_u64(record + kRecordHashOffset, hash_bytes(record, kRecordHashOffset, sequence_));
+        put_u64le(record + kRecordHashOffset, hash_bytes(record, kRecordHashOffset, sequence_));
         record += kRecordSize;
     }
     std::memcpy(h, kMagic.data(), kMagic.size());
-    put_u32(h + 8, static_cast<std::uint32_t>(save.pages.size()));
-    put_u32(h + 12, 0);
-    put_u64(h + 16, sequence_);
-    put_u64(h + 24, save.length_before);
-    put_u64(h + 32, save.length_after);
-    put_u64(h + 40, save.header_page_hash);
-    put_u64(h + kHeaderHashOffset, hash_bytes(h, kHeaderHashOffset, 0));
-    put_u32(h + kStateOffset + 4, 0);
+    put_u32le(h + 8, static_cast<std::uint32_t>(save.pages.size()));
+    put_u32le(h + 12, 0);
+    put_u64le(h + 16, sequence_);
+    put_u64le(h + 24, save.length_before);
+    put_u64le(h + 32, save.length_after);
+    put_u64le(h + 40, save.header_page_hash);
+    put_u64le(h + kHeaderHashOffset, hash_bytes(h, kHeaderHashOffset, 0));
+    put_u32le(h + kStateOffset + 4, 0);
     pending_ = true;
     if (mapped) {
         store_state(kStatePending);
@@ -568,7 +557,7 @@ void Journal::record(const JournalSave& save) {
         }
         return;
     }
-    put_u32(h + kStateOffset, kStatePending);
+    put_u32le(h + kStateOffset, kStatePending);
     file_->write_at(0, h, size);
     if (synchronous_) {
         file_->sync(false);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "jet/coding.h"
 #include "jet/data_page_writer.h"
 #include "jet/error.h"
 #include "jet/usage_map.h"
@@ -16,12 +17,6 @@ constexpr std::uint32_t kOneRow = 0x40000000u;
 // Data bytes of one chain row that fill an empty page: its free space less
 // the slot and the row's pointer to the next row.
 constexpr std::size_t kChainPiece = kEmptyDataPageFree - 2 - 4;
-
-void put_u32le(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-    }
-}
 
 std::vector<std::uint8_t> field_header(std::uint32_t length_and_form, std::uint32_t pointer) {
     std::vector<std::uint8_t> field(12, 0);

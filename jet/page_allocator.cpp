@@ -71,12 +71,6 @@ std::optional<PageNumber> find_free_page(Pager& pager) {
                       std::to_string(row.empty() ? -1 : row[0]) + ")");
 }
 
-void put_u32le(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-    }
-}
-
 void init_page(Page& page, PageType type, PageNumber owner) {
     switch (type) {
         case PageType::Data:
@@ -87,8 +81,7 @@ void init_page(Page& page, PageType type, PageNumber owner) {
             page.fill(0);
             page[0] = static_cast<std::uint8_t>(type);
             page[1] = 0x01;
-            page[2] = static_cast<std::uint8_t>(kEmptyIndexPageFree & 0xFF);
-            page[3] = static_cast<std::uint8_t>(kEmptyIndexPageFree >> 8);
+            put_u16le(page.data() + 2, kEmptyIndexPageFree);
             put_u32le(page.data() + 4, owner);
             page[21] = type == PageType::IndexNode ? 0x01 : 0x00;
             return;

@@ -32,6 +32,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "jet/ascii.h"
 #include "jet/coding.h"
 #include "jet/error.h"
 #include "jet/value_parse.h"
@@ -46,13 +47,6 @@ constexpr std::uint16_t kObjectChunk = 0x0000;
 constexpr std::uint16_t kColumnChunk = 0x0001;
 constexpr std::size_t kChunkHead = 6;
 constexpr std::size_t kRecordHead = 8;
-
-bool same_name(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
 
 // Bounds-checked reading of one blob; errors name the blob and the offset.
 class BlobReader {
@@ -126,17 +120,17 @@ struct Target {
 DefaultValue classify_default(std::string expression);
 
 void apply(const Property& property, const Target& target, const CodePage& code_page) {
-    if (same_name(property.name, "ValidationRule")) {
+    if (ascii_iequal(property.name, "ValidationRule")) {
         *target.validation_rule = text_value(property, code_page);
-    } else if (same_name(property.name, "ValidationText")) {
+    } else if (ascii_iequal(property.name, "ValidationText")) {
         *target.validation_text = text_value(property, code_page);
     } else if (target.column == nullptr) {
         return;
-    } else if (same_name(property.name, "Required")) {
+    } else if (ascii_iequal(property.name, "Required")) {
         target.column->required = yes_no_value(property);
-    } else if (same_name(property.name, "AllowZeroLength")) {
+    } else if (ascii_iequal(property.name, "AllowZeroLength")) {
         target.column->allow_zero_length = yes_no_value(property);
-    } else if (same_name(property.name, "DefaultValue")) {
+    } else if (ascii_iequal(property.name, "DefaultValue")) {
         target.column->default_value = classify_default(text_value(property, code_page));
     }
 }
@@ -293,8 +287,8 @@ std::optional<std::string> iso_date(std::string_view text) {
         second = fields->size() == 3 ? (*fields)[2] : 0;
         ++w;
         if (w < words.size()) {
-            const bool pm = same_name(words[w], "PM");
-            if ((!pm && !same_name(words[w], "AM")) || hour < 1 || hour > 12)
+            const bool pm = ascii_iequal(words[w], "PM");
+            if ((!pm && !ascii_iequal(words[w], "AM")) || hour < 1 || hour > 12)
                 return std::nullopt;
             hour = hour % 12 + (pm ? 12 : 0);
             ++w;
@@ -324,14 +318,14 @@ DefaultValue classify_default(std::string expression) {
     if (auto unquoted = unquote(text))
         return literal(DefaultValue::Kind::String, std::move(*unquoted));
     for (const char* yes : {"True", "Yes", "On"}) {
-        if (same_name(text, yes))
+        if (ascii_iequal(text, yes))
             return literal(DefaultValue::Kind::Boolean, "True");
     }
     for (const char* no : {"False", "No", "Off"}) {
-        if (same_name(text, no))
+        if (ascii_iequal(text, no))
             return literal(DefaultValue::Kind::Boolean, "False");
     }
-    if (same_name(text, "Null"))
+    if (ascii_iequal(text, "Null"))
         return literal(DefaultValue::Kind::Null, "");
     if (text.size() >= 2 && text.front() == '#' && text.back() == '#') {
         if (auto iso = iso_date(text.substr(1, text.size() - 2)))
@@ -344,7 +338,7 @@ DefaultValue classify_default(std::string expression) {
 
 ColumnProperties TableProperties::column(std::string_view name) const {
     for (const ColumnProperties& c : columns) {
-        if (same_name(c.name, name))
+        if (ascii_iequal(c.name, name))
             return c;
     }
     ColumnProperties defaults;

@@ -18,9 +18,9 @@
 #include "jet/relationships.h"
 
 #include <algorithm>
-#include <cctype>
 #include <stdexcept>
 
+#include "jet/ascii.h"
 #include "jet/error.h"
 #include "jet/index_key.h"
 #include "jet/index_reader.h"
@@ -30,13 +30,6 @@
 namespace jet {
 
 namespace {
-
-bool same_name(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
 
 // Positions of named columns in a table's rows.
 class ColumnPositions {
@@ -174,7 +167,7 @@ std::vector<Relationship> read_relationships(Database& db) {
 std::vector<Relationship> enforced_relationships_of(Database& db, std::string_view table) {
     std::vector<Relationship> enforced;
     for (Relationship& r : read_relationships(db)) {
-        if (r.enforced() && same_name(r.table, table))
+        if (r.enforced() && ascii_iequal(r.table, table))
             enforced.push_back(std::move(r));
     }
     return enforced;

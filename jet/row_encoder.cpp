@@ -10,20 +10,15 @@
 #include "jet/row_encoder.h"
 
 #include <algorithm>
-#include <cstring>
+#include <bit>
 #include <string>
 
+#include "jet/coding.h"
 #include "jet/error.h"
 #include "jet/write_error.h"
 
 namespace jet {
 namespace {
-
-void put_le(std::uint8_t* out, std::uint64_t v, std::size_t bytes) {
-    for (std::size_t i = 0; i < bytes; ++i) {
-        out[i] = static_cast<std::uint8_t>(v >> (8 * i));
-    }
-}
 
 [[noreturn]] void wrong_type(const Column& column) {
     throw WriteRefused(
@@ -57,28 +52,22 @@ void put_fixed_value(const Column& column, const Value& value, std::uint8_t* out
             out[0] = as<std::uint8_t>(column, value);
             return;
         case ColumnType::Integer:
-            put_le(out, static_cast<std::uint16_t>(as<std::int16_t>(column, value)), 2);
+            put_u16le(out, static_cast<std::uint16_t>(as<std::int16_t>(column, value)));
             return;
         case ColumnType::Long:
-            put_le(out, static_cast<std::uint32_t>(as<std::int32_t>(column, value)), 4);
+            put_u32le(out, static_cast<std::uint32_t>(as<std::int32_t>(column, value)));
             return;
         case ColumnType::Currency:
-            put_le(out, static_cast<std::uint64_t>(as<Currency>(column, value).ten_thousandths), 8);
+            put_u64le(out, static_cast<std::uint64_t>(as<Currency>(column, value).ten_thousandths));
             return;
-        case ColumnType::Single: {
-            std::uint32_t bits;
-            const float f = as<float>(column, value);
-            std::memcpy(&bits, &f, sizeof bits);
-            put_le(out, bits, 4);
+        case ColumnType::Single:
+            put_u32le(out, std::bit_cast<std::uint32_t>(as<float>(column, value)));
             return;
-        }
         case ColumnType::Double:
         case ColumnType::DateTime: {
-            std::uint64_t bits;
             const double d = column.type == ColumnType::Double ? as<double>(column, value)
                                                                : as<DateTime>(column, value).days;
-            std::memcpy(&bits, &d, sizeof bits);
-            put_le(out, bits, 8);
+            put_u64le(out, std::bit_cast<std::uint64_t>(d));
             return;
         }
         case ColumnType::Guid: {

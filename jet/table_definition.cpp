@@ -40,6 +40,7 @@
 #include <algorithm>
 #include <set>
 
+#include "jet/ascii.h"
 #include "jet/coding.h"
 #include "jet/error.h"
 
@@ -58,13 +59,6 @@ constexpr unsigned kIndexColumnSlots = 10;
 
 bool known_type(std::uint8_t type) {
     return (type >= 0x01 && type <= 0x0C) || type == 0x0F;
-}
-
-bool ascii_iequal(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        return lower(x) == lower(y);
-    });
 }
 
 // Reads the joined definition buffer with every access checked.

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <random>
 
+#include "jet/ascii.h"
 #include "jet/coding.h"
 #include "jet/data_page_writer.h"
 #include "jet/error.h"
@@ -29,27 +30,11 @@ constexpr std::size_t kAutonumberOffset = 16;
 constexpr std::size_t kIndexStatisticsOffset = 43;
 constexpr std::size_t kLongValueHeader = 12;
 
-void put_u32le(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-    }
-}
-
-bool ascii_iequal(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        return lower(x) == lower(y);
-    });
-}
-
 Guid random_guid() {
     static std::mt19937_64 generator{std::random_device{}()};
     Guid guid;
     for (std::size_t i = 0; i < guid.stored.size(); i += 8) {
-        const std::uint64_t bits = generator();
-        for (std::size_t j = 0; j < 8; ++j) {
-            guid.stored[i + j] = static_cast<std::uint8_t>(bits >> (8 * j));
-        }
+        put_u64le(guid.stored.data() + i, generator());
     }
     guid.stored[7] = static_cast<std::uint8_t>((guid.stored[7] & 0x0F) | 0x40);  // version 4
     guid.stored[8] = static_cast<std::uint8_t>((guid.stored[8] & 0x3F) | 0x80);

@@ -32,12 +32,6 @@ constexpr PageNumber kBitmapPageBits = (kPageSize - kBitmapHeader) * 8;
 // inline rows of new Access 97 tables, room for 33 bitmap pages.
 constexpr std::size_t kReferenceRowLength = 133;
 
-void put_u32le(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-    }
-}
-
 bool get_bit(const std::uint8_t* bitmap, std::size_t i) {
     return ((bitmap[i / 8] >> (i % 8)) & 1) != 0;
 }

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "jet/ascii.h"
 #include "jet/database.h"
 #include "jet/error.h"
 #include "jet/file_system.h"
@@ -38,13 +39,6 @@ Error::Kind kind_of(jet::WriteRefused::Kind refusal) {
             return Error::Kind::Refused;
     }
     return Error::Kind::Refused;
-}
-
-bool same_name(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
 }
 
 bool keyword(std::string_view word, std::string_view expected) {
@@ -171,7 +165,7 @@ class JetRecordset : public Recordset {
         jet::Database& db = file.open_db();
         const std::vector<std::string> names = db.table_names();
         if (std::none_of(names.begin(), names.end(),
-                         [&](const std::string& name) { return same_name(name, table); })) {
+                         [&](const std::string& name) { return jet::ascii_iequal(name, table); })) {
             throw Error(
                 Error::Kind::NoSuchTable,
                 jet::path_text(file.path) + ": there is no table '" + std::string(table) + "'");

@@ -18,7 +18,7 @@
 #endif
 
 #include "jet/file_system.h"
-#include "window/native_text.h"
+#include "jet/unicode.h"
 
 namespace songdb {
 namespace {
@@ -104,24 +104,6 @@ Encoding read_byte_order_mark(ByteSource& bytes) {
     return encoding;
 }
 
-void append_utf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // Reads UTF-16 code units and gives characters; a line end is looked for in
 // characters, so a CR or LF byte inside another character never ends a line.
 class Utf16Source {
@@ -137,14 +119,14 @@ class Utf16Source {
         if (!unit) {
             return std::nullopt;
         }
-        if (*unit >= 0xD800 && *unit < 0xDC00) {
+        if (jet::is_high_surrogate(*unit)) {
             const std::optional<char16_t> low = next_unit();
-            if (!low || *low < 0xDC00 || *low >= 0xE000) {
+            if (!low || !jet::is_low_surrogate(*low)) {
                 throw invalid();
             }
-            return 0x10000 + ((static_cast<char32_t>(*unit) - 0xD800) << 10) + (*low - 0xDC00);
+            return jet::surrogate_pair_character(*unit, *low);
         }
-        if (*unit >= 0xDC00 && *unit < 0xE000) {
+        if (jet::is_low_surrogate(*unit)) {
             throw invalid();
         }
         return *unit;
@@ -257,7 +239,7 @@ std::optional<Line> next_utf16_line(Utf16Source& chars) {
             break;
         }
         line_bytes += size;
-        append_utf8(line.text, *c);
+        jet::append_utf8(line.text, *c);
     }
     return line;
 }
@@ -297,7 +279,7 @@ bool utf8_beyond_ascii(std::vector<std::string>& lines) {
             drop_partial_character(cut_last);
             line = cut_last;
         }
-        if (!window::is_valid_utf8(line)) {
+        if (!jet::is_valid_utf8(line)) {
             return false;
         }
         beyond_ascii = beyond_ascii || std::any_of(line.begin(), line.end(), [](char c) {
@@ -359,7 +341,7 @@ LyricLines read_lines(std::streambuf* buffer, const std::string& name, std::size
             if (!line) {
                 break;
             }
-            if (!window::is_valid_utf8(line->text)) {
+            if (!jet::is_valid_utf8(line->text)) {
                 throw LyricError(name + ": line " + std::to_string(lines.size() + 1) +
                                  " is not valid UTF-8 although the file starts with its mark");
             }

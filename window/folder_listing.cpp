@@ -7,6 +7,7 @@
 #include <windows.h>
 #endif
 
+#include "jet/unicode.h"
 #include "window/errors.h"
 #include "window/folder_reader.h"
 #include "window/name_order.h"
@@ -63,7 +64,7 @@ std::vector<std::string> read_entries(const fs::path& folder, EntryKind kind, Wa
         if (entry.hidden || !(kind == EntryKind::folder ? entry.is_folder : entry.is_file)) {
             return;
         }
-        if (!entry.name_is_text || !is_valid_utf8(entry.name)) {
+        if (!entry.name_is_text || !jet::is_valid_utf8(entry.name)) {
             throw name_not_text(folder);
         }
         names.emplace_back(entry.name);

@@ -4,6 +4,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "jet/unicode.h"
 #else
 #include <dirent.h>
 #include <fcntl.h>
@@ -23,20 +25,6 @@ namespace {
 
 std::error_code last_error() {
     return {static_cast<int>(GetLastError()), std::system_category()};
-}
-
-// The name as UTF-8; false when the name holds an unpaired surrogate, which
-// is then replaced.
-bool utf8_of_name(const wchar_t* name, std::string& utf8) {
-    const int wide_length = static_cast<int>(wcslen(name));
-    int length = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, name, wide_length, nullptr, 0,
-                                     nullptr, nullptr);
-    const bool is_text = length > 0 || wide_length == 0;
-    const DWORD flags = is_text ? WC_ERR_INVALID_CHARS : 0;
-    length = WideCharToMultiByte(CP_UTF8, flags, name, wide_length, nullptr, 0, nullptr, nullptr);
-    utf8.resize(static_cast<std::size_t>(length));
-    WideCharToMultiByte(CP_UTF8, flags, name, wide_length, utf8.data(), length, nullptr, nullptr);
-    return is_text;
 }
 
 bool not_found(DWORD error) {
@@ -97,7 +85,8 @@ std::error_code read_folder(const fs::path& folder,
             }
         }
         ListedEntry entry;
-        entry.name_is_text = utf8_of_name(found.cFileName, name);
+        name.clear();
+        entry.name_is_text = jet::append_utf8_of_utf16(name, wide_name);
         entry.name = name;
         entry.native_path_length = folder_length + wide_name.size();
         if (attributes != INVALID_FILE_ATTRIBUTES) {

@@ -11,11 +11,6 @@
 
 namespace window {
 
-// Texts shown by the window and held in its lists are UTF-8. These helpers turn
-// native paths into such texts and back.
-
-bool is_valid_utf8(std::string_view text);
-
 // The UTF-8 text of a native path. Throws FolderError naming `context_folder`
 // when the path's name is not valid text.
 std::string text_of_path(const std::filesystem::path& path,

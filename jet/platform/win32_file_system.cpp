@@ -11,21 +11,10 @@
 
 #include "jet/file_system.h"
 #include "jet/system_code_page.h"
+#include "jet/unicode.h"
 
 namespace jet {
 namespace {
-
-std::string utf8_of(const wchar_t* text, std::size_t length) {
-    if (length == 0) {
-        return {};
-    }
-    const int wide_length = static_cast<int>(length);
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, text, wide_length, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, wide_length, utf8.data(), size, nullptr, nullptr);
-    return utf8;
-}
 
 // The system's text for an error code, without its closing line end and full stop.
 std::string system_text(DWORD error) {
@@ -33,7 +22,7 @@ std::string system_text(DWORD error) {
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::string text = length > 0 ? utf8_of(buffer, length) : std::string();
+    std::string text = utf8_of_utf16(std::wstring_view(buffer, length));
     LocalFree(buffer);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' ||
                              text.back() == '.')) {
@@ -301,8 +290,7 @@ FileSystem& native_file_system() {
 }
 
 std::string path_text(const std::filesystem::path& path) {
-    const std::wstring& native = path.native();
-    return utf8_of(native.c_str(), native.size());
+    return utf8_of_utf16(path.native());
 }
 
 std::optional<int> windows_ansi_code_page() {

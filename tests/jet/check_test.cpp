@@ -280,12 +280,6 @@ class LeafChainTest : public ::testing::Test {
         ASSERT_GE(root_.entries.size(), 2u);
     }
 
-    static void put_u32(std::uint8_t* p, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) {
-            p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-        }
-    }
-
     std::optional<DamagedCopy> copy_;
     const jet::RealIndex* index_ = nullptr;
     jet::IndexPage root_;
@@ -294,7 +288,7 @@ class LeafChainTest : public ::testing::Test {
 TEST_F(LeafChainTest, CycleInTheLeafChainIsNamedNotFollowed) {
     const PageNumber first = root_.entries[0].child;
     const PageNumber second = root_.entries[1].child;
-    put_u32(copy_->page(second) + 12, first);
+    jet::put_u32le(copy_->page(second) + 12, first);
     const jet::CheckReport report = copy_->check();
     EXPECT_TRUE(has_error(report, second, "next-page link is " + std::to_string(first)))
         << all_findings(report);

@@ -9,16 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "jet/coding.h"
+
 namespace jet {
 namespace {
 
 using PageBytes = std::vector<std::uint8_t>;
-
-void put_u32_le(PageBytes& page, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        page[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-    }
-}
 
 // An index page holding `stored` entries (already prefix-compressed).
 PageBytes make_page(std::uint8_t type, const std::vector<PageBytes>& stored,
@@ -26,9 +22,9 @@ PageBytes make_page(std::uint8_t type, const std::vector<PageBytes>& stored,
     PageBytes page(kPageSize, 0);
     page[0] = type;
     page[1] = 0x01;
-    put_u32_le(page, 4, 77);
-    put_u32_le(page, 8, 5);
-    put_u32_le(page, 12, 6);
+    put_u32le(page.data() + 4, 77);
+    put_u32le(page.data() + 8, 5);
+    put_u32le(page.data() + 12, 6);
     page[20] = prefix;
     std::size_t end = 0;
     for (const PageBytes& entry : stored) {
@@ -70,7 +66,7 @@ TEST(IndexPageTest, DecodesLeafHeaderAndEntries) {
 
 TEST(IndexPageTest, DecodesIntermediateChildPointers) {
     PageBytes page = make_page(0x03, {{0x7F, 0x60, 0x00, 0x00, 0x00, 0x10, 0x02, 0, 0, 0, 0x21}});
-    put_u32_le(page, 16, 0x22);
+    put_u32le(page.data() + 16, 0x22);
     IndexPage parsed = parse_index_page(3, page);
     EXPECT_EQ(parsed.kind, IndexPageKind::Intermediate);
     EXPECT_EQ(parsed.tail_page, 0x22u);

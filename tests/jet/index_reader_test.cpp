@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "jet/coding.h"
+
 namespace jet {
 namespace {
 
@@ -24,19 +26,13 @@ struct Entry {
     PageNumber child = 0;
 };
 
-void put_u32_le(Page& page, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        page[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-    }
-}
-
 Page index_page(std::uint8_t type, const std::vector<Entry>& entries, PageNumber tail = 0,
                 PageNumber table_page = kTablePage) {
     Page page{};
     page[0] = type;
     page[1] = 0x01;
-    put_u32_le(page, 4, table_page);
-    put_u32_le(page, 16, tail);
+    put_u32le(page.data() + 4, table_page);
+    put_u32le(page.data() + 16, tail);
     std::size_t end = 0;
     for (const Entry& e : entries) {
         Bytes whole = e.key;

@@ -5,20 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "jet/coding.h"
 #include "jet/page.h"
 
 namespace jet_test {
-
-inline void put_u16(std::vector<std::uint8_t>& b, std::size_t at, std::uint16_t v) {
-    b[at] = v & 0xFF;
-    b[at + 1] = v >> 8;
-}
-
-inline void put_u32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        b[at + i] = (v >> (8 * i)) & 0xFF;
-    }
-}
 
 struct PageRow {
     std::vector<std::uint8_t> bytes;
@@ -30,22 +20,22 @@ inline std::vector<std::uint8_t> data_page(std::uint32_t owner, const std::vecto
     std::vector<std::uint8_t> page(jet::kPageSize, 0);
     page[0] = 0x01;
     page[1] = 0x01;
-    put_u32(page, 4, owner);
-    put_u16(page, 8, static_cast<std::uint16_t>(rows.size()));
+    jet::put_u32le(page.data() + 4, owner);
+    jet::put_u16le(page.data() + 8, static_cast<std::uint16_t>(rows.size()));
     std::size_t end = jet::kPageSize;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const std::size_t start = end - rows[i].bytes.size();
         std::copy(rows[i].bytes.begin(), rows[i].bytes.end(), page.begin() + start);
-        put_u16(page, 10 + 2 * i, static_cast<std::uint16_t>(start | rows[i].flags));
+        jet::put_u16le(page.data() + 10 + 2 * i, static_cast<std::uint16_t>(start | rows[i].flags));
         end = start;
     }
-    put_u16(page, 2, static_cast<std::uint16_t>(end - 10 - 2 * rows.size()));
+    jet::put_u16le(page.data() + 2, static_cast<std::uint16_t>(end - 10 - 2 * rows.size()));
     return page;
 }
 
 inline std::vector<std::uint8_t> data_pointer(std::uint32_t page, std::uint8_t row) {
     std::vector<std::uint8_t> b(4);
-    put_u32(b, 0, page << 8 | row);
+    jet::put_u32le(b.data(), page << 8 | row);
     return b;
 }
 

@@ -43,7 +43,7 @@ jet::TableDefinition test_table() {
 std::vector<std::uint8_t> row_of(std::int32_t id, bool flag,
                                  const std::vector<std::string>& texts) {
     std::vector<std::uint8_t> fixed(4);
-    jet_test::put_u32(fixed, 0, static_cast<std::uint32_t>(id));
+    jet::put_u32le(fixed.data(), static_cast<std::uint32_t>(id));
     std::vector<std::uint8_t> mask{static_cast<std::uint8_t>(0x01 | (flag ? 0x02 : 0)), 0};
     for (unsigned i = 0; i < texts.size(); ++i) {
         if (!texts[i].empty()) {
@@ -145,7 +145,7 @@ TEST(TableScanTest, SkipsDeletedRowsAndFollowsMovedRows) {
 TEST(TableScanTest, UsageMapInADeletedSlotIsAnErrorNotARead) {
     // Slot 0 holds the map but is deleted, and its offset points far past the page.
     auto map_page = data_page(0, {{jet_test::inline_map({2}), 0xC000}});
-    jet_test::put_u16(map_page, 10, 0xDFFF);
+    jet::put_u16le(map_page.data() + 10, 0xDFFF);
     ScratchFile file(file_of({map_page, data_page(kTablePage, {})}));
     jet::Pager pager(file.path(), jet::Pager::Mode::ReadOnly, 4);
     EXPECT_THROW(jet::scan_table(pager, test_table(),
@@ -156,8 +156,8 @@ TEST(TableScanTest, UsageMapInADeletedSlotIsAnErrorNotARead) {
 // Long values: a 12-byte header in the row, the data inline, in one row or in a chain.
 std::vector<std::uint8_t> long_value_header(std::uint32_t word, std::uint32_t pointer) {
     std::vector<std::uint8_t> h(12, 0);
-    jet_test::put_u32(h, 0, word);
-    jet_test::put_u32(h, 4, pointer);
+    jet::put_u32le(h.data(), word);
+    jet::put_u32le(h.data() + 4, pointer);
     return h;
 }
 

@@ -7,23 +7,13 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "jet/unicode.h"
 #endif
 
 namespace jet_test {
 
 #ifdef _WIN32
-namespace {
-
-std::wstring utf16(const std::string& text) {
-    const int size =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-    return wide;
-}
-
-}  // namespace
-
 std::string run_command(const std::string& command, int& status) {
     SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     HANDLE read_end = nullptr;
@@ -39,7 +29,8 @@ std::string run_command(const std::string& command, int& status) {
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = write_end;
     startup.hStdError = write_end;
-    std::wstring line = utf16(command);
+    std::wstring line;
+    jet::append_utf16_of_utf8(line, command);
     PROCESS_INFORMATION child{};
     const bool started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                         nullptr, &startup, &child);

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "window/name_order.h"
-#include "window/native_text.h"
 
 namespace window {
 namespace {
@@ -25,14 +24,6 @@ TEST(NameOrderTest, PatternsMatchWithoutRegardToCase) {
     EXPECT_FALSE(matches_pattern("song.midi", "*.mid"));
     EXPECT_FALSE(matches_pattern("songmid", "*.mid"));
     EXPECT_TRUE(matches_pattern("ab.cur", "?b.*"));
-}
-
-TEST(NativeTextTest, RecognisesValidUtf8) {
-    EXPECT_TRUE(is_valid_utf8("เพลง song"));
-    EXPECT_FALSE(is_valid_utf8("\xff"));
-    EXPECT_FALSE(is_valid_utf8("\xc0\xaf"));      // overlong
-    EXPECT_FALSE(is_valid_utf8("\xed\xa0\x80"));  // surrogate
-    EXPECT_FALSE(is_valid_utf8("\xe0\xb8"));      // cut short
 }
 
 }  // namespace
