@@ -18,7 +18,7 @@ LyricReadAhead::~LyricReadAhead() {
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
-    changed_.notify_all();
+    room_.notify_one();
     reader_.join();
 }
 
@@ -26,7 +26,11 @@ void LyricReadAhead::read_files() {
     for (std::size_t i = 0; i < files_.size(); ++i) {
         {
             std::unique_lock lock(mutex_);
-            changed_.wait(lock, [&] { return stopping_ || i < first_wanted_ + kFilesAhead; });
+            if (i >= first_wanted_ + kFilesAhead) {
+                reader_waiting_ = true;
+                room_.wait(lock, [&] { return room_to_read(); });
+                reader_waiting_ = false;
+            }
             if (stopping_) {
                 return;
             }
@@ -41,12 +45,16 @@ void LyricReadAhead::read_files() {
         } catch (...) {
             read.error = std::current_exception();
         }
+        bool wake_taker = false;
         {
             std::lock_guard lock(mutex_);
             reads_[i % kFilesAhead] = std::move(read);
             read_count_ = i + 1;
+            wake_taker = taker_waiting_;
         }
-        changed_.notify_all();
+        if (wake_taker) {
+            ready_.notify_one();
+        }
     }
 }
 
@@ -55,15 +63,25 @@ LyricLines LyricReadAhead::take(std::size_t index, const std::string& file) {
         return read_lyric_file(window::path_of_text(file));
     }
     Read read;
+    bool wake_reader = false;
     {
         std::unique_lock lock(mutex_);
         first_wanted_ = std::max(first_wanted_, index);
-        changed_.notify_all();
-        changed_.wait(lock, [&] { return read_count_ > index; });
+        if (read_count_ <= index) {
+            if (reader_waiting_ && room_to_read()) {
+                room_.notify_one();
+            }
+            taker_waiting_ = true;
+            ready_.wait(lock, [&] { return read_count_ > index; });
+            taker_waiting_ = false;
+        }
         read = std::move(reads_[index % kFilesAhead]);
         first_wanted_ = index + 1;
+        wake_reader = reader_waiting_ && room_to_read();
     }
-    changed_.notify_all();
+    if (wake_reader) {
+        room_.notify_one();
+    }
     if (read.error) {
         std::rethrow_exception(read.error);
     }

@@ -40,13 +40,22 @@ class LyricReadAhead {
     };
 
     void read_files();
+    // Whether the reader, waiting for room, may go on: half of what it read
+    // ahead is taken. So the threads wake each other once in kFilesAhead / 2
+    // files, not at every file.
+    bool room_to_read() const {
+        return stopping_ || read_count_ + kFilesAhead / 2 < first_wanted_ + kFilesAhead;
+    }
 
     const std::vector<std::string> files_;
     std::vector<Read> reads_;  // files_[i]'s in reads_[i % kFilesAhead]
     std::mutex mutex_;
-    std::condition_variable changed_;
-    std::size_t first_wanted_ = 0;  // files before it are taken or dropped
-    std::size_t read_count_ = 0;    // files read so far
+    std::condition_variable room_;   // the reader waits on it for room
+    std::condition_variable ready_;  // take() waits on it for its file
+    std::size_t first_wanted_ = 0;   // files before it are taken or dropped
+    std::size_t read_count_ = 0;     // files read (or dropped) so far
+    bool reader_waiting_ = false;
+    bool taker_waiting_ = false;
     bool stopping_ = false;
     std::thread reader_;
 };
