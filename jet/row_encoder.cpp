@@ -97,10 +97,6 @@ struct Slot {
 }  // namespace
 
 std::vector<std::uint8_t> encode_fixed_value(const Column& column, const Value& value) {
-    if (column.type == ColumnType::Boolean || column.type == ColumnType::Memo ||
-        column.type == ColumnType::Ole) {
-        wrong_type(column);
-    }
     std::vector<std::uint8_t> out(column.stored_size());
     put_fixed_value(column, value, out.data());
     return out;
