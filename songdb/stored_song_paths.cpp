@@ -1,6 +1,7 @@
 #include "songdb/stored_song_paths.h"
 
 #include <algorithm>
+#include <bit>
 #include <string>
 
 #include "songdb/path_comparison.h"
@@ -33,6 +34,7 @@ void StoredSongPaths::add_stored(std::string_view path) {
 void StoredSongPaths::finish_reading() {
     std::sort(sorted_.begin(), sorted_.end());
     sorted_.shrink_to_fit();
+    index_buckets();
 }
 
 void StoredSongPaths::remember(std::string_view path) {
@@ -51,11 +53,38 @@ void StoredSongPaths::merge_recent() {
     std::sort(sorted_.begin() + middle, sorted_.end());
     std::inplace_merge(sorted_.begin(), sorted_.begin() + middle, sorted_.end());
     recent_.clear();
+    index_buckets();
+}
+
+// One pass over the sorted digests, as often as they are sorted again.
+void StoredSongPaths::index_buckets() {
+    bucket_bits_ = std::bit_width(sorted_.size() / kDigestsPerBucket);
+    const std::size_t buckets = std::size_t{1} << bucket_bits_;
+    bucket_starts_.assign(buckets + 1, 0);
+    std::size_t at = 0;
+    for (std::size_t b = 0; b < buckets; ++b) {
+        bucket_starts_[b] = static_cast<std::uint32_t>(at);
+        while (at < sorted_.size() && bucket_of(sorted_[at]) == b) {
+            ++at;
+        }
+    }
+    bucket_starts_[buckets] = static_cast<std::uint32_t>(sorted_.size());
+}
+
+std::size_t StoredSongPaths::bucket_of(std::uint64_t digest) const {
+    return bucket_bits_ == 0 ? 0 : static_cast<std::size_t>(digest >> (64 - bucket_bits_));
 }
 
 bool StoredSongPaths::contains(std::string_view path) const {
     const std::uint64_t d = digest(path);
-    return std::binary_search(sorted_.begin(), sorted_.end(), d) || recent_.contains(d);
+    auto first = sorted_.begin();
+    auto last = sorted_.end();
+    if (!bucket_starts_.empty()) {
+        const std::size_t b = bucket_of(d);
+        first = sorted_.begin() + bucket_starts_[b];
+        last = sorted_.begin() + bucket_starts_[b + 1];
+    }
+    return std::binary_search(first, last, d) || recent_.contains(d);
 }
 
 }  // namespace songdb

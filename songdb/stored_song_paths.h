@@ -5,7 +5,9 @@
 // (path_comparison.h): eight bytes a song, so a catalogue of a million songs
 // costs 8 MB, and two different paths share a digest with a chance of about
 // one in 10^7 even then. The songs stored during the run join them in
-// sorted batches, so that they too cost eight bytes a song.
+// sorted batches, so that they too cost eight bytes a song. A look-up goes
+// straight to the few digests that share its leading bits (the digests are
+// spread evenly), rather than halving its way through megabytes of them.
 #pragma once
 
 #include <cstddef>
@@ -33,11 +35,22 @@ class StoredSongPaths {
     // the others, or at least this many, and are then merged in.
     static constexpr std::size_t kSmallestBatch = 4096;
 
+    // About this many digests share a bucket of leading bits.
+    static constexpr std::size_t kDigestsPerBucket = 8;
+
     void merge_recent();
+    void index_buckets();
+    // The bucket of `digest`: its leading bucket_bits_ bits.
+    std::size_t bucket_of(std::uint64_t digest) const;
 
     // The songs read, sorted by finish_reading(), and those stored in the
     // run merged in since.
     std::vector<std::uint64_t> sorted_;
+    // The digests of sorted_ whose leading bucket_bits_ bits read b lie at
+    // [bucket_starts_[b], bucket_starts_[b + 1]); empty before the first
+    // sorting, when the whole of sorted_ is searched.
+    std::vector<std::uint32_t> bucket_starts_;
+    int bucket_bits_ = 0;
     // Songs stored in the run since the last merge.
     std::unordered_set<std::uint64_t> recent_;
 };
