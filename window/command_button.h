@@ -34,17 +34,4 @@ class CommandButton {
     EventHandler click_;
 };
 
-// The frame that holds controls; it has only a caption for the logic.
-class Frame {
-  public:
-    explicit Frame(const ControlDesign& design) : design_(design), caption_(design.text) {}
-
-    const std::string& Caption() const { return caption_; }
-    const ControlDesign& design() const { return design_; }
-
-  private:
-    const ControlDesign& design_;
-    std::string caption_;
-};
-
 }  // namespace window

@@ -1,5 +1,6 @@
 // Conversions between native paths and the UTF-8 texts the window shows and
-// stores, and the text of system errors.
+// stores, the text of system errors, and the one form a folder's path takes
+// before it is shown or compared.
 #pragma once
 
 #include <filesystem>

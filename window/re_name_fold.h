@@ -12,6 +12,7 @@
 #include "window/event_handler.h"
 #include "window/file_list.h"
 #include "window/folder_list.h"
+#include "window/frame.h"
 #include "window/label.h"
 #include "window/list_box.h"
 #include "window/screen.h"
