@@ -17,6 +17,7 @@
 #include "jet/check_rows.h"
 #include "jet/check_usage_map.h"
 #include "jet/coding.h"
+#include "jet/data_page_format.h"
 #include "jet/error.h"
 #include "jet/index_reader.h"
 
@@ -24,8 +25,6 @@ namespace jet {
 namespace {
 
 constexpr PageNumber kCataloguePage = 2;
-// The owner field of a long-value page: the bytes "LVAL".
-constexpr std::uint32_t kLongValueOwner = 0x4C41564C;
 
 struct TableToCheck {
     PageNumber page = 0;
@@ -208,7 +207,7 @@ class DatabaseChecker {
                            ", not a data page");
             return false;
         }
-        const std::uint32_t owner = get_u32le(bytes->data() + 4);
+        const std::uint32_t owner = get_u32le(bytes->data() + data_page_format::kOwnerOffset);
         if (owner != table_page) {
             log_.error(page, structure,
                        "the owned-pages map names a data page whose owner is page " +
@@ -222,7 +221,8 @@ class DatabaseChecker {
     void check_long_value_page(PageNumber page, const std::string& structure) {
         const PageRef bytes = pager_.read(page);
         if ((*bytes)[0] != static_cast<std::uint8_t>(PageType::Data) ||
-            get_u32le(bytes->data() + 4) != kLongValueOwner) {
+            get_u32le(bytes->data() + data_page_format::kOwnerOffset) !=
+                data_page_format::kLongValueOwner) {
             log_.error(page, structure,
                        "the owned-pages map names a page that is not a long-value page (type " +
                            std::to_string((*bytes)[0]) + ")");

@@ -1,4 +1,4 @@
-// The layout of a data page is described in data_page.cpp. What is checked:
+// The layout of a data page is described in data_page_format.h. What is checked:
 // the page type bytes; the slot count fits the page; every slot's offset lies
 // in the row area below the offset table, and offsets decrease from slot to
 // slot (slot i ends where slot i-1 starts, so rows cannot overlap), only a
@@ -10,44 +10,39 @@
 #include "jet/check_data_page.h"
 
 #include "jet/coding.h"
+#include "jet/data_page_format.h"
 
 namespace jet {
-namespace {
 
-constexpr unsigned kHeaderSize = 10;
-constexpr unsigned kMaxSlots = 256;
-constexpr std::uint16_t kOffsetMask = 0x1FFF;
-constexpr std::uint16_t kUnusedFlag = 0x2000;
-constexpr std::uint16_t kDeleted = 0xC000;
-
-}  // namespace
+namespace format = data_page_format;
 
 bool check_data_page_layout(const Page& page, PageNumber number, const std::string& structure,
                             FindingLog& log) {
-    if (page[0] != static_cast<std::uint8_t>(PageType::Data) || page[1] != 0x01) {
+    if (page[0] != static_cast<std::uint8_t>(PageType::Data) ||
+        page[format::kMarkOffset] != format::kMark) {
         log.error(number, structure,
                   "expected a data page (01 01), found type bytes " + std::to_string(page[0]) +
-                      " " + std::to_string(page[1]));
+                      " " + std::to_string(page[format::kMarkOffset]));
         return false;
     }
-    const unsigned slots = get_u16le(page.data() + 8);
-    if (slots > kMaxSlots) {
+    const unsigned slots = get_u16le(page.data() + format::kRowCountOffset);
+    if (slots > format::kMaxRowSlots) {
         log.error(number, structure,
                   std::to_string(slots) + " row slots, more than the 256 a row number can name");
         return false;
     }
-    const unsigned table_end = kHeaderSize + 2 * slots;
+    const auto table_end = static_cast<unsigned>(format::row_offset_table_end(slots));
     bool usable = true;
     unsigned previous_start = kPageSize;
     for (unsigned row = 0; row < slots; ++row) {
-        const std::uint16_t entry = get_u16le(page.data() + kHeaderSize + 2 * row);
-        const unsigned start = entry & kOffsetMask;
+        const std::uint16_t entry = get_u16le(page.data() + format::row_offset_entry(row));
+        const unsigned start = entry & format::kRowOffsetMask;
         const std::string slot = "row " + std::to_string(row);
-        if (entry & kUnusedFlag) {
+        if (entry & format::kUnknownFlag) {
             log.error(number, structure,
                       slot + " has the unknown flag 0x2000 set in its offset entry");
         }
-        const bool deleted = (entry & kDeleted) == kDeleted;
+        const bool deleted = (entry & format::kRowFlagsMask) == format::kDeletedFlags;
         // A deleted row may be empty, and an empty one at the end of the page starts at 2048.
         const unsigned row_area_end = deleted ? kPageSize : kPageSize - 1;
         if (start < table_end || start > row_area_end) {
@@ -70,7 +65,7 @@ bool check_data_page_layout(const Page& page, PageNumber number, const std::stri
     }
     const unsigned lowest = slots == 0 ? kPageSize : previous_start;
     const unsigned expected_free = lowest >= table_end ? lowest - table_end : 0;
-    const unsigned stored_free = get_u16le(page.data() + 2);
+    const unsigned stored_free = get_u16le(page.data() + format::kFreeSpaceOffset);
     if (usable && stored_free != expected_free) {
         log.error(number, structure,
                   "free space field is " + std::to_string(stored_free) + ", but the rows leave " +

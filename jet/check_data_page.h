@@ -1,6 +1,6 @@
 // The consistency check's look at one data page (check.h): its header, row
 // offset table and free space, checked before its rows are read. The page
-// layout is described at the top of data_page.cpp.
+// layout is described in data_page_format.h.
 #pragma once
 
 #include <string>

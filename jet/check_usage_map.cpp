@@ -1,4 +1,4 @@
-// The layout of a usage map row is described in usage_map.cpp.
+// The layout of a usage map row is described in usage_map_format.h.
 #include "jet/check_usage_map.h"
 
 #include <algorithm>
@@ -6,30 +6,23 @@
 #include "jet/coding.h"
 #include "jet/data_page.h"
 #include "jet/error.h"
+#include "jet/usage_map_format.h"
 
 namespace jet {
 namespace {
 
-constexpr std::uint8_t kInlineMap = 0x00;
-constexpr std::uint8_t kReferenceMap = 0x01;
-constexpr std::size_t kInlineHeader = 5;
-constexpr std::size_t kBitmapPageHeader = 4;
-constexpr std::uint64_t kBitmapPageBits = (kPageSize - kBitmapPageHeader) * 8;
+namespace format = usage_map_format;
 
 void collect_bits(std::span<const std::uint8_t> bitmap, std::uint64_t first_page,
                   PageNumber page_count, UsageMapContents& map) {
-    for (std::size_t byte = 0; byte < bitmap.size(); ++byte) {
-        for (unsigned bit = 0; bitmap[byte] != 0 && bit < 8; ++bit) {
-            if ((bitmap[byte] >> bit) & 1) {
-                const std::uint64_t page = first_page + byte * 8 + bit;
-                if (page < page_count) {
-                    map.pages.push_back(static_cast<PageNumber>(page));
-                } else {
-                    ++map.set_past_end;
-                }
-            }
+    format::visit_set_bits(bitmap, first_page, [&](std::uint64_t page) {
+        if (page < page_count) {
+            map.pages.push_back(static_cast<PageNumber>(page));
+        } else {
+            ++map.set_past_end;
         }
-    }
+        return true;
+    });
 }
 
 }  // namespace
@@ -57,21 +50,24 @@ std::optional<UsageMapContents> read_checked_usage_map(Pager& pager, std::uint32
             return std::nullopt;
         }
         const auto row = holder.bytes(slot);
-        if (row.empty() || (row[0] == kInlineMap && row.size() < kInlineHeader)) {
+        if (row.empty() || (row[format::kTypeOffset] == format::kInlineMap &&
+                            row.size() < format::kInlineHeaderSize)) {
             log.error(at.page, structure,
                       "the usage map row " + std::to_string(at.row) + " is only " +
                           std::to_string(row.size()) + " bytes long");
             return std::nullopt;
         }
-        if (row[0] == kInlineMap) {
-            map.first_covered = get_u32le(row.data() + 1);
-            map.end_covered = map.first_covered + (row.size() - kInlineHeader) * 8;
-            collect_bits(row.subspan(kInlineHeader), map.first_covered, pager.page_count(), map);
-        } else if (row[0] == kReferenceMap) {
-            const std::size_t bitmaps = (row.size() - 1) / 4;
-            map.end_covered = bitmaps * kBitmapPageBits;
+        if (row[format::kTypeOffset] == format::kInlineMap) {
+            map.first_covered = get_u32le(row.data() + format::kStartPageOffset);
+            map.end_covered = map.first_covered + format::inline_bit_count(row.size());
+            collect_bits(row.subspan(format::kInlineHeaderSize), map.first_covered,
+                         pager.page_count(), map);
+        } else if (row[format::kTypeOffset] == format::kReferenceMap) {
+            const std::size_t bitmaps = format::bitmap_page_pointer_count(row.size());
+            map.end_covered = format::first_page_of_bitmap_page(bitmaps);
             for (std::size_t k = 0; k < bitmaps; ++k) {
-                const PageNumber bitmap_page = get_u32le(row.data() + 1 + 4 * k);
+                const PageNumber bitmap_page =
+                    get_u32le(row.data() + format::bitmap_page_pointer_offset(k));
                 if (bitmap_page == 0) {
                     continue;
                 }
@@ -89,13 +85,14 @@ std::optional<UsageMapContents> read_checked_usage_map(Pager& pager, std::uint32
                     return std::nullopt;
                 }
                 map.bitmap_pages.push_back(bitmap_page);
-                collect_bits(std::span<const std::uint8_t>(*bitmap).subspan(kBitmapPageHeader),
-                             k * kBitmapPageBits, pager.page_count(), map);
+                collect_bits(
+                    std::span<const std::uint8_t>(*bitmap).subspan(format::kBitmapPageHeaderSize),
+                    format::first_page_of_bitmap_page(k), pager.page_count(), map);
             }
         } else {
             log.error(at.page, structure,
                       "the usage map row " + std::to_string(at.row) + " has unknown map type " +
-                          std::to_string(row[0]));
+                          std::to_string(row[format::kTypeOffset]));
             return std::nullopt;
         }
     } catch (const FormatError& e) {

@@ -24,6 +24,7 @@
 #include "jet/create_header_page.h"
 #include "jet/create_system_rows.h"
 #include "jet/create_system_tables.h"
+#include "jet/data_page_format.h"
 #include "jet/data_page_writer.h"
 #include "jet/database.h"
 #include "jet/error.h"
@@ -34,15 +35,13 @@
 #include "jet/pager.h"
 #include "jet/row_encoder.h"
 #include "jet/table_writer.h"
+#include "jet/usage_map_format.h"
 #include "jet/usage_map_writer.h"
 
 namespace jet {
 namespace {
 
 constexpr int kCodePage = 1252;
-// An inline usage map row: type, start page, 128 bitmap bytes (pages 0-1023).
-constexpr std::size_t kMapRowLength = 133;
-constexpr std::size_t kMapBitmapOffset = 5;
 constexpr PageNumber kFirstDefinitionPage = 2;
 constexpr std::size_t kRowCountOffset = 12;
 constexpr std::size_t kIndexStatisticsOffset = 43;
@@ -72,13 +71,14 @@ class Skeleton {
         build_header_page(pager_.modify(pager_.grow()), kGeneralSortOrder);
         const PageNumber map_page = pager_.grow();
         Page& page = pager_.modify(map_page);
-        init_data_page(page, 1);
-        std::vector<std::uint8_t> map(kMapRowLength, 0xFF);
-        map[0] = 0x00;
-        put_u32le(map.data() + 1, 0);
-        map[kMapBitmapOffset] = 0xFC;  // pages 0 and 1 are in use
+        init_data_page(page, data_page_format::kGlobalMapOwner);
+        // An inline map of pages 0 to 1023, all free but pages 0 and 1.
+        std::vector<std::uint8_t> map(usage_map_format::kNewMapRowLength, 0xFF);
+        map[usage_map_format::kTypeOffset] = usage_map_format::kInlineMap;
+        put_u32le(map.data() + usage_map_format::kStartPageOffset, 0);
+        map[usage_map_format::kInlineHeaderSize] = 0xFC;
         append_row(page, map);
-        append_row(page, std::vector<std::uint8_t>(kMapRowLength, 0));
+        append_row(page, std::vector<std::uint8_t>(usage_map_format::kNewMapRowLength, 0));
     }
 
     // A page at the end of the file, marked in use.
@@ -115,9 +115,9 @@ class Skeleton {
   private:
     // A new empty inline map row on the current holder page, or on a new one.
     std::uint32_t new_map_row() {
-        const std::vector<std::uint8_t> row(kMapRowLength, 0);
+        const std::vector<std::uint8_t> row(usage_map_format::kNewMapRowLength, 0);
         if (holder_ == 0 || !row_fits(*pager_.read(holder_), row.size())) {
-            holder_ = allocator_.allocate(PageType::Data, 0);
+            holder_ = allocator_.allocate(PageType::Data, data_page_format::kUsageMapHolderOwner);
         }
         const unsigned slot = append_row(pager_.modify(holder_), row);
         return data_pointer(holder_, slot);

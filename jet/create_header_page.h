@@ -1,5 +1,5 @@
 // The header page (page 0) of a new database, as create_database writes it.
-// Its bytes are listed at the top of create_header_page.cpp.
+// Its layout is described in header_page_format.h.
 #pragma once
 
 #include <cstdint>

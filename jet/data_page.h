@@ -1,5 +1,5 @@
 // Data pages: the pages that hold table rows, long values and usage maps.
-// The page layout is described at the top of data_page.cpp.
+// The page layout is described in data_page_format.h.
 #pragma once
 
 #include <cstdint>

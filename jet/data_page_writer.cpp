@@ -6,38 +6,36 @@
 #include <string>
 
 #include "jet/coding.h"
+#include "jet/data_page_format.h"
 #include "jet/error.h"
 
 namespace jet {
 namespace {
 
-constexpr std::size_t kHeaderSize = 10;
-constexpr std::uint16_t kOffsetMask = 0x1FFF;
-// Row numbers are one byte in every data pointer.
-constexpr unsigned kMaxSlots = 256;
+namespace format = data_page_format;
 
 unsigned slot_count(const Page& page) {
-    return get_u16le(page.data() + 8);
+    return get_u16le(page.data() + format::kRowCountOffset);
 }
 
 std::uint16_t slot_entry(const Page& page, unsigned slot) {
-    return get_u16le(page.data() + kHeaderSize + 2 * slot);
+    return get_u16le(page.data() + format::row_offset_entry(slot));
 }
 
 // Where the lowest row starts: the last slot's row, or the page's end; 0
 // (no room) when the slot count puts the offset table past the page.
 std::size_t rows_start(const Page& page) {
     const unsigned n = slot_count(page);
-    if (n > kMaxSlots) {
+    if (n > format::kMaxRowSlots) {
         return 0;
     }
-    return n == 0 ? kPageSize : slot_entry(page, n - 1) & kOffsetMask;
+    return n == 0 ? kPageSize : slot_entry(page, n - 1) & format::kRowOffsetMask;
 }
 
 void store_free_space(Page& page) {
-    const std::size_t table_end = kHeaderSize + 2 * slot_count(page);
+    const std::size_t table_end = format::row_offset_table_end(slot_count(page));
     const std::size_t start = rows_start(page);
-    put_u16le(page.data() + 2,
+    put_u16le(page.data() + format::kFreeSpaceOffset,
               static_cast<std::uint16_t>(start > table_end ? start - table_end : 0));
 }
 
@@ -46,15 +44,16 @@ void store_free_space(Page& page) {
 void init_data_page(Page& page, std::uint32_t owner) {
     page.fill(0);
     page[0] = static_cast<std::uint8_t>(PageType::Data);
-    page[1] = 0x01;
-    put_u16le(page.data() + 2, static_cast<std::uint16_t>(kEmptyDataPageFree));
-    put_u32le(page.data() + 4, owner);
+    page[format::kMarkOffset] = format::kMark;
+    put_u16le(page.data() + format::kFreeSpaceOffset,
+              static_cast<std::uint16_t>(format::kEmptyPageFreeSpace));
+    put_u32le(page.data() + format::kOwnerOffset, owner);
 }
 
 void check_page_for_rows(const Page& page, PageNumber number, std::uint32_t owner,
                          const std::string& what) {
     check_row_area(page, number, what);
-    const std::uint32_t found = get_u32le(page.data() + 4);
+    const std::uint32_t found = get_u32le(page.data() + format::kOwnerOffset);
     if (found != owner) {
         throw FormatError("page " + std::to_string(number) + ": " + what +
                           ": the data page's owner field is " + std::to_string(found) +
@@ -69,11 +68,11 @@ void check_row_area(const Page& page, PageNumber number, const std::string& what
                           std::to_string(page[0]));
     }
     const unsigned n = slot_count(page);
-    if (n > kMaxSlots) {
+    if (n > format::kMaxRowSlots) {
         throw FormatError(where + ": " + std::to_string(n) +
                           " row slots, more than the 256 a page can address");
     }
-    const std::size_t table_end = kHeaderSize + 2 * n;
+    const std::size_t table_end = format::row_offset_table_end(n);
     const std::size_t start = rows_start(page);
     if (start < table_end || start > kPageSize) {
         throw FormatError(where + ": the last row starts at byte " + std::to_string(start) +
@@ -83,13 +82,14 @@ void check_row_area(const Page& page, PageNumber number, const std::string& what
 }
 
 std::size_t data_page_free_space(const Page& page) {
-    const std::size_t table_end = kHeaderSize + 2 * slot_count(page);
+    const std::size_t table_end = format::row_offset_table_end(slot_count(page));
     const std::size_t start = rows_start(page);
     return start > table_end && start <= kPageSize ? start - table_end : 0;
 }
 
 bool row_fits(const Page& page, std::size_t length) {
-    return slot_count(page) < kMaxRowsPerPage && data_page_free_space(page) >= length + 2;
+    return slot_count(page) < kMaxRowsPerPage &&
+           data_page_free_space(page) >= length + format::kRowOffsetEntrySize;
 }
 
 unsigned append_row(Page& page, std::span<const std::uint8_t> row) {
@@ -100,19 +100,20 @@ unsigned append_row(Page& page, std::span<const std::uint8_t> row) {
     const unsigned slot = slot_count(page);
     const std::size_t start = rows_start(page) - row.size();
     std::memcpy(page.data() + start, row.data(), row.size());
-    put_u16le(page.data() + kHeaderSize + 2 * slot, static_cast<std::uint16_t>(start));
-    put_u16le(page.data() + 8, static_cast<std::uint16_t>(slot + 1));
+    put_u16le(page.data() + format::row_offset_entry(slot), static_cast<std::uint16_t>(start));
+    put_u16le(page.data() + format::kRowCountOffset, static_cast<std::uint16_t>(slot + 1));
     store_free_space(page);
     return slot;
 }
 
 void replace_row(Page& page, unsigned slot, std::span<const std::uint8_t> row) {
     const unsigned n = slot_count(page);
-    if (slot >= n || n > kMaxSlots) {
+    if (slot >= n || n > format::kMaxRowSlots) {
         throw std::logic_error("row " + std::to_string(slot) + " is not on the data page");
     }
-    const std::size_t old_start = slot_entry(page, slot) & kOffsetMask;
-    const std::size_t end = slot == 0 ? kPageSize : slot_entry(page, slot - 1) & kOffsetMask;
+    const std::size_t old_start = slot_entry(page, slot) & format::kRowOffsetMask;
+    const std::size_t end =
+        slot == 0 ? kPageSize : slot_entry(page, slot - 1) & format::kRowOffsetMask;
     if (rows_start(page) > old_start || old_start > end || end > kPageSize) {
         throw std::logic_error("row " + std::to_string(slot) +
                                " lies outside the data page's row area");
@@ -130,10 +131,10 @@ void replace_row(Page& page, unsigned slot, std::span<const std::uint8_t> row) {
     std::memcpy(page.data() + new_start, row.data(), row.size());
     for (unsigned i = slot; i < n; ++i) {
         const std::uint16_t entry = slot_entry(page, i);
-        const auto moved =
-            static_cast<std::uint16_t>(static_cast<std::ptrdiff_t>(entry & kOffsetMask) + shift);
-        put_u16le(page.data() + kHeaderSize + 2 * i,
-                  static_cast<std::uint16_t>((entry & ~kOffsetMask) | moved));
+        const auto moved = static_cast<std::uint16_t>(
+            static_cast<std::ptrdiff_t>(entry & format::kRowOffsetMask) + shift);
+        put_u16le(page.data() + format::row_offset_entry(i),
+                  static_cast<std::uint16_t>((entry & ~format::kRowOffsetMask) | moved));
     }
     store_free_space(page);
 }

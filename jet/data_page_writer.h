@@ -1,6 +1,6 @@
 // Changing data pages in place: a new empty page, a row added below the
 // others, a row replaced by bytes of another length. The page layout is
-// described at the top of data_page.cpp.
+// described in data_page_format.h.
 #pragma once
 
 #include <cstddef>
@@ -12,15 +12,9 @@
 
 namespace jet {
 
-// The owner field of long-value pages: the ASCII bytes "LVAL".
-constexpr std::uint32_t kLongValueOwner = 0x4C41564Cu;
-
 // The most row slots a writer puts on one page (row numbers are one byte;
 // 255 keeps clear of the last number).
 constexpr unsigned kMaxRowsPerPage = 255;
-
-// Free space of an empty data page: everything after the 10-byte header.
-constexpr std::size_t kEmptyDataPageFree = kPageSize - 10;
 
 // Makes `page` an empty data page of `owner`.
 void init_data_page(Page& page, std::uint32_t owner);

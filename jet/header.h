@@ -1,11 +1,12 @@
 // The database header (page 0): format version, sort order, code page. The
-// layout of page 0 is described at the top of header.cpp.
+// layout of page 0 is described in header_page_format.h.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
+#include "jet/header_page_format.h"
 #include "jet/page.h"
 
 namespace jet {
@@ -15,11 +16,9 @@ struct Header {
     std::uint16_t code_page = 0;   // the header's code page field (Access 97 leaves it at 1252)
 };
 
-// Page 0 bytes 0x18 to 0x95 are XOR-ed with this RC4 keystream (key C7 DA 39 6B),
-// both when the header is read and when it is written.
-constexpr std::size_t kHeaderMaskStart = 0x18;
-constexpr std::size_t kHeaderMaskLength = 126;
-std::array<std::uint8_t, kHeaderMaskLength> header_mask_keystream();
+// The RC4 keystream the masked region of page 0 is XOR-ed with, both when the
+// header is read and when it is written.
+std::array<std::uint8_t, header_page_format::kMaskLength> header_mask_keystream();
 
 // Reads page 0. Throws UnsupportedFile for files of another Access version,
 // encoded files and files that are not Access databases at all.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "jet/coding.h"
+#include "jet/data_page_format.h"
 #include "jet/data_page_writer.h"
 #include "jet/error.h"
 #include "jet/usage_map.h"
@@ -16,7 +17,8 @@ constexpr std::uint32_t kInline = 0x80000000u;
 constexpr std::uint32_t kOneRow = 0x40000000u;
 // Data bytes of one chain row that fill an empty page: its free space less
 // the slot and the row's pointer to the next row.
-constexpr std::size_t kChainPiece = kEmptyDataPageFree - 2 - 4;
+constexpr std::size_t kChainPiece =
+    data_page_format::kEmptyPageFreeSpace - data_page_format::kRowOffsetEntrySize - 4;
 
 std::vector<std::uint8_t> field_header(std::uint32_t length_and_form, std::uint32_t pointer) {
     std::vector<std::uint8_t> field(12, 0);
@@ -44,7 +46,8 @@ class LongValueRows {
         const auto with_room = read_usage_map(pager, maps_.free_pages, what_);
         if (!with_room.empty()) {
             page_ = with_room.back();
-            check_page_for_rows(*pager.read(page_), page_, kLongValueOwner, what_);
+            check_page_for_rows(*pager.read(page_), page_, data_page_format::kLongValueOwner,
+                                what_);
         }
     }
 
@@ -55,7 +58,7 @@ class LongValueRows {
             page_ = 0;
         }
         if (page_ == 0) {
-            page_ = allocator_.allocate(PageType::Data, kLongValueOwner);
+            page_ = allocator_.allocate(PageType::Data, data_page_format::kLongValueOwner);
             add_page_to_map(pager_, allocator_, maps_.owned_pages, page_);
             add_page_to_map(pager_, allocator_, maps_.free_pages, page_);
         }

@@ -8,37 +8,35 @@
 #include "jet/data_page.h"
 #include "jet/data_page_writer.h"
 #include "jet/error.h"
+#include "jet/usage_map_format.h"
 #include "jet/usage_map_writer.h"
 
 namespace jet {
 namespace {
 
-constexpr std::size_t kInlineHeader = 5;
-constexpr std::size_t kBitmapHeader = 4;
-constexpr PageNumber kBitmapPageBits = (kPageSize - kBitmapHeader) * 8;
+namespace format = usage_map_format;
+
 // Pages 0 and 1 (header, global map) are never handed out.
 constexpr PageNumber kFirstAllocatable = 2;
 // Free space of an empty index page: its entry area.
 constexpr std::uint16_t kEmptyIndexPageFree = 1800;
 
-// The lowest set bit of `bitmap` that stands for a page in [from, end).
-std::optional<PageNumber> first_set(const std::uint8_t* bitmap, std::size_t bits, PageNumber first,
+// The lowest set bit of `bitmap` (bit 0 standing for `first`) that stands
+// for a page in [from, end).
+std::optional<PageNumber> first_set(std::span<const std::uint8_t> bitmap, std::uint64_t first,
                                     PageNumber from, PageNumber end) {
-    for (std::size_t byte = 0; byte < (bits + 7) / 8; ++byte) {
-        if (bitmap[byte] == 0) {
-            continue;
+    std::optional<PageNumber> found;
+    format::visit_set_bits(bitmap, first, [&](std::uint64_t page) {
+        if (page >= end) {
+            return false;
         }
-        for (unsigned bit = 0; bit < 8; ++bit) {
-            const std::uint64_t page = first + byte * 8 + bit;
-            if (page >= end) {
-                return std::nullopt;
-            }
-            if (page >= from && ((bitmap[byte] >> bit) & 1)) {
-                return static_cast<PageNumber>(page);
-            }
+        if (page < from) {
+            return true;
         }
-    }
-    return std::nullopt;
+        found = static_cast<PageNumber>(page);
+        return false;
+    });
+    return found;
 }
 
 // The lowest page inside the file that the global map marks free.
@@ -47,20 +45,21 @@ std::optional<PageNumber> find_free_page(Pager& pager) {
     const DataPage holder(pager.read(at.page), at.page, "the global usage map");
     const auto row = holder.bytes(holder.slot(at.row));
     const PageNumber end = pager.page_count();
-    if (row.size() >= kInlineHeader && row[0] == 0x00) {
-        return first_set(row.data() + kInlineHeader, (row.size() - kInlineHeader) * 8,
-                         get_u32le(row.data() + 1), kFirstAllocatable, end);
+    if (row.size() >= format::kInlineHeaderSize && row[format::kTypeOffset] == format::kInlineMap) {
+        return first_set(row.subspan(format::kInlineHeaderSize),
+                         get_u32le(row.data() + format::kStartPageOffset), kFirstAllocatable, end);
     }
-    if (row.size() >= 1 && row[0] == 0x01) {
-        for (std::size_t k = 0; 1 + 4 * k + 4 <= row.size(); ++k) {
-            const PageNumber bitmap_page = get_u32le(row.data() + 1 + 4 * k);
+    if (row.size() >= 1 && row[format::kTypeOffset] == format::kReferenceMap) {
+        for (std::size_t k = 0; k < format::bitmap_page_pointer_count(row.size()); ++k) {
+            const PageNumber bitmap_page =
+                get_u32le(row.data() + format::bitmap_page_pointer_offset(k));
             if (bitmap_page == 0 || bitmap_page >= end) {
                 continue;
             }
             const PageRef bitmap = pager.read(bitmap_page);
-            const auto found =
-                first_set(bitmap->data() + kBitmapHeader, kBitmapPageBits,
-                          static_cast<PageNumber>(k * kBitmapPageBits), kFirstAllocatable, end);
+            const auto found = first_set(
+                std::span<const std::uint8_t>(*bitmap).subspan(format::kBitmapPageHeaderSize),
+                format::first_page_of_bitmap_page(k), kFirstAllocatable, end);
             if (found) {
                 return found;
             }
@@ -68,7 +67,7 @@ std::optional<PageNumber> find_free_page(Pager& pager) {
         return std::nullopt;
     }
     throw FormatError("page 1: the global usage map is damaged (map type " +
-                      std::to_string(row.empty() ? -1 : row[0]) + ")");
+                      std::to_string(row.empty() ? -1 : row[format::kTypeOffset]) + ")");
 }
 
 void init_page(Page& page, PageType type, PageNumber owner) {
@@ -88,7 +87,7 @@ void init_page(Page& page, PageType type, PageNumber owner) {
         case PageType::UsageBitmap:
             page.fill(0);
             page[0] = static_cast<std::uint8_t>(type);
-            page[1] = 0x01;
+            page[format::kBitmapPageMarkOffset] = format::kBitmapPageMark;
             return;
         case PageType::DatabaseHeader:
         case PageType::TableDefinition:

@@ -9,6 +9,7 @@
 
 #include "jet/coding.h"
 #include "jet/data_page.h"
+#include "jet/data_page_format.h"
 #include "jet/error.h"
 #include "jet/row.h"
 #include "jet/usage_map.h"
@@ -53,7 +54,7 @@ void scan_table_while(Pager& pager, const TableDefinition& table,
     for (PageNumber number : read_usage_map(pager, table.owned_pages_map, "'" + table.name + "'")) {
         const PageRef bytes = pager.read(number);
         if ((*bytes)[0] != static_cast<std::uint8_t>(PageType::Data) ||
-            get_u32le(bytes->data() + 4) != table.page) {
+            get_u32le(bytes->data() + data_page_format::kOwnerOffset) != table.page) {
             continue;
         }
         const DataPage page(bytes, number, rows_of(table));

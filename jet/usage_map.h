@@ -1,5 +1,5 @@
 // Usage maps: the sets of pages that a table, an index or a long-value column owns.
-// The layout of the map rows is described at the top of usage_map.cpp.
+// The layout of the map rows is described in usage_map_format.h.
 #pragma once
 
 #include <cstdint>

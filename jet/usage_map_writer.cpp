@@ -1,5 +1,5 @@
-// Usage maps are changed in place on their holder page (layouts at the top of
-// usage_map.cpp). An inline map whose range does not reach a page it must
+// Usage maps are changed in place on their holder page (layouts in
+// usage_map_format.h). An inline map whose range does not reach a page it must
 // hold is rebuilt longer, keeping start page 0 or lower, as Access itself
 // lengthens inline maps once a file passes the range they cover. When the
 // holder page has no room for the longer row, the map becomes a reference
@@ -19,27 +19,12 @@
 #include "jet/data_page.h"
 #include "jet/data_page_writer.h"
 #include "jet/error.h"
+#include "jet/usage_map_format.h"
 
 namespace jet {
 namespace {
 
-constexpr std::uint8_t kInline = 0x00;
-constexpr std::uint8_t kReference = 0x01;
-constexpr std::size_t kInlineHeader = 5;
-constexpr std::size_t kBitmapHeader = 4;
-constexpr PageNumber kBitmapPageBits = (kPageSize - kBitmapHeader) * 8;
-// The length of the reference rows a converted map gets: as long as the
-// inline rows of new Access 97 tables, room for 33 bitmap pages.
-constexpr std::size_t kReferenceRowLength = 133;
-
-bool get_bit(const std::uint8_t* bitmap, std::size_t i) {
-    return ((bitmap[i / 8] >> (i % 8)) & 1) != 0;
-}
-
-void put_bit(std::uint8_t* bitmap, std::size_t i, bool value) {
-    const auto mask = static_cast<std::uint8_t>(1u << (i % 8));
-    bitmap[i / 8] = static_cast<std::uint8_t>(value ? bitmap[i / 8] | mask : bitmap[i / 8] & ~mask);
-}
+namespace format = usage_map_format;
 
 // The map row as it is now; re-read after anything that may move it.
 struct MapRow {
@@ -59,11 +44,14 @@ MapRow read_map_row(Pager& pager, std::uint32_t map_pointer) {
     if (slot.deleted || slot.lookup || slot.lookup_target || bytes.empty()) {
         throw FormatError(where + " is not a usage map");
     }
-    if (bytes[0] == kInline && bytes.size() < kInlineHeader) {
+    if (bytes[format::kTypeOffset] == format::kInlineMap &&
+        bytes.size() < format::kInlineHeaderSize) {
         throw FormatError(where + " is too short for an inline map");
     }
-    if (bytes[0] != kInline && bytes[0] != kReference) {
-        throw FormatError(where + " has unknown map type " + std::to_string(bytes[0]));
+    if (bytes[format::kTypeOffset] != format::kInlineMap &&
+        bytes[format::kTypeOffset] != format::kReferenceMap) {
+        throw FormatError(where + " has unknown map type " +
+                          std::to_string(bytes[format::kTypeOffset]));
     }
     row.bytes.assign(bytes.begin(), bytes.end());
     row.start = slot.start;
@@ -82,7 +70,7 @@ class MapWriter {
     void set(PageNumber page, bool bit) {
         const MapRow row = read_map_row(pager_, pointer_);
         check_row_area(*pager_.read(row.at.page), row.at.page, "a usage map");
-        if (row.bytes[0] == kInline) {
+        if (row.bytes[format::kTypeOffset] == format::kInlineMap) {
             set_inline(row, page, bit);
         } else {
             set_reference(row, page, bit);
@@ -97,11 +85,12 @@ class MapWriter {
     bool fresh_value(PageNumber page) const { return global_ && page >= pager_.page_count(); }
 
     void set_inline(const MapRow& row, PageNumber page, bool bit) {
-        const PageNumber start = get_u32le(row.bytes.data() + 1);
-        const std::size_t bits = (row.bytes.size() - kInlineHeader) * 8;
+        const PageNumber start = get_u32le(row.bytes.data() + format::kStartPageOffset);
+        const std::size_t bits = format::inline_bit_count(row.bytes.size());
         if (page >= start && page - start < bits) {
             Page& holder = pager_.modify(row.at.page);
-            put_bit(holder.data() + row.start + kInlineHeader, page - start, bit);
+            format::put_bit(holder.data() + row.start + format::kInlineHeaderSize, page - start,
+                            bit);
             return;
         }
         // The global map follows the file's end even for pages in use.
@@ -125,11 +114,11 @@ class MapWriter {
         const std::uint64_t old_end = static_cast<std::uint64_t>(start) + bits;
         const std::uint64_t new_end = std::max<std::uint64_t>(old_end, page + 1ull);
         const std::size_t new_bytes = static_cast<std::size_t>((new_end - new_start + 7) / 8);
-        std::vector<std::uint8_t> bytes(kInlineHeader + new_bytes, 0);
-        bytes[0] = kInline;
-        put_u32le(bytes.data() + 1, new_start);
-        std::uint8_t* bitmap = bytes.data() + kInlineHeader;
-        const std::uint8_t* old_bitmap = row.bytes.data() + kInlineHeader;
+        std::vector<std::uint8_t> bytes(format::kInlineHeaderSize + new_bytes, 0);
+        bytes[format::kTypeOffset] = format::kInlineMap;
+        put_u32le(bytes.data() + format::kStartPageOffset, new_start);
+        std::uint8_t* bitmap = bytes.data() + format::kInlineHeaderSize;
+        const std::uint8_t* old_bitmap = row.bytes.data() + format::kInlineHeaderSize;
         // The old bits keep their pages; they move by whole bytes unless the
         // old start was not a multiple of 8.
         const std::size_t shift = start - new_start;
@@ -137,17 +126,17 @@ class MapWriter {
             std::memcpy(bitmap + shift / 8, old_bitmap, bits / 8);
         } else {
             for (std::size_t i = 0; i < bits; ++i) {
-                put_bit(bitmap, shift + i, get_bit(old_bitmap, i));
+                format::put_bit(bitmap, shift + i, format::bit(old_bitmap, i));
             }
         }
         auto fresh = [&](std::size_t from, std::size_t to) {
             for (std::size_t i = from; i < to; ++i) {
-                put_bit(bitmap, i, fresh_value(static_cast<PageNumber>(new_start + i)));
+                format::put_bit(bitmap, i, fresh_value(static_cast<PageNumber>(new_start + i)));
             }
         };
         fresh(0, shift);
         fresh(shift + bits, new_bytes * 8);
-        put_bit(bitmap, page - new_start, bit);
+        format::put_bit(bitmap, page - new_start, bit);
         Page& holder = pager_.modify(row.at.page);
         if (bytes.size() <= row.bytes.size() + data_page_free_space(holder)) {
             replace_row(holder, row.at.row, bytes);
@@ -163,30 +152,31 @@ class MapWriter {
         Page& holder = pager_.modify(row.at.page);
         const std::size_t room = row.bytes.size() + data_page_free_space(holder);
         const std::uint64_t highest = std::max<std::uint64_t>(
-            start + (inline_row.size() - kInlineHeader) * 8, pager_.page_count());
-        const std::size_t needed = 1 + 4 * static_cast<std::size_t>(highest / kBitmapPageBits + 1);
-        const std::size_t length = std::max(needed, std::min(kReferenceRowLength, room));
+            start + format::inline_bit_count(inline_row.size()), pager_.page_count());
+        const std::size_t needed = format::bitmap_page_pointer_offset(
+            static_cast<std::size_t>(highest / format::kBitsPerBitmapPage + 1));
+        const std::size_t length = std::max(needed, std::min(format::kNewMapRowLength, room));
         if (length > room) {
             throw Error("page " + std::to_string(row.at.page) + ": no room for usage map row " +
                         std::to_string(row.at.row) + " of " + std::to_string(length) + " bytes");
         }
         std::vector<std::uint8_t> reference(length, 0);
-        reference[0] = kReference;
+        reference[format::kTypeOffset] = format::kReferenceMap;
         replace_row(holder, row.at.row, reference);
-        const std::uint8_t* bitmap = inline_row.data() + kInlineHeader;
-        const std::size_t bits = (inline_row.size() - kInlineHeader) * 8;
+        const std::uint8_t* bitmap = inline_row.data() + format::kInlineHeaderSize;
+        const std::size_t bits = format::inline_bit_count(inline_row.size());
         for (std::size_t i = 0; i < bits; ++i) {
             const PageNumber p = static_cast<PageNumber>(start + i);
             // Past the file's end the global map's fresh bitmap pages are free already.
-            if (get_bit(bitmap, i) && !(global_ && p >= pager_.page_count())) {
+            if (format::bit(bitmap, i) && !(global_ && p >= pager_.page_count())) {
                 set(p, true);
             }
         }
     }
 
     void set_reference(const MapRow& row, PageNumber page, bool bit) {
-        const std::size_t k = page / kBitmapPageBits;
-        const std::size_t pointers = (row.bytes.size() - 1) / 4;
+        const std::size_t k = page / format::kBitsPerBitmapPage;
+        const std::size_t pointers = format::bitmap_page_pointer_count(row.bytes.size());
         if (k >= pointers) {
             if (bit == outside_value()) {
                 return;
@@ -195,14 +185,17 @@ class MapWriter {
                         std::to_string(row.at.row) + " cannot reach page " + std::to_string(page) +
                         " (it has room for " + std::to_string(pointers) + " bitmap pages)");
         }
-        PageNumber bitmap_page = get_u32le(row.bytes.data() + 1 + 4 * k);
+        PageNumber bitmap_page =
+            get_u32le(row.bytes.data() + format::bitmap_page_pointer_offset(k));
         if (bitmap_page == 0) {
             if (bit == outside_value()) {
                 return;
             }
             bitmap_page = new_bitmap_page(k);
             const MapRow now = read_map_row(pager_, pointer_);
-            put_u32le(pager_.modify(now.at.page).data() + now.start + 1 + 4 * k, bitmap_page);
+            put_u32le(pager_.modify(now.at.page).data() + now.start +
+                          format::bitmap_page_pointer_offset(k),
+                      bitmap_page);
         }
         if (bitmap_page >= pager_.page_count()) {
             throw FormatError("page " + std::to_string(row.at.page) + ": usage map row " +
@@ -215,15 +208,17 @@ class MapWriter {
                               ": expected a usage-map bitmap page, found page type " +
                               std::to_string(bitmap[0]));
         }
-        put_bit(bitmap.data() + kBitmapHeader, page % kBitmapPageBits, bit);
+        format::put_bit(bitmap.data() + format::kBitmapPageHeaderSize,
+                        page % format::kBitsPerBitmapPage, bit);
     }
 
     PageNumber new_bitmap_page(std::size_t k) {
         const PageNumber number = allocator_.allocate(PageType::UsageBitmap, 0);
         Page& bitmap = pager_.modify(number);
-        const PageNumber first = static_cast<PageNumber>(k * kBitmapPageBits);
-        for (PageNumber i = 0; i < kBitmapPageBits; ++i) {
-            put_bit(bitmap.data() + kBitmapHeader, i, fresh_value(first + i));
+        const PageNumber first = static_cast<PageNumber>(k * format::kBitsPerBitmapPage);
+        for (PageNumber i = 0; i < format::kBitsPerBitmapPage; ++i) {
+            format::put_bit(bitmap.data() + format::kBitmapPageHeaderSize, i,
+                            fresh_value(first + i));
         }
         return number;
     }
@@ -236,22 +231,24 @@ class MapWriter {
 
 bool map_bit(Pager& pager, std::uint32_t map_pointer, PageNumber page) {
     const MapRow row = read_map_row(pager, map_pointer);
-    if (row.bytes[0] == kInline) {
-        const PageNumber start = get_u32le(row.bytes.data() + 1);
-        const std::size_t bits = (row.bytes.size() - kInlineHeader) * 8;
+    if (row.bytes[format::kTypeOffset] == format::kInlineMap) {
+        const PageNumber start = get_u32le(row.bytes.data() + format::kStartPageOffset);
+        const std::size_t bits = format::inline_bit_count(row.bytes.size());
         return page >= start && page - start < bits &&
-               get_bit(row.bytes.data() + kInlineHeader, page - start);
+               format::bit(row.bytes.data() + format::kInlineHeaderSize, page - start);
     }
-    const std::size_t k = page / kBitmapPageBits;
-    if (k >= (row.bytes.size() - 1) / 4) {
+    const std::size_t k = page / format::kBitsPerBitmapPage;
+    if (k >= format::bitmap_page_pointer_count(row.bytes.size())) {
         return false;
     }
-    const PageNumber bitmap_page = get_u32le(row.bytes.data() + 1 + 4 * k);
+    const PageNumber bitmap_page =
+        get_u32le(row.bytes.data() + format::bitmap_page_pointer_offset(k));
     if (bitmap_page == 0) {
         return false;
     }
     const PageRef bitmap = pager.read(bitmap_page);
-    return get_bit(bitmap->data() + kBitmapHeader, page % kBitmapPageBits);
+    return format::bit(bitmap->data() + format::kBitmapPageHeaderSize,
+                       page % format::kBitsPerBitmapPage);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Changing usage maps: adding a page to the set a map holds, or removing it.
-// The layout of the map rows is described at the top of usage_map.cpp.
+// The layout of the map rows is described in usage_map_format.h.
 #pragma once
 
 #include <cstdint>

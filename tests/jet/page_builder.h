@@ -6,30 +6,36 @@
 #include <vector>
 
 #include "jet/coding.h"
+#include "jet/data_page_format.h"
 #include "jet/page.h"
+#include "jet/usage_map_format.h"
 
 namespace jet_test {
 
 struct PageRow {
     std::vector<std::uint8_t> bytes;
-    std::uint16_t flags = 0;  // 0x4000 lookup, 0x8000 lookup target, 0xC000 deleted
+    std::uint16_t flags = 0;  // row offset flags of data_page_format.h
 };
 
 // A data page with these rows packed down from the end of the page.
 inline std::vector<std::uint8_t> data_page(std::uint32_t owner, const std::vector<PageRow>& rows) {
+    namespace format = jet::data_page_format;
     std::vector<std::uint8_t> page(jet::kPageSize, 0);
-    page[0] = 0x01;
-    page[1] = 0x01;
-    jet::put_u32le(page.data() + 4, owner);
-    jet::put_u16le(page.data() + 8, static_cast<std::uint16_t>(rows.size()));
+    page[0] = static_cast<std::uint8_t>(jet::PageType::Data);
+    page[format::kMarkOffset] = format::kMark;
+    jet::put_u32le(page.data() + format::kOwnerOffset, owner);
+    jet::put_u16le(page.data() + format::kRowCountOffset, static_cast<std::uint16_t>(rows.size()));
     std::size_t end = jet::kPageSize;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
+    for (unsigned i = 0; i < rows.size(); ++i) {
         const std::size_t start = end - rows[i].bytes.size();
         std::copy(rows[i].bytes.begin(), rows[i].bytes.end(), page.begin() + start);
-        jet::put_u16le(page.data() + 10 + 2 * i, static_cast<std::uint16_t>(start | rows[i].flags));
+        jet::put_u16le(page.data() + format::row_offset_entry(i),
+                       static_cast<std::uint16_t>(start | rows[i].flags));
         end = start;
     }
-    jet::put_u16le(page.data() + 2, static_cast<std::uint16_t>(end - 10 - 2 * rows.size()));
+    const auto slots = static_cast<unsigned>(rows.size());
+    jet::put_u16le(page.data() + format::kFreeSpaceOffset,
+                   static_cast<std::uint16_t>(end - format::row_offset_table_end(slots)));
     return page;
 }
 
@@ -41,9 +47,10 @@ inline std::vector<std::uint8_t> data_pointer(std::uint32_t page, std::uint8_t r
 
 // An inline usage map row marking these pages.
 inline std::vector<std::uint8_t> inline_map(const std::vector<std::uint32_t>& pages) {
-    std::vector<std::uint8_t> row(5 + 16, 0);
+    namespace format = jet::usage_map_format;
+    std::vector<std::uint8_t> row(format::kInlineHeaderSize + 16, 0);
     for (std::uint32_t p : pages) {
-        row[5 + p / 8] |= static_cast<std::uint8_t>(1 << (p % 8));
+        row[format::kInlineHeaderSize + p / 8] |= static_cast<std::uint8_t>(1 << (p % 8));
     }
     return row;
 }
