@@ -5,6 +5,7 @@
 
 #include "jet/database.h"
 #include "jet/error.h"
+#include "jet/table_definition_format.h"
 #include "tests/support/fixtures.h"
 
 namespace {
@@ -46,7 +47,7 @@ TEST(DamagedFileTest, LoopingDefinitionChainIsNamed) {
     auto bytes = jet_test::read_bytes(jet_test::fixture("testV1997.mdb"));
     // The catalogue's definition (page 2) continues on itself.
     jet_test::ScratchFile file(bytes);
-    bytes[2 * jet::kPageSize + 4] = 2;
+    bytes[2 * jet::kPageSize + jet::table_definition_format::kNextPageOffset] = 2;
     file.write(bytes);
     try {
         jet::Database::open(file.path(), {1252});
@@ -61,8 +62,10 @@ TEST(DamagedFileTest, LoopingDefinitionChainIsNamed) {
 TEST(DamagedFileTest, HugeColumnCountIsBoundedByTheDefinition) {
     SKIP_WITHOUT_FIXTURES();
     auto bytes = jet_test::read_bytes(jet_test::fixture("testV1997.mdb"));
-    bytes[2 * jet::kPageSize + 25] = 0xFF;
-    bytes[2 * jet::kPageSize + 26] = 0xFF;
+    const std::size_t column_count =
+        2 * jet::kPageSize + jet::table_definition_format::kColumnCountOffset;
+    bytes[column_count] = 0xFF;
+    bytes[column_count + 1] = 0xFF;
     jet_test::ScratchFile file(bytes);
     try {
         jet::Database::open(file.path(), {1252});
