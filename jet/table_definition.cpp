@@ -143,9 +143,14 @@ TableDefinition read_table_definition(Pager& pager, PageNumber page, const std::
     t.free_pages_map = in.u32(kFreePagesMapOffset, "free pages map");
 
     // Bound every count by what the definition can hold before allocating.
+    // The statistics must be on the first page, where inserts update them.
     std::size_t offset = kFixedBlockSize;
     in.need(offset, static_cast<std::size_t>(real_count) * kStatisticsSize,
             std::to_string(real_count) + " real index statistics");
+    if (real_count > (kPageSize - kFixedBlockSize) / kStatisticsSize) {
+        in.fail(kRealIndexCountOffset, "the statistics of its " + std::to_string(real_count) +
+                                           " real indexes run past its first page");
+    }
     std::vector<std::uint32_t> unique_counts;
     for (std::uint32_t i = 0; i < real_count; ++i) {
         unique_counts.push_back(in.u32(unique_entry_count_offset(i), "index statistics"));
