@@ -293,8 +293,14 @@ std::size_t Column::stored_size() const {
     return type_size != 0 ? type_size : size;
 }
 
-std::uint32_t read_row_count(Pager& pager, PageNumber page) {
-    return get_u32le(pager.read(page)->data() + kRowCountOffset);
+void reread_counts(Pager& pager, TableDefinition& table) {
+    const PageRef first = pager.read(table.page);
+    table.row_count = get_u32le(first->data() + kRowCountOffset);
+    table.last_autonumber = get_u32le(first->data() + kAutonumberOffset);
+    for (RealIndex& index : table.real_indexes) {
+        index.unique_entry_count =
+            get_u32le(first->data() + unique_entry_count_offset(index.number));
+    }
 }
 
 }  // namespace jet

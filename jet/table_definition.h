@@ -116,8 +116,8 @@ TableDefinition read_table_definition(Pager& pager, PageNumber page, const std::
 // which takes no byte of the fixed area); 0 for the variable types.
 std::uint16_t fixed_column_size(ColumnType type);
 
-// The row count the definition on `page` holds now: inserts change it after
-// the definition was read.
-std::uint32_t read_row_count(Pager& pager, PageNumber page);
+// Reads again the counts an insert changes (rows, the last autonumber, each
+// real index's distinct keys) from the definition's first page.
+void reread_counts(Pager& pager, TableDefinition& table);
 
 }  // namespace jet

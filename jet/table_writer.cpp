@@ -289,17 +289,21 @@ RowPointer TableWriter::write(PreparedRow& row) {
         new_key[entry.index->number] = index_writers_[position]->insert(entry.key, at).new_key;
     }
 
+    // The counts go to the page and to table_ together, so that table()
+    // stays true after the insert.
     using namespace table_definition_format;
     Page& definition = pager.modify(table_.page);
-    put_u32le(definition.data() + kRowCountOffset,
-              get_u32le(definition.data() + kRowCountOffset) + 1);
+    table_.row_count = get_u32le(definition.data() + kRowCountOffset) + 1;
+    put_u32le(definition.data() + kRowCountOffset, table_.row_count);
     if (row.autonumber) {
-        put_u32le(definition.data() + kAutonumberOffset, *row.autonumber);
+        table_.last_autonumber = *row.autonumber;
+        put_u32le(definition.data() + kAutonumberOffset, table_.last_autonumber);
     }
     for (std::size_t i = 0; i < new_key.size(); ++i) {
         if (new_key[i]) {
             std::uint8_t* count = definition.data() + unique_entry_count_offset(i);
-            put_u32le(count, get_u32le(count) + 1);
+            table_.real_indexes[i].unique_entry_count = get_u32le(count) + 1;
+            put_u32le(count, table_.real_indexes[i].unique_entry_count);
         }
     }
     return at;
