@@ -34,6 +34,7 @@
 #include "jet/page_allocator.h"
 #include "jet/pager.h"
 #include "jet/row_encoder.h"
+#include "jet/table_definition_format.h"
 #include "jet/table_writer.h"
 #include "jet/usage_map_format.h"
 #include "jet/usage_map_writer.h"
@@ -43,8 +44,6 @@ namespace {
 
 constexpr int kCodePage = 1252;
 constexpr PageNumber kFirstDefinitionPage = 2;
-constexpr std::size_t kRowCountOffset = 12;
-constexpr std::size_t kIndexStatisticsOffset = 43;
 
 DateTime local_now() {
     const std::time_t now = std::time(nullptr);
@@ -142,6 +141,7 @@ void place_row(Pager& pager, PageAllocator& allocator, const TableDefinition& ta
     }
     const unsigned slot = append_row(pager.modify(data_page), bytes);
     const RowPointer at{data_page, static_cast<std::uint8_t>(slot)};
+    using namespace table_definition_format;
     Page& definition = pager.modify(table.page);
     for (const RealIndex& index : table.real_indexes) {
         if (index_skips_row(table, index, values)) {
@@ -149,7 +149,7 @@ void place_row(Pager& pager, PageAllocator& allocator, const TableDefinition& ta
         }
         const auto key = row_index_key(table, index, values);
         if (insert_index_entry(pager, allocator, table, index, key, at).new_key) {
-            std::uint8_t* count = definition.data() + kIndexStatisticsOffset + 8 * index.number + 4;
+            std::uint8_t* count = definition.data() + unique_entry_count_offset(index.number);
             put_u32le(count, get_u32le(count) + 1);
         }
     }

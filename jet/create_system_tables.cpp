@@ -15,7 +15,7 @@ NewTable system_table(const char* name, std::vector<NewColumn> columns,
                       std::vector<NewIndex> indexes) {
     NewTable table;
     table.name = name;
-    table.table_type = 'S';
+    table.table_type = table_definition_format::kSystemTable;
     table.columns = std::move(columns);
     table.indexes = std::move(indexes);
     table.column_number_twice = false;
@@ -82,7 +82,7 @@ NewTable song_table() {
     using T = ColumnType;
     NewTable table;
     table.name = "Song";
-    table.table_type = 'N';
+    table.table_type = table_definition_format::kUserTable;
     table.columns = {{"ID", T::Long, 0, kUserFixed | Column::kLongAutonumber},
                      {"songID", T::Text, 10, kUserVariable},
                      {"songName", T::Text, 100, kUserVariable},

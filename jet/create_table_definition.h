@@ -1,7 +1,7 @@
 // Table definitions of a new database: a table's columns and indexes as data,
 // and the definition page that describes them (the inverse of
 // read_table_definition for a table whose definition fits one page). The
-// page's bytes are listed at the top of create_table_definition.cpp.
+// page's layout is in table_definition_format.h.
 #pragma once
 
 #include <cstdint>
@@ -31,11 +31,12 @@ struct NewIndex {
 
 struct NewTable {
     std::string name;  // ASCII
-    std::uint8_t table_type = 'N';
+    std::uint8_t table_type = table_definition_format::kUserTable;
     std::vector<NewColumn> columns;  // column numbers follow the order
     std::vector<NewIndex> indexes;   // real index numbers follow the order
-    // The unknown field after each column's variable slot: Access writes the
-    // column number there in the tables it makes, 0 in the engine's own.
+    // The unread field after each column's variable slot: Access writes the
+    // column number there in most tables it makes, 0 in most columns of the
+    // engine's own.
     bool column_number_twice = true;
 };
 
@@ -48,9 +49,6 @@ struct TablePlacement {
     std::vector<PageNumber> index_roots;    // one per index
     std::vector<LongValueMaps> long_value_maps;
 };
-
-// The stored size of a fixed column of this type; 0 for the variable types.
-std::uint16_t fixed_column_size(ColumnType type);
 
 // Writes the whole definition page. Throws std::logic_error when the
 // definition does not fit one page or the placement does not match the table.

@@ -70,7 +70,7 @@ const TableDefinition& Database::table(std::string_view name) {
         slot = std::make_unique<TableDefinition>(
             read_table_definition(*pager_, page, found->name, code_page_.page()));
     } else if (pager_->mode() == Pager::Mode::ReadWrite) {
-        slot->row_count = read_row_count(*pager_, page);
+        reread_counts(*pager_, *slot);
     }
     return *slot;
 }

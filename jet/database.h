@@ -74,7 +74,10 @@ class Database {
     std::vector<std::string> table_names() const;
 
     // The definition of the table with this name (ASCII case-insensitive),
-    // system tables included; throws Error when there is none.
+    // system tables included; throws Error when there is none. Opened for
+    // writing, its counts (rows, last autonumber, distinct keys per index)
+    // are read again at each call, so that they include every insert made
+    // since.
     const TableDefinition& table(std::string_view name);
 
     void for_each_row(const TableDefinition& table, const RowCallback& callback);

@@ -1,40 +1,4 @@
-// Table definition (TDEF). Every definition page starts with an 8-byte header:
-//
-//   0   u8    0x02
-//   1   u8    0x01
-//   2   2     "VC"
-//   4   u32   next definition page, 0 on the last
-//
-// The definition is the first page followed by bytes 8-2047 of each next
-// page; offsets below are in that joined buffer.
-//
-//   8   u32   length of the definition, up to and including the terminator
-//   12  u32   row count
-//   16  u32   last autonumber value handed out
-//   20  u8    table type: 'N' user, 'S' system
-//   21  u16   max columns a row may have (deleted columns included)
-//   23  u16   variable slots in a row
-//   25  u16   column count C
-//   27  u32   logical index count L
-//   31  u32   real index count R
-//   35  u32   data pointer to the owned-pages usage map
-//   39  u32   data pointer to the free-space usage map
-//   43  8×R   real index statistics: u32 unknown, u32 unique entry count
-//   then 18×C column records:
-//       0 u8 type, 1 u16 column number, 3 u16 variable slot, 5 4 unknown,
-//       9 u16 sort order, 11 u16 code page, 13 u8 flags, 14 u16 fixed offset,
-//       16 u16 size
-//   then C names: u8 length + code-page bytes
-//   then 39×R real index records:
-//       0 10 × {u16 column number (0xFFFF unused), u8 flags (0x01 ascending)},
-//       30 u32 usage map data pointer, 34 u32 root page, 38 u8 flags
-//   then 20×L logical index records:
-//       0 u32 number, 4 u32 real index, 8 u8 relationship side,
-//       9 i32 related logical index, 13 u32 related table page,
-//       17 u8 cascade updates, 18 u8 cascade deletes, 19 u8 kind (1 primary, 2 foreign)
-//   then L names: u8 length + code-page bytes
-//   then {u16 column number, u32 owned map, u32 free map} per Memo/OLE column,
-//   ended by u16 0xFFFF.
+// Reads table definitions; their byte layout is in table_definition_format.h.
 #include "jet/table_definition.h"
 
 #include <algorithm>
@@ -47,15 +11,7 @@
 namespace jet {
 namespace {
 
-constexpr std::size_t kRowCountOffset = 12;
-
-constexpr std::size_t kPageHeader = 8;
-constexpr std::size_t kFixedBlock = 43;
-constexpr std::size_t kStatisticsSize = 8;
-constexpr std::size_t kColumnSize = 18;
-constexpr std::size_t kRealIndexSize = 39;
-constexpr std::size_t kLogicalIndexSize = 20;
-constexpr unsigned kIndexColumnSlots = 10;
+using namespace table_definition_format;
 
 bool known_type(std::uint8_t type) {
     return (type >= 0x01 && type <= 0x0C) || type == 0x0F;
@@ -70,7 +26,7 @@ class DefinitionReader {
 
     [[noreturn]] void fail(std::size_t offset, const std::string& what) const {
         std::size_t index =
-            offset < kPageSize ? 0 : 1 + (offset - kPageSize) / (kPageSize - kPageHeader);
+            offset < kPageSize ? 0 : 1 + (offset - kPageSize) / (kPageSize - kPageHeaderSize);
         index = std::min(index, pages_.size() - 1);
         throw FormatError("page " + std::to_string(pages_[index]) + ": table definition of '" +
                           table_ + "': " + what);
@@ -136,8 +92,9 @@ DefinitionReader join_pages(Pager& pager, PageNumber first, const std::string& t
                               "': its chain of pages returns to this page");
         }
         pages.push_back(number);
-        bytes.insert(bytes.end(), page->begin() + (bytes.empty() ? 0 : kPageHeader), page->end());
-        number = get_u32le(page->data() + 4);
+        bytes.insert(bytes.end(), page->begin() + (bytes.empty() ? 0 : kPageHeaderSize),
+                     page->end());
+        number = get_u32le(page->data() + kNextPageOffset);
     }
     return DefinitionReader(std::move(bytes), pages, table);
 }
@@ -166,122 +123,135 @@ TableDefinition read_table_definition(Pager& pager, PageNumber page, const std::
     t.page = page;
     DefinitionReader in = join_pages(pager, page, table_name, t.pages);
 
-    const std::uint32_t length = in.u32(8, "definition length");
-    if (length < kFixedBlock || length > in.size()) {
-        in.fail(8, "definition length " + std::to_string(length) + " does not fit its " +
-                       std::to_string(t.pages.size()) + " pages");
+    const std::uint32_t length = in.u32(kLengthOffset, "definition length");
+    if (length < kFixedBlockSize || length > in.size()) {
+        in.fail(kLengthOffset, "definition length " + std::to_string(length) +
+                                   " does not fit its " + std::to_string(t.pages.size()) +
+                                   " pages");
     }
     in.limit(length);
 
     t.row_count = in.u32(kRowCountOffset, "row count");
-    t.last_autonumber = in.u32(16, "autonumber");
-    t.table_type = in.u8(20, "table type");
-    t.max_columns = in.u16(21, "max columns");
-    t.max_variable_columns = in.u16(23, "variable column count");
-    const std::size_t column_count = in.u16(25, "column count");
-    const std::uint32_t logical_count = in.u32(27, "logical index count");
-    const std::uint32_t real_count = in.u32(31, "real index count");
-    t.owned_pages_map = in.u32(35, "owned pages map");
-    t.free_pages_map = in.u32(39, "free pages map");
+    t.last_autonumber = in.u32(kAutonumberOffset, "autonumber");
+    t.table_type = in.u8(kTableTypeOffset, "table type");
+    t.max_columns = in.u16(kMaxColumnsOffset, "max columns");
+    t.max_variable_columns = in.u16(kVariableColumnsOffset, "variable column count");
+    const std::size_t column_count = in.u16(kColumnCountOffset, "column count");
+    const std::uint32_t logical_count = in.u32(kLogicalIndexCountOffset, "logical index count");
+    const std::uint32_t real_count = in.u32(kRealIndexCountOffset, "real index count");
+    t.owned_pages_map = in.u32(kOwnedPagesMapOffset, "owned pages map");
+    t.free_pages_map = in.u32(kFreePagesMapOffset, "free pages map");
 
     // Bound every count by what the definition can hold before allocating.
-    std::size_t offset = kFixedBlock;
+    // The statistics must be on the first page, where inserts update them.
+    std::size_t offset = kFixedBlockSize;
     in.need(offset, static_cast<std::size_t>(real_count) * kStatisticsSize,
             std::to_string(real_count) + " real index statistics");
+    if (real_count > (kPageSize - kFixedBlockSize) / kStatisticsSize) {
+        in.fail(kRealIndexCountOffset, "the statistics of its " + std::to_string(real_count) +
+                                           " real indexes run past its first page");
+    }
     std::vector<std::uint32_t> unique_counts;
     for (std::uint32_t i = 0; i < real_count; ++i) {
-        unique_counts.push_back(in.u32(offset + kStatisticsSize * i + 4, "index statistics"));
+        unique_counts.push_back(in.u32(unique_entry_count_offset(i), "index statistics"));
     }
     offset += kStatisticsSize * real_count;
 
-    in.need(offset, column_count * kColumnSize, std::to_string(column_count) + " column records");
+    in.need(offset, column_count * kColumnRecordSize,
+            std::to_string(column_count) + " column records");
     std::vector<Column> columns(column_count);
     for (std::size_t i = 0; i < column_count; ++i) {
-        const std::size_t at = offset + kColumnSize * i;
+        const std::size_t at = offset + kColumnRecordSize * i;
         Column& c = columns[i];
-        const std::uint8_t type = in.u8(at, "column type");
+        const std::uint8_t type = in.u8(at + kColumnTypeOffset, "column type");
         if (!known_type(type)) {
             in.fail(at,
                     "column " + std::to_string(i) + " has unknown type " + std::to_string(type));
         }
         c.type = static_cast<ColumnType>(type);
-        c.number = in.u16(at + 1, "column number");
-        c.variable_index = in.u16(at + 3, "variable slot");
-        c.sort_order = in.u16(at + 9, "column sort order");
-        c.code_page = in.u16(at + 11, "column code page");
-        c.flags = in.u8(at + 13, "column flags");
-        c.fixed_offset = in.u16(at + 14, "fixed offset");
-        c.size = in.u16(at + 16, "column size");
+        c.number = in.u16(at + kColumnNumberOffset, "column number");
+        c.variable_index = in.u16(at + kColumnVariableSlotOffset, "variable slot");
+        c.sort_order = in.u16(at + kColumnSortOrderOffset, "column sort order");
+        c.code_page = in.u16(at + kColumnCodePageOffset, "column code page");
+        c.flags = in.u8(at + kColumnFlagsOffset, "column flags");
+        c.fixed_offset = in.u16(at + kColumnFixedOffsetOffset, "fixed offset");
+        c.size = in.u16(at + kColumnSizeOffset, "column size");
     }
-    offset += kColumnSize * column_count;
+    offset += kColumnRecordSize * column_count;
     for (Column& c : columns) {
         c.name = in.name(offset, code_page, "column name");
     }
 
-    in.need(offset, static_cast<std::size_t>(real_count) * kRealIndexSize,
+    in.need(offset, static_cast<std::size_t>(real_count) * kRealIndexRecordSize,
             std::to_string(real_count) + " real index records");
     for (std::uint32_t i = 0; i < real_count; ++i) {
-        const std::size_t at = offset + kRealIndexSize * i;
+        const std::size_t at = offset + kRealIndexRecordSize * i;
         RealIndex index;
         index.number = i;
-        for (unsigned s = 0; s < kIndexColumnSlots; ++s) {
-            const std::uint16_t number = in.u16(at + 3 * s, "index column");
-            if (number == 0xFFFF) {
+        for (std::size_t s = 0; s < kIndexColumnSlots; ++s) {
+            const std::size_t slot = at + kIndexColumnSlotSize * s;
+            const std::uint16_t number = in.u16(slot, "index column");
+            if (number == kUnusedIndexColumn) {
                 continue;
             }
-            index.columns.push_back(
-                {number, (in.u8(at + 3 * s + 2, "index column order") & 0x01) != 0});
+            const std::uint8_t order = in.u8(slot + kIndexColumnOrderOffset, "index column order");
+            index.columns.push_back({number, (order & kIndexColumnAscending) != 0});
         }
-        index.usage_map = in.u32(at + 30, "index usage map");
-        index.root_page = in.u32(at + 34, "index root page");
-        index.flags = in.u8(at + 38, "index flags");
+        index.usage_map = in.u32(at + kRealIndexUsageMapOffset, "index usage map");
+        index.root_page = in.u32(at + kRealIndexRootPageOffset, "index root page");
+        index.flags = in.u8(at + kRealIndexFlagsOffset, "index flags");
         index.unique_entry_count = unique_counts[i];
         t.real_indexes.push_back(std::move(index));
     }
-    offset += kRealIndexSize * real_count;
+    offset += kRealIndexRecordSize * real_count;
 
-    in.need(offset, static_cast<std::size_t>(logical_count) * kLogicalIndexSize,
+    in.need(offset, static_cast<std::size_t>(logical_count) * kLogicalIndexRecordSize,
             std::to_string(logical_count) + " logical index records");
     for (std::uint32_t i = 0; i < logical_count; ++i) {
-        const std::size_t at = offset + kLogicalIndexSize * i;
+        const std::size_t at = offset + kLogicalIndexRecordSize * i;
         LogicalIndex index;
-        index.number = in.u32(at, "logical index number");
-        index.real_index = in.u32(at + 4, "logical index's real index");
+        index.number = in.u32(at + kLogicalIndexNumberOffset, "logical index number");
+        index.real_index = in.u32(at + kLogicalIndexRealIndexOffset, "logical index's real index");
         if (index.real_index >= real_count) {
             in.fail(at, "logical index " + std::to_string(i) + " refers to real index " +
                             std::to_string(index.real_index) + " of " + std::to_string(real_count));
         }
-        const std::uint8_t kind = in.u8(at + 19, "logical index kind");
-        index.kind = kind <= 2 ? static_cast<IndexKind>(kind) : IndexKind::Other;
+        const std::uint8_t kind = in.u8(at + kLogicalIndexKindOffset, "logical index kind");
+        index.kind = kind <= static_cast<std::uint8_t>(IndexKind::ForeignKey)
+                         ? static_cast<IndexKind>(kind)
+                         : IndexKind::Other;
         t.logical_indexes.push_back(std::move(index));
     }
-    offset += kLogicalIndexSize * logical_count;
+    offset += kLogicalIndexRecordSize * logical_count;
     for (LogicalIndex& index : t.logical_indexes) {
         index.name = in.name(offset, code_page, "index name");
     }
 
     while (true) {
-        const std::uint16_t number = in.u16(offset, "long-value map list");
-        if (number == 0xFFFF) {
+        const std::uint16_t number =
+            in.u16(offset + kLongValueMapsColumnOffset, "long-value map list");
+        if (number == kLongValueMapsEnd) {
             break;
         }
-        t.long_value_maps.push_back(
-            {number, in.u32(offset + 2, "long-value map"), in.u32(offset + 6, "long-value map")});
-        offset += 10;
+        t.long_value_maps.push_back({number,
+                                     in.u32(offset + kLongValueMapsOwnedOffset, "long-value map"),
+                                     in.u32(offset + kLongValueMapsFreeOffset, "long-value map")});
+        offset += kLongValueMapsRecordSize;
     }
 
     std::sort(columns.begin(), columns.end(),
               [](const Column& a, const Column& b) { return a.number < b.number; });
     for (std::size_t i = 1; i < columns.size(); ++i) {
         if (columns[i].number == columns[i - 1].number) {
-            in.fail(kFixedBlock, "two columns have number " + std::to_string(columns[i].number));
+            in.fail(kFixedBlockSize,
+                    "two columns have number " + std::to_string(columns[i].number));
         }
     }
     t.columns = std::move(columns);
     for (const RealIndex& index : t.real_indexes) {
         for (const IndexColumn& ic : index.columns) {
             if (t.column_by_number(ic.column_number) == nullptr) {
-                in.fail(kFixedBlock,
+                in.fail(kFixedBlockSize,
                         "real index " + std::to_string(index.number) + " refers to column number " +
                             std::to_string(ic.column_number) + ", which does not exist");
             }
@@ -290,10 +260,9 @@ TableDefinition read_table_definition(Pager& pager, PageNumber page, const std::
     return t;
 }
 
-std::size_t Column::stored_size() const {
+std::uint16_t fixed_column_size(ColumnType type) {
     switch (type) {
         case ColumnType::Boolean:
-            return 0;
         case ColumnType::Byte:
             return 1;
         case ColumnType::Integer:
@@ -307,13 +276,31 @@ std::size_t Column::stored_size() const {
             return 8;
         case ColumnType::Guid:
             return 16;
-        default:
-            return size;
+        case ColumnType::Binary:
+        case ColumnType::Text:
+        case ColumnType::Ole:
+        case ColumnType::Memo:
+            return 0;
     }
+    return 0;
 }
 
-std::uint32_t read_row_count(Pager& pager, PageNumber page) {
-    return get_u32le(pager.read(page)->data() + kRowCountOffset);
+std::size_t Column::stored_size() const {
+    if (type == ColumnType::Boolean) {
+        return 0;  // the value is the column's bit in the null mask
+    }
+    const std::uint16_t type_size = fixed_column_size(type);
+    return type_size != 0 ? type_size : size;
+}
+
+void reread_counts(Pager& pager, TableDefinition& table) {
+    const PageRef first = pager.read(table.page);
+    table.row_count = get_u32le(first->data() + kRowCountOffset);
+    table.last_autonumber = get_u32le(first->data() + kAutonumberOffset);
+    for (RealIndex& index : table.real_indexes) {
+        index.unique_entry_count =
+            get_u32le(first->data() + unique_entry_count_offset(index.number));
+    }
 }
 
 }  // namespace jet

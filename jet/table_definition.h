@@ -1,5 +1,5 @@
 // Table definitions: columns, indexes, row count and where a table's pages are.
-// The definition's byte layout is described at the top of table_definition.cpp.
+// The definition's byte layout is described in table_definition_format.h.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +11,7 @@
 #include "jet/codepage.h"
 #include "jet/page.h"
 #include "jet/pager.h"
+#include "jet/table_definition_format.h"
 #include "jet/value.h"
 
 namespace jet {
@@ -26,10 +27,10 @@ struct Column {
     std::uint16_t sort_order = 0;
     std::uint16_t code_page = 0;
 
-    static constexpr std::uint8_t kFixed = 0x01;
-    static constexpr std::uint8_t kLongAutonumber = 0x04;
-    static constexpr std::uint8_t kGuidAutonumber = 0x40;
-    static constexpr std::uint8_t kHyperlink = 0x80;
+    static constexpr std::uint8_t kFixed = table_definition_format::kColumnFixed;
+    static constexpr std::uint8_t kLongAutonumber = table_definition_format::kColumnLongAutonumber;
+    static constexpr std::uint8_t kGuidAutonumber = table_definition_format::kColumnGuidAutonumber;
+    static constexpr std::uint8_t kHyperlink = table_definition_format::kColumnHyperlink;
 
     bool fixed() const { return (flags & kFixed) != 0; }
     // Bytes the column takes in a row's fixed area, or its maximum size when variable.
@@ -59,9 +60,9 @@ struct RealIndex {
     std::uint8_t flags = 0;
     std::uint32_t unique_entry_count = 0;
 
-    static constexpr std::uint8_t kUnique = 0x01;
-    static constexpr std::uint8_t kIgnoreNulls = 0x02;
-    static constexpr std::uint8_t kRequired = 0x08;
+    static constexpr std::uint8_t kUnique = table_definition_format::kIndexUnique;
+    static constexpr std::uint8_t kIgnoreNulls = table_definition_format::kIndexIgnoreNulls;
+    static constexpr std::uint8_t kRequired = table_definition_format::kIndexRequired;
 
     bool unique() const { return (flags & kUnique) != 0; }
     bool ignore_nulls() const { return (flags & kIgnoreNulls) != 0; }
@@ -91,7 +92,7 @@ struct TableDefinition {
     std::vector<PageNumber> pages;  // every definition page, first one first
     std::uint32_t row_count = 0;
     std::uint32_t last_autonumber = 0;
-    std::uint8_t table_type = 0;  // 'N' user table, 'S' system table
+    std::uint8_t table_type = 0;  // table_definition_format::kUserTable or kSystemTable
     std::uint16_t max_columns = 0;
     std::uint16_t max_variable_columns = 0;
     std::vector<Column> columns;  // in column-number order
@@ -111,8 +112,12 @@ struct TableDefinition {
 TableDefinition read_table_definition(Pager& pager, PageNumber page, const std::string& table_name,
                                       const CodePage& code_page);
 
-// The row count the definition on `page` holds now: inserts change it after
-// the definition was read.
-std::uint32_t read_row_count(Pager& pager, PageNumber page);
+// The size a column record gives a fixed column of this type (1 for Yes/No,
+// which takes no byte of the fixed area); 0 for the variable types.
+std::uint16_t fixed_column_size(ColumnType type);
+
+// Reads again the counts an insert changes (rows, the last autonumber, each
+// real index's distinct keys) from the definition's first page.
+void reread_counts(Pager& pager, TableDefinition& table);
 
 }  // namespace jet

@@ -1,9 +1,6 @@
-// Table definition fields an insert changes (offsets in its first page):
-//
-//   12        u32  number of rows
-//   16        u32  last autonumber value handed out
-//   43 + 8i   u32  real index i: left as found
-//   47 + 8i   u32  real index i: distinct keys ever added
+// An insert updates three kinds of count in the table definition's first
+// page (table_definition_format.h): the rows, the last autonumber and each
+// real index's distinct keys.
 #include "jet/table_writer.h"
 
 #include <algorithm>
@@ -18,6 +15,7 @@
 #include "jet/index_writer.h"
 #include "jet/long_value_writer.h"
 #include "jet/row_encoder.h"
+#include "jet/table_definition_format.h"
 #include "jet/usage_map.h"
 #include "jet/usage_map_writer.h"
 #include "jet/write_error.h"
@@ -25,9 +23,6 @@
 namespace jet {
 namespace {
 
-constexpr std::size_t kRowCountOffset = 12;
-constexpr std::size_t kAutonumberOffset = 16;
-constexpr std::size_t kIndexStatisticsOffset = 43;
 constexpr std::size_t kLongValueHeader = 12;
 
 Guid random_guid() {
@@ -132,7 +127,8 @@ TableWriter::PreparedRow TableWriter::prepare(std::vector<std::optional<Value>>&
                           ? std::move(*given)
                           : value_for_unset_column(column, column_properties_[i], db_.code_page());
         if (column.long_autonumber()) {
-            const std::uint32_t last = get_u32le(definition.data() + kAutonumberOffset);
+            const std::uint32_t last =
+                get_u32le(definition.data() + table_definition_format::kAutonumberOffset);
             if (last >= 0x7FFFFFFFu) {
                 throw WriteRefused(WriteRefused::Kind::Overflow,
                                    "table '" + table_.name + "': the autonumber column '" +
@@ -293,16 +289,21 @@ RowPointer TableWriter::write(PreparedRow& row) {
         new_key[entry.index->number] = index_writers_[position]->insert(entry.key, at).new_key;
     }
 
+    // The counts go to the page and to table_ together, so that table()
+    // stays true after the insert.
+    using namespace table_definition_format;
     Page& definition = pager.modify(table_.page);
-    put_u32le(definition.data() + kRowCountOffset,
-              get_u32le(definition.data() + kRowCountOffset) + 1);
+    table_.row_count = get_u32le(definition.data() + kRowCountOffset) + 1;
+    put_u32le(definition.data() + kRowCountOffset, table_.row_count);
     if (row.autonumber) {
-        put_u32le(definition.data() + kAutonumberOffset, *row.autonumber);
+        table_.last_autonumber = *row.autonumber;
+        put_u32le(definition.data() + kAutonumberOffset, table_.last_autonumber);
     }
     for (std::size_t i = 0; i < new_key.size(); ++i) {
         if (new_key[i]) {
-            std::uint8_t* count = definition.data() + kIndexStatisticsOffset + 8 * i + 4;
-            put_u32le(count, get_u32le(count) + 1);
+            std::uint8_t* count = definition.data() + unique_entry_count_offset(i);
+            table_.real_indexes[i].unique_entry_count = get_u32le(count) + 1;
+            put_u32le(count, table_.real_indexes[i].unique_entry_count);
         }
     }
     return at;

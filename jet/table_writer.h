@@ -34,6 +34,8 @@ class TableWriter {
     TableWriter(const TableWriter&) = delete;
     TableWriter& operator=(const TableWriter&) = delete;
 
+    // The table's definition, its counts (rows, last autonumber, distinct
+    // keys per index) including every row this writer inserted.
     const TableDefinition& table() const { return table_; }
 
     // The position in table().columns of the column with this name (ASCII

@@ -10,6 +10,7 @@
 #include "jet/database.h"
 #include "jet/error.h"
 #include "jet/index_page.h"
+#include "jet/table_definition_format.h"
 #include "jet/usage_map.h"
 #include "tests/support/fixtures.h"
 
@@ -192,7 +193,7 @@ TEST(CheckDamageTest, RowCountOffByOneIsNamed) {
     SKIP_WITHOUT_FIXTURES();
     DamagedCopy copy("indexTestV1997.mdb", "Table1");
     const PageNumber tdef = copy.table().page;
-    copy.page(tdef)[12] += 1;
+    copy.page(tdef)[jet::table_definition_format::kRowCountOffset] += 1;
     const jet::CheckReport report = copy.check();
     EXPECT_TRUE(has_error(report, tdef,
                           "table 'Table1': the table definition counts 5 rows, but its data "
@@ -219,7 +220,7 @@ TEST(CheckDamageTest, AutonumberBelowTheLargestValueIsNamed) {
     SKIP_WITHOUT_FIXTURES();
     DamagedCopy copy("nwind.mdb", "Shippers");
     const PageNumber tdef = copy.table().page;
-    std::fill_n(copy.page(tdef) + 16, 4, 0);
+    std::fill_n(copy.page(tdef) + jet::table_definition_format::kAutonumberOffset, 4, 0);
     const jet::CheckReport report = copy.check();
     EXPECT_TRUE(has_error(report, tdef, "autonumber column 'ShipperID' holds 3, above the last"))
         << all_findings(report);

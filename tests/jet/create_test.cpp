@@ -15,6 +15,7 @@
 #include "jet/database.h"
 #include "jet/error.h"
 #include "jet/table_writer.h"
+#include "jet/write_error.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/programs.h"
 
@@ -217,6 +218,41 @@ TEST(CreateDatabaseTest, RowsAppendedAtOnceReadBackWithTheirAutonumbers) {
                   "3,K0003,Zebra,Artist A,D:\\Karaoke\\MIDI\\Artist A\\K0003 - Zebra.mid,"
                   "D:\\Karaoke\\CUR\\Artist A\\K0003 - Zebra.cur,"
                   "D:\\Karaoke\\LYR\\Artist A\\K0003 - Zebra.lyr\n");
+    }
+}
+
+// The counts of a definition read in the session that inserts rows follow the
+// inserts, in the writer's definition and in the database's.
+TEST(CreateDatabaseTest, CountsReadDuringTheSessionIncludeItsInserts) {
+    NewFile file;
+    jet::create_database(file.path());
+    const auto db = open(file.path(), true);
+    const jet::TableDefinition& before = db->table("Song");
+    EXPECT_EQ(before.row_count, 0u);
+    jet::TableWriter writer(*db, "Song");
+    writer.insert(song("K0001", "Yesterday", "Artist A"));
+    writer.insert(song("K0002", "Hello", "Artist B"));
+    writer.insert(song("K0003", "Zebra", "Artist A"));
+    EXPECT_THROW(writer.insert(song("K0004 is too long", "Refused", "Artist C")),
+                 jet::WriteRefused);
+
+    const std::vector<std::uint32_t> distinct_keys = {3, 3, 3, 2};  // ID, songID, songName, artid
+    for (const jet::TableDefinition* table : {&writer.table(), &db->table("Song")}) {
+        EXPECT_EQ(table->row_count, 3u);
+        EXPECT_EQ(table->last_autonumber, 3u);
+        ASSERT_EQ(table->real_indexes.size(), distinct_keys.size());
+        for (std::size_t i = 0; i < distinct_keys.size(); ++i) {
+            EXPECT_EQ(table->real_indexes[i].unique_entry_count, distinct_keys[i]) << i;
+        }
+    }
+    db->close();
+
+    const auto reopened = open(file.path());
+    const jet::TableDefinition& saved = reopened->table("Song");
+    EXPECT_EQ(saved.row_count, 3u);
+    EXPECT_EQ(saved.last_autonumber, 3u);
+    for (std::size_t i = 0; i < distinct_keys.size(); ++i) {
+        EXPECT_EQ(saved.real_indexes[i].unique_entry_count, distinct_keys[i]) << i;
     }
 }
 

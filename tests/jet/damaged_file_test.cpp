@@ -1,10 +1,13 @@
 // Damaged files: every byte of a real file overwritten in turn must give a
 // result or a jet::Error, never a crash, a hang or another kind of failure;
-// and chains that loop are reported by name.
+// chains that loop and index statistics that leave a definition's first page
+// are reported by name.
 #include <gtest/gtest.h>
 
+#include "jet/coding.h"
 #include "jet/database.h"
 #include "jet/error.h"
+#include "jet/table_definition_format.h"
 #include "tests/support/fixtures.h"
 
 namespace {
@@ -46,7 +49,7 @@ TEST(DamagedFileTest, LoopingDefinitionChainIsNamed) {
     auto bytes = jet_test::read_bytes(jet_test::fixture("testV1997.mdb"));
     // The catalogue's definition (page 2) continues on itself.
     jet_test::ScratchFile file(bytes);
-    bytes[2 * jet::kPageSize + 4] = 2;
+    bytes[2 * jet::kPageSize + jet::table_definition_format::kNextPageOffset] = 2;
     file.write(bytes);
     try {
         jet::Database::open(file.path(), {1252});
@@ -61,8 +64,10 @@ TEST(DamagedFileTest, LoopingDefinitionChainIsNamed) {
 TEST(DamagedFileTest, HugeColumnCountIsBoundedByTheDefinition) {
     SKIP_WITHOUT_FIXTURES();
     auto bytes = jet_test::read_bytes(jet_test::fixture("testV1997.mdb"));
-    bytes[2 * jet::kPageSize + 25] = 0xFF;
-    bytes[2 * jet::kPageSize + 26] = 0xFF;
+    const std::size_t column_count =
+        2 * jet::kPageSize + jet::table_definition_format::kColumnCountOffset;
+    bytes[column_count] = 0xFF;
+    bytes[column_count + 1] = 0xFF;
     jet_test::ScratchFile file(bytes);
     try {
         jet::Database::open(file.path(), {1252});
@@ -72,6 +77,35 @@ TEST(DamagedFileTest, HugeColumnCountIsBoundedByTheDefinition) {
                       "page 2: table definition of 'MSysObjects': 65535 column records"),
                   std::string::npos)
             << e.what();
+    }
+}
+
+TEST(DamagedFileTest, IndexStatisticsPastTheFirstPageAreRefused) {
+    SKIP_WITHOUT_FIXTURES();
+    auto bytes = jet_test::read_bytes(jet_test::fixture("testV1997.mdb"));
+    // Page 34 starts a definition of two pages; 300 real indexes would put
+    // their statistics on the second one.
+    constexpr jet::PageNumber kLongDefinition = 34;
+    jet::put_u32le(bytes.data() + kLongDefinition * jet::kPageSize +
+                       jet::table_definition_format::kRealIndexCountOffset,
+                   300);
+    jet_test::ScratchFile file(bytes);
+    const auto db = jet::Database::open(file.path(), {1252});
+    std::string name;
+    for (const jet::CatalogueEntry& entry : db->catalogue()) {
+        if (entry.type == jet::CatalogueEntry::kLocalTable &&
+            static_cast<jet::PageNumber>(entry.id) == kLongDefinition) {
+            name = entry.name;
+        }
+    }
+    ASSERT_FALSE(name.empty());
+    try {
+        db->table(name);
+        FAIL() << "read a definition whose index statistics leave its first page";
+    } catch (const jet::FormatError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "page 34: table definition of '" + name +
+                      "': the statistics of its 300 real indexes run past its first page");
     }
 }
 
