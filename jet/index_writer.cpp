@@ -1,6 +1,6 @@
 // Inserting into an index tree.
 //
-// The tree (pages described in index_page.cpp) keeps, on every intermediate
+// The tree (pages described in index_page_format.h) keeps, on every intermediate
 // page, one entry per child but the last: the entry is a copy of the key and
 // row pointer of the last entry in that child's subtree, and the last child
 // is the page's tail. (An intermediate page without a tail refers to its last
@@ -37,16 +37,17 @@
 #include "jet/coding.h"
 #include "jet/index_key.h"
 #include "jet/index_page_builder.h"
+#include "jet/index_page_format.h"
 #include "jet/index_reader.h"
 #include "jet/usage_map_writer.h"
 
 namespace jet {
 namespace {
 
-constexpr std::size_t kNodePointerLength = 8;
-constexpr std::size_t kRowPointerLength = 4;
-constexpr std::size_t kNextPageOffset = 12;
-constexpr std::size_t kTablePageOffset = 4;
+using namespace index_page_format;
+
+// The pointers after the key of an intermediate entry, the longer kind.
+constexpr std::size_t kNodePointerLength = kRowPointerLength + kChildPointerLength;
 // Deeper than any tree of a 1 GB file can be; a longer descent is a cycle.
 constexpr std::size_t kMaxDepth = 32;
 
@@ -259,7 +260,7 @@ IndexInsertResult IndexWriter::insert(std::span<const std::uint8_t> key, RowPoin
     result.new_key = !before_has_key && !after_has_key;
 
     if (leaf.page.prefix_length == 0 &&
-        leaf.page.entry_bytes + key.size() + kRowPointerLength <= kIndexPageCapacity &&
+        leaf.page.entry_bytes + key.size() + kRowPointerLength <= kEntryCapacity &&
         changes_only_the_leaf()) {
         // The leaf is changed in place and its view with it, so that the next
         // insert, most often into the same leaf, need not decode it again.
@@ -309,7 +310,7 @@ void IndexWriter::insert_and_climb(std::span<const std::uint8_t> key, RowPointer
     bool last_changed = at + 1 == entries.size();
     while (true) {
         IndexPage& page = copied_[level].page;
-        const bool overflows = index_entries_length(page.entries, page.kind) > kIndexPageCapacity;
+        const bool overflows = index_entries_length(page.entries, page.kind) > kEntryCapacity;
         if (overflows && level == 0) {
             split_root(page, inserted_at);
             return;
