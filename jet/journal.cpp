@@ -167,12 +167,12 @@ class Recoverer {
         return Recovery::Ignored;
     }
 
-    // The database holds some part of a whole save's writes, which the
-    // pages' bytes before undo.
+    // The database holds some of a whole save's writes, which the pages'
+    // bytes before undo.
     Recovery roll_back_whole_save(const ReadJournal& journal) {
         const std::uint64_t length = file_.size();
         check_identity(journal, length);
-        check_part_of_save(journal, length);
+        check_interrupted_save(journal, length);
         if (!writable_) {
             // Rolling back writes the database; a reader asks for that
             // access first (pager.cpp).
@@ -352,12 +352,12 @@ class Recoverer {
         }
     }
 
-    // A whole save reached the database in part: its length lies between
-    // the lengths before and after, and every recorded page holds its bytes
-    // before, after or a mix of the two, as a power cut leaves the writes in
-    // any order; or one page holds other bytes, the one being copied in when
-    // the program was killed (check_cut_short).
-    void check_part_of_save(const ReadJournal& journal, std::uint64_t length) const {
+    // A whole save was interrupted while reaching the database: its length
+    // lies between the lengths before and after, and every recorded page
+    // holds its bytes before, after or a mix of the two, as a power cut
+    // leaves the writes in any order; or one page holds other bytes, the one
+    // being copied in when the program was killed (check_cut_short).
+    void check_interrupted_save(const ReadJournal& journal, std::uint64_t length) const {
         for (const std::uint8_t* record : journal.records) {
             const PageNumber number = page_number_of(record);
             if (static_cast<std::uint64_t>(number) * kPageSize + kPageSize >
