@@ -1,7 +1,8 @@
 // An index tree is sound when:
 // - every page reached from the root is an index page of this table, listed in
-//   the index's usage map, reached once, and its free-space field equals
-//   1800 minus its entry bytes; all leaves lie at the same depth;
+//   the index's usage map, reached once, and its free-space field equals the
+//   page's entry capacity minus its entry bytes (index_page_format.h); all
+//   leaves lie at the same depth;
 // - an intermediate page holds one entry per child but the last, which its
 //   tail field names (a page with a single child holds one entry and tail 0),
 //   and each entry's key and row pointer copy the last entry of that child's
@@ -26,6 +27,7 @@
 #include "jet/error.h"
 #include "jet/index_key.h"
 #include "jet/index_page.h"
+#include "jet/index_page_format.h"
 #include "jet/index_reader.h"
 
 namespace jet {
@@ -33,7 +35,6 @@ namespace {
 
 // Deeper than any tree a 2048-byte page size can need for a 1 GB file.
 constexpr std::size_t kMaxDepth = 16;
-constexpr std::size_t kEntryArea = 1800;
 // Findings one index may add before the rest are only counted.
 constexpr std::size_t kFindingLimit = 40;
 
@@ -158,7 +159,7 @@ class IndexChecker {
                                    std::to_string(page.table_page) + ", not " +
                                    std::to_string(table_.page));
         }
-        const std::size_t expected_free = kEntryArea - page.entry_bytes;
+        const std::size_t expected_free = index_page_format::kEntryCapacity - page.entry_bytes;
         if (page.free_space != expected_free) {
             error(page.number, "free space field is " + std::to_string(page.free_space) +
                                    ", but the entries leave " + std::to_string(expected_free) +

@@ -1,34 +1,4 @@
-// Index pages (leaf and intermediate), 2048 bytes:
-//
-//   offset size
-//   0      1    page type: 0x03 intermediate, 0x04 leaf
-//   1      1    0x01
-//   2      2    free space, u16 LE = 2048 - 248 - bytes of entry data
-//   4      4    table definition page of the owning table, u32 LE
-//   8      4    previous page on the same level, u32 LE (0 = none)
-//   12     4    next page on the same level, u32 LE (0 = none)
-//   16     4    tail page, u32 LE: intermediate pages, the last child (0 on leaves)
-//   20     1    prefix length P
-//   21     1    0x01 on intermediate pages, 0x00 on leaves
-//   22     226  entry-end bitmap
-//   248    1800 entry data
-//
-// Entry data is the entries one after the other from offset 248. For each
-// entry, bit (end of the entry - 248) of the bitmap is set (byte pos / 8, bit
-// pos % 8, least significant bit first), so the set bits count the entries and
-// mark where each one ends.
-//
-// Prefix compression: the first entry is stored whole; every later entry is
-// stored without its first P bytes, which equal the first P bytes of the first
-// entry. P counts whole entry bytes and may reach past the key into the row
-// pointer.
-//
-// A whole entry, once its prefix is restored:
-//   leaf          key | data page u24 BE | row u8
-//   intermediate  key | data page u24 BE | row u8 | child page u32 BE
-// The key and row pointer of an intermediate entry are those of the last entry
-// in the child's subtree. Entries are in ascending order of (key bytes, data
-// page, row).
+// Decoding index pages; the byte layout is described in index_page_format.h.
 #include "jet/index_page.h"
 
 #include <algorithm>
@@ -37,15 +7,12 @@
 #include <string>
 
 #include "jet/coding.h"
+#include "jet/index_page_format.h"
 
 namespace jet {
 namespace {
 
-constexpr std::size_t kBitmapOffset = 22;
-constexpr std::size_t kDataOffset = 248;
-constexpr std::size_t kDataCapacity = kPageSize - kDataOffset;
-constexpr std::size_t kRowPointerLength = 4;
-constexpr std::size_t kChildPointerLength = 4;
+using namespace index_page_format;
 
 [[noreturn]] void fail(PageNumber page_number, const std::string& what) {
     throw IndexPageError("index page " + std::to_string(page_number) + ": " + what);
@@ -61,10 +28,9 @@ void entry_ends(PageNumber page_number, std::span<const std::uint8_t> page,
                 std::vector<std::uint16_t>& ends) {
     ends.clear();
     // Eight bitmap bytes at a time, least significant first: most are zero.
-    constexpr std::size_t kBitmapBytes = kDataOffset - kBitmapOffset;
-    for (std::size_t word = 0; word * 8 < kBitmapBytes; ++word) {
+    for (std::size_t word = 0; word * 8 < kBitmapSize; ++word) {
         std::uint64_t bits = 0;
-        const std::size_t count = std::min<std::size_t>(8, kBitmapBytes - word * 8);
+        const std::size_t count = std::min<std::size_t>(8, kBitmapSize - word * 8);
         if (count == 8 && std::endian::native == std::endian::little) {
             std::memcpy(&bits, page.data() + kBitmapOffset + word * 8, 8);
         } else {
@@ -78,9 +44,9 @@ void entry_ends(PageNumber page_number, std::span<const std::uint8_t> page,
             if (pos == 0) {
                 fail(page_number, "the entry bitmap marks an empty first entry");
             }
-            if (pos > kDataCapacity) {
+            if (pos > kEntryCapacity) {
                 fail(page_number, "the entry bitmap marks an entry ending at " +
-                                      std::to_string(kDataOffset + pos) +
+                                      std::to_string(kEntryDataOffset + pos) +
                                       ", past the end of the page");
             }
             ends.push_back(static_cast<std::uint16_t>(pos));
@@ -91,8 +57,9 @@ void entry_ends(PageNumber page_number, std::span<const std::uint8_t> page,
 }  // namespace
 
 bool is_index_page(std::span<const std::uint8_t> bytes) {
-    return !bytes.empty() && (bytes[0] == static_cast<std::uint8_t>(IndexPageKind::Leaf) ||
-                              bytes[0] == static_cast<std::uint8_t>(IndexPageKind::Intermediate));
+    return !bytes.empty() &&
+           (bytes[kTypeOffset] == static_cast<std::uint8_t>(IndexPageKind::Leaf) ||
+            bytes[kTypeOffset] == static_cast<std::uint8_t>(IndexPageKind::Intermediate));
 }
 
 void decode_index_page(PageNumber page_number, std::span<const std::uint8_t> bytes,
@@ -101,18 +68,19 @@ void decode_index_page(PageNumber page_number, std::span<const std::uint8_t> byt
         fail(page_number, "expected " + std::to_string(kPageSize) + " bytes, got " +
                               std::to_string(bytes.size()));
     }
-    if (!is_index_page(bytes) || bytes[1] != 0x01) {
-        fail(page_number, "not an index page (type byte " + std::to_string(bytes[0]) + ")");
+    if (!is_index_page(bytes) || bytes[kFixedByteOffset] != kFixedByte) {
+        fail(page_number,
+             "not an index page (type byte " + std::to_string(bytes[kTypeOffset]) + ")");
     }
     view.number = page_number;
-    view.kind = static_cast<IndexPageKind>(bytes[0]);
-    view.free_space = get_u16le(bytes.data() + 2);
-    view.table_page = get_u32le(bytes.data() + 4);
-    view.previous_page = get_u32le(bytes.data() + 8);
-    view.next_page = get_u32le(bytes.data() + 12);
-    view.tail_page = get_u32le(bytes.data() + 16);
-    view.prefix_length = bytes[20];
-    view.data = bytes.data() + kDataOffset;
+    view.kind = static_cast<IndexPageKind>(bytes[kTypeOffset]);
+    view.free_space = get_u16le(bytes.data() + kFreeSpaceOffset);
+    view.table_page = get_u32le(bytes.data() + kTablePageOffset);
+    view.previous_page = get_u32le(bytes.data() + kPreviousPageOffset);
+    view.next_page = get_u32le(bytes.data() + kNextPageOffset);
+    view.tail_page = get_u32le(bytes.data() + kTailPageOffset);
+    view.prefix_length = bytes[kPrefixLengthOffset];
+    view.data = bytes.data() + kEntryDataOffset;
     view.restored.clear();
 
     const std::size_t pointer_length = pointer_length_of(view.kind);
@@ -156,9 +124,9 @@ void view_after_leaf_insert(IndexPageView& view, const Page& page, std::size_t a
     view.ends.insert(view.ends.begin() + static_cast<std::ptrdiff_t>(at),
                      static_cast<std::uint16_t>(start + length));
     view.entry_bytes = view.ends.back();
-    view.free_space = get_u16le(page.data() + 2);
+    view.free_space = get_u16le(page.data() + kFreeSpaceOffset);
     view.tail_page = 0;
-    view.data = page.data() + kDataOffset;
+    view.data = page.data() + kEntryDataOffset;
 }
 
 IndexEntryRef IndexPageView::entry(std::size_t i) const {
@@ -173,7 +141,7 @@ IndexEntryRef IndexPageView::entry(std::size_t i) const {
     IndexEntryRef entry;
     entry.key = {whole, key_length};
     entry.row.page = get_u24be(whole + key_length);
-    entry.row.row = whole[key_length + 3];
+    entry.row.row = whole[key_length + kRowNumberOffset];
     if (kind == IndexPageKind::Intermediate) {
         entry.child = get_u32be(whole + key_length + kRowPointerLength);
     }

@@ -1,5 +1,5 @@
 // Decoding one page of an index tree (leaf or intermediate) from its bytes.
-// The byte layout is described at the top of index_page.cpp.
+// The byte layout is described in index_page_format.h.
 #pragma once
 
 #include <cstdint>

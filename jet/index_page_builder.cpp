@@ -1,6 +1,6 @@
 // Building index pages. The layout (header, entry-end bitmap, entry data,
-// prefix compression) is described at the top of index_page.cpp; this file
-// writes exactly what parse_index_page reads.
+// prefix compression) is described in index_page_format.h; this file writes
+// exactly what parse_index_page reads.
 #include "jet/index_page_builder.h"
 
 #include <algorithm>
@@ -10,21 +10,12 @@
 #include <utility>
 
 #include "jet/coding.h"
+#include "jet/index_page_format.h"
 
 namespace jet {
 namespace {
 
-constexpr std::size_t kFreeSpaceOffset = 2;
-constexpr std::size_t kTablePageOffset = 4;
-constexpr std::size_t kPreviousOffset = 8;
-constexpr std::size_t kNextOffset = 12;
-constexpr std::size_t kTailOffset = 16;
-constexpr std::size_t kPrefixOffset = 20;
-constexpr std::size_t kIntermediateMarkOffset = 21;
-constexpr std::size_t kBitmapOffset = 22;
-constexpr std::size_t kDataOffset = 248;
-constexpr std::size_t kRowPointerLength = 4;
-constexpr std::size_t kChildPointerLength = 4;
+using namespace index_page_format;
 
 std::size_t pointer_length(IndexPageKind kind) {
     return kRowPointerLength + (kind == IndexPageKind::Leaf ? 0 : kChildPointerLength);
@@ -44,7 +35,7 @@ std::uint8_t whole_entry_byte(const IndexEntry& entry, std::size_t i) {
             return static_cast<std::uint8_t>(entry.row.page >> 8);
         case 2:
             return static_cast<std::uint8_t>(entry.row.page);
-        case 3:
+        case kRowNumberOffset:
             return entry.row.row;
         default:
             return static_cast<std::uint8_t>(entry.child >> (8 * (7 - i)));
@@ -77,22 +68,22 @@ void build_index_page(Page& page, const IndexPage& contents) {
     const IndexPageKind kind = contents.kind;
     const std::size_t prefix = contents.prefix_length;
     const std::size_t length = index_entries_length(contents.entries, kind, prefix);
-    if (length > kIndexPageCapacity) {
+    if (length > kEntryCapacity) {
         fail(std::to_string(contents.entries.size()) + " entries take " + std::to_string(length) +
-             " bytes, more than the " + std::to_string(kIndexPageCapacity) + " a page holds");
+             " bytes, more than the " + std::to_string(kEntryCapacity) + " a page holds");
     }
     page.fill(0);
-    page[0] = static_cast<std::uint8_t>(kind);
-    page[1] = 0x01;
-    put_u16le(&page[kFreeSpaceOffset], static_cast<std::uint16_t>(kIndexPageCapacity - length));
+    page[kTypeOffset] = static_cast<std::uint8_t>(kind);
+    page[kFixedByteOffset] = kFixedByte;
+    put_u16le(&page[kFreeSpaceOffset], static_cast<std::uint16_t>(kEntryCapacity - length));
     put_u32le(&page[kTablePageOffset], contents.table_page);
-    put_u32le(&page[kPreviousOffset], contents.previous_page);
-    put_u32le(&page[kNextOffset], contents.next_page);
-    put_u32le(&page[kTailOffset], kind == IndexPageKind::Leaf ? 0 : contents.tail_page);
-    page[kPrefixOffset] = static_cast<std::uint8_t>(prefix);
-    page[kIntermediateMarkOffset] = kind == IndexPageKind::Leaf ? 0x00 : 0x01;
+    put_u32le(&page[kPreviousPageOffset], contents.previous_page);
+    put_u32le(&page[kNextPageOffset], contents.next_page);
+    put_u32le(&page[kTailPageOffset], kind == IndexPageKind::Leaf ? 0 : contents.tail_page);
+    page[kPrefixLengthOffset] = static_cast<std::uint8_t>(prefix);
+    page[kIntermediateMarkOffset] = kind == IndexPageKind::Leaf ? kLeafMark : kIntermediateMark;
 
-    std::uint8_t* const data = &page[kDataOffset];
+    std::uint8_t* const data = &page[kEntryDataOffset];
     std::size_t end = 0;
     for (std::size_t i = 0; i < contents.entries.size(); ++i) {
         const IndexEntry& entry = contents.entries[i];
@@ -124,18 +115,18 @@ void insert_leaf_entry(Page& page, const IndexPageView& view, std::size_t at,
     }
     const std::size_t length = key.size() + kRowPointerLength;
     const std::size_t used = view.entry_bytes;
-    if (used + length > kIndexPageCapacity) {
+    if (used + length > kEntryCapacity) {
         fail("an entry of " + std::to_string(length) + " bytes does not fit beside the " +
              std::to_string(used) + " bytes of entries on page " + std::to_string(view.number));
     }
     const std::size_t start = at == 0 ? 0 : view.ends[at - 1];
-    std::uint8_t* const data = &page[kDataOffset];
+    std::uint8_t* const data = &page[kEntryDataOffset];
     std::memmove(data + start + length, data + start, used - start);
     std::memcpy(data + start, key.data(), key.size());
     std::uint8_t* const pointer = data + start + key.size();
     put_u24be(pointer, row.page);
-    pointer[3] = row.row;
-    std::memset(data + used + length, 0, kIndexPageCapacity - used - length);
+    pointer[kRowNumberOffset] = row.row;
+    std::memset(data + used + length, 0, kEntryCapacity - used - length);
 
     // The bitmap marks every entry's end and nothing else, so the entries
     // before `at` keep their marks as they are; the marks past `start` are
@@ -143,7 +134,7 @@ void insert_leaf_entry(Page& page, const IndexPageView& view, std::size_t at,
     std::uint8_t* const bitmap = &page[kBitmapOffset];
     const std::size_t first_moved = start + 1;
     bitmap[first_moved / 8] &= static_cast<std::uint8_t>((1u << (first_moved % 8)) - 1);
-    std::memset(bitmap + first_moved / 8 + 1, 0, kDataOffset - kBitmapOffset - first_moved / 8 - 1);
+    std::memset(bitmap + first_moved / 8 + 1, 0, kBitmapSize - first_moved / 8 - 1);
     auto mark_end = [&](std::size_t end) {
         bitmap[end / 8] |= static_cast<std::uint8_t>(1u << (end % 8));
     };
@@ -152,13 +143,12 @@ void insert_leaf_entry(Page& page, const IndexPageView& view, std::size_t at,
         mark_end(view.ends[i] + length);
     }
 
-    page[0] = static_cast<std::uint8_t>(IndexPageKind::Leaf);
-    page[1] = 0x01;
-    put_u16le(&page[kFreeSpaceOffset],
-              static_cast<std::uint16_t>(kIndexPageCapacity - used - length));
-    put_u32le(&page[kTailOffset], 0);
-    page[kPrefixOffset] = 0;
-    page[kIntermediateMarkOffset] = 0x00;
+    page[kTypeOffset] = static_cast<std::uint8_t>(IndexPageKind::Leaf);
+    page[kFixedByteOffset] = kFixedByte;
+    put_u16le(&page[kFreeSpaceOffset], static_cast<std::uint16_t>(kEntryCapacity - used - length));
+    put_u32le(&page[kTailPageOffset], 0);
+    page[kPrefixLengthOffset] = 0;
+    page[kIntermediateMarkOffset] = kLeafMark;
 }
 
 IndexSplit split_index_entries(std::vector<IndexEntry> entries, IndexPageKind kind,
@@ -179,8 +169,7 @@ IndexSplit split_index_entries(std::vector<IndexEntry> entries, IndexPageKind ki
         if (k < lowest || k + 1 > n) {
             return false;
         }
-        return below[leaf ? k : k - 1] <= kIndexPageCapacity &&
-               total - below[k] <= kIndexPageCapacity;
+        return below[leaf ? k : k - 1] <= kEntryCapacity && total - below[k] <= kEntryCapacity;
     };
 
     std::size_t cut = 0;

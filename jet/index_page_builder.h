@@ -1,6 +1,6 @@
 // Encoding index pages from their entries (the inverse of parse_index_page)
 // and choosing how an overflowing page's entries are cut in two. The page
-// layout is described at the top of index_page.cpp.
+// layout is described in index_page_format.h.
 #pragma once
 
 #include <cstddef>
@@ -8,16 +8,14 @@
 #include <vector>
 
 #include "jet/index_page.h"
+#include "jet/index_page_format.h"
 #include "jet/page.h"
 
 namespace jet {
 
-// Bytes of entry data one index page holds.
-inline constexpr std::size_t kIndexPageCapacity = 1800;
-
 // The longest entry (key and pointers) the tree accepts: three always fit on
 // a page, so an overflowing page can always be cut into two that fit.
-inline constexpr std::size_t kMaxIndexEntryLength = kIndexPageCapacity / 3;
+inline constexpr std::size_t kMaxIndexEntryLength = index_page_format::kEntryCapacity / 3;
 
 // Bytes the entry takes when stored whole on a page of this kind.
 std::size_t index_entry_length(const IndexEntry& entry, IndexPageKind kind);

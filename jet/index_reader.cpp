@@ -1,6 +1,6 @@
 // Walking an index tree.
 //
-// The tree's pages are described in index_page.cpp. A walk descends from the
+// The tree's pages are described in index_page_format.h. A walk descends from the
 // root page (which may itself be a leaf) through the first child of every
 // intermediate page to the leftmost leaf, reads its entries, then climbs back
 // to the nearest intermediate page with a further child (its next entry's

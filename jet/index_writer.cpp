@@ -1,6 +1,6 @@
 // Inserting into an index tree.
 //
-// The tree (pages described in index_page.cpp) keeps, on every intermediate
+// The tree (pages described in index_page_format.h) keeps, on every intermediate
 // page, one entry per child but the last: the entry is a copy of the key and
 // row pointer of the last entry in that child's subtree, and the last child
 // is the page's tail. (An intermediate page without a tail refers to its last
@@ -26,10 +26,12 @@
 // Pages are rewritten whole with no prefix compression. The common insert,
 // which changes only its leaf and finds it without a shared prefix and with
 // room, moves the leaf's later entries up in place instead, which gives the
-// same bytes; pages on the way down are read in place, never copied.
+// same bytes (see IndexWriter::insert); pages on the way down are read in
+// place, never copied.
 #include "jet/index_writer.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -37,16 +39,17 @@
 #include "jet/coding.h"
 #include "jet/index_key.h"
 #include "jet/index_page_builder.h"
+#include "jet/index_page_format.h"
 #include "jet/index_reader.h"
 #include "jet/usage_map_writer.h"
 
 namespace jet {
 namespace {
 
-constexpr std::size_t kNodePointerLength = 8;
-constexpr std::size_t kRowPointerLength = 4;
-constexpr std::size_t kNextPageOffset = 12;
-constexpr std::size_t kTablePageOffset = 4;
+using namespace index_page_format;
+
+// The pointers after the key of an intermediate entry, the longer kind.
+constexpr std::size_t kNodePointerLength = kRowPointerLength + kChildPointerLength;
 // Deeper than any tree of a 1 GB file can be; a longer descent is a cycle.
 constexpr std::size_t kMaxDepth = 32;
 
@@ -166,8 +169,8 @@ void IndexWriter::link_previous(PageNumber previous, PageNumber old_next, PageNu
 }
 
 // Cuts `page` (not the root), writes both halves and returns the parent's
-// entry for the new lower page, whose number goes to `lower_page`.
-IndexEntry IndexWriter::split(IndexPage& page, std::size_t inserted_at, PageNumber& lower_page) {
+// entry for the new lower page.
+IndexEntry IndexWriter::split(IndexPage& page, std::size_t inserted_at) {
     IndexSplit cut = split_index_entries(std::move(page.entries), page.kind, inserted_at,
                                          page.previous_page == 0, page.next_page == 0);
     IndexPage lower;
@@ -184,7 +187,6 @@ IndexEntry IndexWriter::split(IndexPage& page, std::size_t inserted_at, PageNumb
     page.prefix_length = 0;
     write(lower);
     write(page);
-    lower_page = lower.number;
     IndexEntry separator = std::move(cut.separator);
     separator.child = lower.number;
     return separator;
@@ -239,6 +241,16 @@ bool IndexWriter::changes_only_the_leaf() const {
     return true;
 }
 
+// Whether the entry can be put on the path's leaf in place: the leaf has no
+// shared prefix, the entry fits beside its entries, and no page above
+// changes.
+bool IndexWriter::fits_in_place(std::span<const std::uint8_t> key) const {
+    const IndexPageView& leaf = path_[depth_ - 1].page;
+    return leaf.prefix_length == 0 &&
+           leaf.entry_bytes + key.size() + kRowPointerLength <= kEntryCapacity &&
+           changes_only_the_leaf();
+}
+
 IndexInsertResult IndexWriter::insert(std::span<const std::uint8_t> key, RowPointer row) {
     if (!index_key_fits(key)) {
         throw Error(describe_index(table_, index_) + ": a key of " + std::to_string(key.size()) +
@@ -258,20 +270,22 @@ IndexInsertResult IndexWriter::insert(std::span<const std::uint8_t> key, RowPoin
     IndexInsertResult result;
     result.new_key = !before_has_key && !after_has_key;
 
-    if (leaf.page.prefix_length == 0 &&
-        leaf.page.entry_bytes + key.size() + kRowPointerLength <= kIndexPageCapacity &&
-        changes_only_the_leaf()) {
-        // The leaf is changed in place and its view with it, so that the next
-        // insert, most often into the same leaf, need not decode it again.
-        const PageNumber number = leaf.page.number;
-        Page& bytes = pager_.modify(number);
-        insert_leaf_entry(bytes, leaf.page, at, key, row);
-        view_after_leaf_insert(leaf.page, bytes, at, key.size() + kRowPointerLength);
-        leaf.bytes = pager_.read(number);
-        leaf.stamp = pager_.modification_stamp(number);
-    } else {
+    if (!fits_in_place(key)) {
         insert_and_climb(key, row);
+        return result;
     }
+    // The general insert would write the leaf alone, rebuilt from its entries
+    // with the new one among them: its header fields as they are, prefix 0,
+    // the entries before `at` at their bytes and the later ones moved up by
+    // the new entry's length, the rest zeroed. insert_leaf_entry writes those
+    // same bytes in place. The leaf's view is brought along, so that the next
+    // insert, most often into the same leaf, need not decode it again.
+    const PageNumber number = leaf.page.number;
+    Page& bytes = pager_.modify(number);
+    insert_leaf_entry(bytes, leaf.page, at, key, row);
+    view_after_leaf_insert(leaf.page, bytes, at, key.size() + kRowPointerLength);
+    leaf.bytes = pager_.read(number);
+    leaf.stamp = pager_.modification_stamp(number);
     return result;
 }
 
@@ -287,8 +301,65 @@ bool IndexWriter::holds_key(std::span<const std::uint8_t> key) {
     return neighbour_has_key(leaf.page.next_page, false, key);
 }
 
+// Writes a page below the root as the climb left it. A page that no longer
+// fits is cut in two, and the parent's entry for the new lower page is
+// returned; a page whose entries changed is rewritten; any other page stays
+// as it is.
+std::optional<IndexEntry> IndexWriter::store(IndexPage& page, const PageChange& change) {
+    if (index_entries_length(page.entries, page.kind) > kEntryCapacity) {
+        return split(page, change.inserted_at);
+    }
+    if (change.entries_changed) {
+        page.prefix_length = 0;
+        write(page);
+    }
+    return std::nullopt;
+}
+
+// As store, for the root, which keeps its page number: a root that no
+// longer fits moves its entries down to two new pages.
+void IndexWriter::store_root(IndexPage& root, const PageChange& change) {
+    if (index_entries_length(root.entries, root.kind) > kEntryCapacity) {
+        split_root(root, change.inserted_at);
+    } else if (change.entries_changed) {
+        root.prefix_length = 0;
+        write(root);
+    }
+}
+
+// What the parent must take up from a change below it, `new_entry` being the
+// entry the insert added.
+IndexWriter::PageChange IndexWriter::carry_to_parent(CopiedStep& parent, const PageChange& change,
+                                                     std::optional<IndexEntry> lower_entry,
+                                                     const IndexEntry& new_entry) {
+    std::vector<IndexEntry>& entries = parent.page.entries;
+    const std::size_t position = parent.position;
+    const bool through_tail = position == entries.size();
+    PageChange up;
+    up.inserted_at = position;
+    if (change.subtree_end_changed && through_tail) {
+        // The tail has no copy of its last entry; the parent's own subtree
+        // ends with the new entry now, so the grandparent may hold a copy.
+        up.subtree_end_changed = true;
+    } else if (change.subtree_end_changed) {
+        // The parent's entry for the page copies the page's last entry.
+        entries[position].key = new_entry.key;
+        entries[position].row = new_entry.row;
+        up.entries_changed = true;
+        up.subtree_end_changed = parent.page.tail_page == 0 && position + 1 == entries.size();
+    }
+    if (lower_entry) {
+        // The page was cut: the new lower page goes just before it.
+        entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(position),
+                       std::move(*lower_entry));
+        up.entries_changed = true;
+    }
+    return up;
+}
+
 // The general insert: every page on the path copied out, the entry put on
-// the leaf, and the changes carried up as far as they go.
+// the leaf, and the change carried up from page to parent until a page is
+// left with nothing its parent must take up.
 void IndexWriter::insert_and_climb(std::span<const std::uint8_t> key, RowPointer row) {
     copied_.clear();
     for (std::size_t level = 0; level < depth_; ++level) {
@@ -301,60 +372,18 @@ void IndexWriter::insert_and_climb(std::span<const std::uint8_t> key, RowPointer
     entry.row = row;
     entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(at), entry);
 
-    // Climbing from the leaf: what changed on the current page, and whether
-    // (and to what) the last entry of its subtree changed.
-    std::size_t level = copied_.size() - 1;
-    std::size_t inserted_at = at;
-    bool changed = true;
-    bool last_changed = at + 1 == entries.size();
-    while (true) {
-        IndexPage& page = copied_[level].page;
-        const bool overflows = index_entries_length(page.entries, page.kind) > kIndexPageCapacity;
-        if (overflows && level == 0) {
-            split_root(page, inserted_at);
+    PageChange change;
+    change.entries_changed = true;
+    change.inserted_at = at;
+    change.subtree_end_changed = at + 1 == entries.size();
+    for (std::size_t level = copied_.size() - 1; level > 0; --level) {
+        std::optional<IndexEntry> lower_entry = store(copied_[level].page, change);
+        change = carry_to_parent(copied_[level - 1], change, std::move(lower_entry), entry);
+        if (!change.entries_changed && !change.subtree_end_changed) {
             return;
         }
-        PageNumber lower_page = 0;
-        IndexEntry separator;
-        if (overflows) {
-            separator = split(page, inserted_at, lower_page);
-        } else if (changed) {
-            page.prefix_length = 0;
-            write(page);
-        }
-        if (level == 0) {
-            return;
-        }
-
-        CopiedStep& parent = copied_[level - 1];
-        auto& parent_entries = parent.page.entries;
-        const std::size_t position = parent.position;
-        bool parent_changed = false;
-        bool parent_last_changed = false;
-        if (last_changed) {
-            if (position < parent_entries.size()) {
-                parent_entries[position].key = entry.key;
-                parent_entries[position].row = entry.row;
-                parent_changed = true;
-                parent_last_changed =
-                    parent.page.tail_page == 0 && position + 1 == parent_entries.size();
-            } else {
-                parent_last_changed = true;
-            }
-        }
-        if (lower_page != 0) {
-            parent_entries.insert(parent_entries.begin() + static_cast<std::ptrdiff_t>(position),
-                                  std::move(separator));
-            parent_changed = true;
-        }
-        if (!parent_changed && !parent_last_changed) {
-            return;
-        }
-        changed = parent_changed;
-        last_changed = parent_last_changed;
-        inserted_at = position;
-        --level;
     }
+    store_root(copied_[0].page, change);
 }
 
 bool index_key_fits(std::span<const std::uint8_t> key) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -54,15 +55,28 @@ class IndexWriter {
         std::size_t position = 0;
     };
 
+    // What the insert did to one page of its path, as the climb from the
+    // leaf carries it up.
+    struct PageChange {
+        bool entries_changed = false;      // the page's entries differ: it is written
+        std::size_t inserted_at = 0;       // where the change is, for choosing a cut
+        bool subtree_end_changed = false;  // the new entry is now its subtree's last
+    };
+
     void descend(std::span<const std::uint8_t> key, RowPointer row);
     void read_page(PageNumber number, LoadedIndexPage& loaded);
     bool neighbour_has_key(PageNumber number, bool last, std::span<const std::uint8_t> key);
     bool changes_only_the_leaf() const;
+    bool fits_in_place(std::span<const std::uint8_t> key) const;
     void insert_and_climb(std::span<const std::uint8_t> key, RowPointer row);
+    std::optional<IndexEntry> store(IndexPage& page, const PageChange& change);
+    void store_root(IndexPage& root, const PageChange& change);
+    PageChange carry_to_parent(CopiedStep& parent, const PageChange& change,
+                               std::optional<IndexEntry> lower_entry, const IndexEntry& new_entry);
     PageNumber allocate(IndexPageKind kind);
     void write(const IndexPage& page);
     void link_previous(PageNumber previous, PageNumber old_next, PageNumber new_next);
-    IndexEntry split(IndexPage& page, std::size_t inserted_at, PageNumber& lower_page);
+    IndexEntry split(IndexPage& page, std::size_t inserted_at);
     void split_root(IndexPage& root, std::size_t inserted_at);
     [[noreturn]] void fail(PageNumber page, const std::string& what) const;
 

@@ -1,30 +1,6 @@
-// The rollback journal `<database>-journal`. It holds at most one save (the
-// inserts committed since the last one, see pager.h): the record of each
-// save is written from the start of the file over the previous one.
-// Integers are little-endian.
-//
-// Header, 64 bytes:
-//   0   8  magic "LSJRNL02"
-//   8   4  number of page records that follow
-//   12  4  zero
-//   16  8  sequence number of the save, new for every record in the file
-//   24  8  length of the database file before the save
-//   32  8  length of the database file after the save (it grows by the
-//          pages the save adds)
-//   40  8  hash of page 0 before the save (0 when the file had none): the
-//          database the journal belongs to
-//   48  8  hash of bytes 0-47
-//   56  4  state: 1 = the save's pages may be in the database, 0 = retired
-//   60  4  zero
-// Page record, 2096 bytes, one for every page the save changes that existed
-// before it (pages it adds are undone by restoring the length):
-//   0     4     page number
-//   4     4     zero
-//   8     2048  the page's bytes before the save
-//   2056  32    hashes of the page's four 512-byte sectors after the save
-//   2088  8     hash of bytes 0-2087, seeded with the sequence number (a
-//               record left over from an earlier save never validates)
-// Hashes are hash_bytes with seed 0 unless said otherwise.
+// The rollback journal `<database>-journal`: writing a save's record,
+// retiring it, and recovering a database from it. The record's byte layout
+// is in journal_format.h.
 //
 // Where the file system maps files (not on Windows), the journal is mapped
 // into memory (the file kept at least as long as the largest record so far,
@@ -71,7 +47,6 @@
 #include "jet/journal.h"
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <cstring>
 #include <optional>
@@ -81,21 +56,12 @@
 
 #include "jet/coding.h"
 #include "jet/error.h"
+#include "jet/journal_format.h"
 
 namespace jet {
 namespace {
 
-constexpr std::array<std::uint8_t, 8> kMagic = {'L', 'S', 'J', 'R', 'N', 'L', '0', '2'};
-constexpr std::size_t kHeaderSize = 64;
-constexpr std::size_t kHeaderHashOffset = 48;
-constexpr std::size_t kStateOffset = 56;
-constexpr std::size_t kSectorSize = 512;
-constexpr std::size_t kSectors = kPageSize / kSectorSize;
-constexpr std::size_t kRecordBeforeOffset = 8;
-constexpr std::size_t kRecordAfterOffset = kRecordBeforeOffset + kPageSize;
-constexpr std::size_t kRecordHashOffset = kRecordAfterOffset + 8 * kSectors;
-constexpr std::size_t kRecordSize = kRecordHashOffset + 8;
-constexpr std::uint32_t kStatePending = 1;
+using namespace journal_format;
 
 std::function<void(std::size_t)>& recovery_step_hook() {
     static std::function<void(std::size_t)> hook;
@@ -106,6 +72,10 @@ std::function<void(std::size_t)>& recovery_step_hook() {
 // the file.
 std::size_t read_page_at(File& file, PageNumber number, Page& page) {
     return file.read_at(static_cast<std::uint64_t>(number) * kPageSize, page.data(), kPageSize);
+}
+
+PageNumber page_number_of(const std::uint8_t* record) {
+    return get_u32le(record + kRecordPageNumberOffset);
 }
 
 // A journal as read back from its file.
@@ -120,6 +90,36 @@ struct ReadJournal {
     bool complete() const { return records.size() == declared_records; }
 };
 
+// What a journal file holds.
+enum class JournalContent {
+    NoSave,     // too short, reserved but never written, or retired
+    TornSave,   // a save whose records were still being written
+    WholeSave,  // a save whose every record is there and valid
+};
+
+// How a recorded page of the database compares with its record, sector by
+// sector.
+enum class PageContent {
+    Before,     // every sector holds its bytes before the save
+    After,      // every sector holds its bytes after the save
+    Unchanged,  // both: the save left the page's bytes as they were
+    Mixed,      // each sector holds one or the other, as the save's writes left them
+    Other,      // a sector holds neither, or the page is not in the file
+};
+
+bool holds_before(PageContent page) {
+    return page == PageContent::Before || page == PageContent::Unchanged;
+}
+
+bool holds_after(PageContent page) {
+    return page == PageContent::After || page == PageContent::Unchanged;
+}
+
+// Whether each sector holds its bytes before or after the save.
+bool holds_known_bytes(PageContent page) {
+    return page != PageContent::Other;
+}
+
 class Recoverer {
   public:
     Recoverer(const std::filesystem::path& database, File& file, bool writable,
@@ -132,33 +132,62 @@ class Recoverer {
 
     Recovery run() {
         if (!load()) {
+            // No journal beside the database.
             return Recovery::NoJournal;
         }
         const std::optional<ReadJournal> journal = parse();
-        if (!journal) {
-            if (writable_) {
-                file_system_.remove(journal_);
-            }
-            return Recovery::NoJournal;
+        switch (content_of(journal)) {
+            case JournalContent::TornSave:
+                return ignore_torn_save(*journal);
+            case JournalContent::WholeSave:
+                return roll_back_whole_save(*journal);
+            case JournalContent::NoSave:
+                break;
         }
-        const std::uint64_t length = file_.size();
-        check_identity(*journal, length);
-        if (!journal->complete()) {
-            check_untouched(*journal, length);
-            if (writable_) {
-                file_system_.remove(journal_);
-            }
-            return Recovery::Ignored;
-        }
-        check_prefix_of_insert(*journal, length);
-        if (!writable_) {
-            return Recovery::NeedsWriting;
-        }
-        roll_back(*journal, length);
-        return Recovery::RolledBack;
+        // Nothing was recorded that the database could hold.
+        discard_journal();
+        return Recovery::NoJournal;
     }
 
   private:
+    static JournalContent content_of(const std::optional<ReadJournal>& journal) {
+        if (!journal) {
+            return JournalContent::NoSave;
+        }
+        return journal->complete() ? JournalContent::WholeSave : JournalContent::TornSave;
+    }
+
+    // Database writes start only once the journal's record is whole, so the
+    // database never saw a torn save: it must be as it was before the save.
+    Recovery ignore_torn_save(const ReadJournal& journal) {
+        const std::uint64_t length = file_.size();
+        check_identity(journal, length);
+        check_untouched(journal, length);
+        discard_journal();
+        return Recovery::Ignored;
+    }
+
+    // The database holds some of a whole save's writes, which the pages'
+    // bytes before undo.
+    Recovery roll_back_whole_save(const ReadJournal& journal) {
+        const std::uint64_t length = file_.size();
+        check_identity(journal, length);
+        check_interrupted_save(journal, length);
+        if (!writable_) {
+            // Rolling back writes the database; a reader asks for that
+            // access first (pager.cpp).
+            return Recovery::NeedsWriting;
+        }
+        roll_back(journal, length);
+        return Recovery::RolledBack;
+    }
+
+    void discard_journal() {
+        if (writable_) {
+            file_system_.remove(journal_);
+        }
+    }
+
     bool load() {
         std::unique_ptr<File> journal;
         try {
@@ -174,6 +203,7 @@ class Recoverer {
         return true;
     }
 
+    // The journal's save, or nothing when it holds none.
     std::optional<ReadJournal> parse() const {
         if (bytes_.size() < kHeaderSize) {
             return std::nullopt;
@@ -182,7 +212,7 @@ class Recoverer {
         if (std::all_of(h, h + kHeaderSize, [](std::uint8_t b) { return b == 0; })) {
             return std::nullopt;
         }
-        if (std::memcmp(h, kMagic.data(), kMagic.size()) != 0) {
+        if (std::memcmp(h + kMagicOffset, kMagic.data(), kMagic.size()) != 0) {
             throw Error(path_text(journal_) +
                         ": not a journal this program wrote (its first bytes are unknown); the "
                         "database was not touched. Move the file away to open the database.");
@@ -196,11 +226,11 @@ class Recoverer {
                         "program was writing the database when it stopped, delete the journal.");
         }
         ReadJournal journal;
-        journal.declared_records = get_u32le(h + 8);
-        journal.sequence = get_u64le(h + 16);
-        journal.length_before = get_u64le(h + 24);
-        journal.length_after = get_u64le(h + 32);
-        journal.header_page_hash = get_u64le(h + 40);
+        journal.declared_records = get_u32le(h + kRecordCountOffset);
+        journal.sequence = get_u64le(h + kSequenceOffset);
+        journal.length_before = get_u64le(h + kLengthBeforeOffset);
+        journal.length_after = get_u64le(h + kLengthAfterOffset);
+        journal.header_page_hash = get_u64le(h + kHeaderPageHashOffset);
         for (std::size_t offset = kHeaderSize; journal.records.size() < journal.declared_records &&
                                                offset + kRecordSize <= bytes_.size();
              offset += kRecordSize) {
@@ -238,12 +268,14 @@ class Recoverer {
                      "that database is gone.");
     }
 
+    // The database's page 0 must be the one the journal names, unless the
+    // save changed page 0 itself (then the pages tell, see check_pages_fit).
     void check_identity(const ReadJournal& journal, std::uint64_t length) const {
         if (journal.length_before < kPageSize) {
             return;
         }
         for (const std::uint8_t* record : journal.records) {
-            if (get_u32le(record) == 0) {
+            if (page_number_of(record) == 0) {
                 return;
             }
         }
@@ -254,99 +286,116 @@ class Recoverer {
         }
     }
 
-    // How each recorded page of the database compares with the journal.
-    struct PageState {
-        bool all_after = true;   // every sector holds its bytes after the save
-        bool all_before = true;  // every sector holds its bytes before it
-        bool each_known = true;  // every sector holds one or the other
-    };
-
-    std::vector<PageState> page_states(const ReadJournal& journal, std::uint64_t length) const {
-        std::vector<PageState> states;
-        for (const std::uint8_t* record : journal.records) {
-            const PageNumber number = get_u32le(record);
-            PageState state;
-            Page page{};
-            if (static_cast<std::uint64_t>(number) * kPageSize + kPageSize > length ||
-                read_page_at(file_, number, page) != kPageSize) {
-                states.push_back({false, false, false});
-                continue;
-            }
-            for (std::size_t s = 0; s < kSectors; ++s) {
-                const std::uint8_t* sector = page.data() + s * kSectorSize;
-                const bool before =
-                    std::memcmp(sector, record + kRecordBeforeOffset + s * kSectorSize,
-                                kSectorSize) == 0;
-                const bool after = hash_bytes(sector, kSectorSize, 0) ==
-                                   get_u64le(record + kRecordAfterOffset + 8 * s);
-                state.all_after = state.all_after && after;
-                state.all_before = state.all_before && before;
-                state.each_known = state.each_known && (before || after);
-            }
-            states.push_back(state);
+    PageContent page_content(const std::uint8_t* record, std::uint64_t length) const {
+        const PageNumber number = page_number_of(record);
+        Page page{};
+        if (static_cast<std::uint64_t>(number) * kPageSize + kPageSize > length ||
+            read_page_at(file_, number, page) != kPageSize) {
+            return PageContent::Other;
         }
-        return states;
+        bool all_before = true;
+        bool all_after = true;
+        for (std::size_t s = 0; s < kSectors; ++s) {
+            const std::uint8_t* sector = page.data() + s * kSectorSize;
+            const bool before = std::memcmp(sector, record + kRecordBeforeOffset + s * kSectorSize,
+                                            kSectorSize) == 0;
+            const bool after = hash_bytes(sector, kSectorSize, 0) ==
+                               get_u64le(record + kRecordAfterOffset + kHashSize * s);
+            if (!before && !after) {
+                return PageContent::Other;
+            }
+            all_before = all_before && before;
+            all_after = all_after && after;
+        }
+        if (all_before && all_after) {
+            return PageContent::Unchanged;
+        }
+        if (all_before) {
+            return PageContent::Before;
+        }
+        return all_after ? PageContent::After : PageContent::Mixed;
+    }
+
+    std::vector<PageContent> page_contents(const ReadJournal& journal, std::uint64_t length) const {
+        std::vector<PageContent> pages;
+        for (const std::uint8_t* record : journal.records) {
+            pages.push_back(page_content(record, length));
+        }
+        return pages;
     }
 
     // Two databases made alike share their header page; a journal of one of
     // them lying beside the other is told apart by its pages: not one of
     // them holds what the journal recorded.
-    void check_pages_fit(const std::vector<PageState>& states) const {
-        if (!states.empty() && std::none_of(states.begin(), states.end(),
-                                            [](const PageState& p) { return p.each_known; })) {
+    void check_pages_fit(const std::vector<PageContent>& pages) const {
+        if (!pages.empty() && std::none_of(pages.begin(), pages.end(), holds_known_bytes)) {
             throw foreign();
         }
     }
 
+    // A torn save never reached the database: its length is the one before
+    // and every recorded page holds its bytes before.
     void check_untouched(const ReadJournal& journal, std::uint64_t length) const {
-        const std::vector<PageState> states = page_states(journal, length);
-        if (std::none_of(states.begin(), states.end(),
-                         [](const PageState& p) { return p.all_before; })) {
-            check_pages_fit(states);
+        const std::vector<PageContent> pages = page_contents(journal, length);
+        if (std::none_of(pages.begin(), pages.end(), holds_before)) {
+            check_pages_fit(pages);
         }
         if (length != journal.length_before) {
             throw changed("its length is " + std::to_string(length) + " bytes, not " +
                           std::to_string(journal.length_before));
         }
-        for (std::size_t i = 0; i < states.size(); ++i) {
-            if (!states[i].all_before) {
-                throw changed("page " + std::to_string(get_u32le(journal.records[i])) +
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            if (!holds_before(pages[i])) {
+                throw changed("page " + std::to_string(page_number_of(journal.records[i])) +
                               " differs, yet the journal is torn");
             }
         }
     }
 
-    void check_prefix_of_insert(const ReadJournal& journal, std::uint64_t length) const {
+    // A whole save was interrupted while reaching the database: its length
+    // lies between the lengths before and after, and every recorded page
+    // holds its bytes before, after or a mix of the two, as a power cut
+    // leaves the writes in any order; or one page holds other bytes, the one
+    // being copied in when the program was killed (check_cut_short).
+    void check_interrupted_save(const ReadJournal& journal, std::uint64_t length) const {
         for (const std::uint8_t* record : journal.records) {
-            const PageNumber number = get_u32le(record);
+            const PageNumber number = page_number_of(record);
             if (static_cast<std::uint64_t>(number) * kPageSize + kPageSize >
                 journal.length_before) {
                 throw changed("the journal names page " + std::to_string(number) +
                               " past the length before the save");
             }
         }
-        const std::vector<PageState> states = page_states(journal, length);
-        check_pages_fit(states);
+        const std::vector<PageContent> pages = page_contents(journal, length);
+        check_pages_fit(pages);
         if (length < journal.length_before || length > journal.length_after) {
             throw changed("its length is " + std::to_string(length) + " bytes, outside " +
                           std::to_string(journal.length_before) + " to " +
                           std::to_string(journal.length_after));
         }
-        std::optional<std::size_t> torn;
-        for (std::size_t i = 0; i < states.size(); ++i) {
-            if (states[i].each_known) {
+        const std::optional<std::size_t> being_copied = page_being_copied(journal, pages);
+        if (being_copied) {
+            check_cut_short(journal, length, pages, *being_copied);
+        }
+    }
+
+    // The one recorded page holding bytes from neither side, if any; two
+    // such pages mean the database changed.
+    std::optional<std::size_t> page_being_copied(const ReadJournal& journal,
+                                                 const std::vector<PageContent>& pages) const {
+        std::optional<std::size_t> found;
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            if (holds_known_bytes(pages[i])) {
                 continue;
             }
-            if (torn) {
-                throw changed("pages " + std::to_string(get_u32le(journal.records[*torn])) +
-                              " and " + std::to_string(get_u32le(journal.records[i])) +
+            if (found) {
+                throw changed("pages " + std::to_string(page_number_of(journal.records[*found])) +
+                              " and " + std::to_string(page_number_of(journal.records[i])) +
                               " hold neither their bytes before the save nor after it");
             }
-            torn = i;
+            found = i;
         }
-        if (torn) {
-            check_cut_short(journal, length, states, *torn);
-        }
+        return found;
     }
 
     // A page holding bytes from neither side is the one being copied in when
@@ -354,13 +403,13 @@ class Recoverer {
     // page before it holds its bytes after the save, every page after it
     // its bytes before, and no page past the old end has been written yet.
     void check_cut_short(const ReadJournal& journal, std::uint64_t length,
-                         const std::vector<PageState>& states, std::size_t torn) const {
-        const std::string page = std::to_string(get_u32le(journal.records[torn]));
-        for (std::size_t i = 0; i < states.size(); ++i) {
-            const bool in_order =
-                i == 0 || get_u32le(journal.records[i - 1]) < get_u32le(journal.records[i]);
-            const bool expected =
-                i < torn ? states[i].all_after : (i == torn || states[i].all_before);
+                         const std::vector<PageContent>& pages, std::size_t being_copied) const {
+        const std::string page = std::to_string(page_number_of(journal.records[being_copied]));
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            const bool in_order = i == 0 || page_number_of(journal.records[i - 1]) <
+                                                page_number_of(journal.records[i]);
+            const bool expected = i < being_copied ? holds_after(pages[i])
+                                                   : (i == being_copied || holds_before(pages[i]));
             if (!in_order || !expected || length != journal.length_before) {
                 throw changed("page " + page +
                               " holds neither its bytes before the save nor after it");
@@ -372,7 +421,7 @@ class Recoverer {
         const auto& hook = recovery_step_hook();
         std::size_t steps = 0;
         for (const std::uint8_t* record : journal.records) {
-            const PageNumber number = get_u32le(record);
+            const PageNumber number = page_number_of(record);
             file_.write_at(static_cast<std::uint64_t>(number) * kPageSize,
                            record + kRecordBeforeOffset, kPageSize);
             if (hook) {
@@ -530,25 +579,25 @@ void Journal::record(const JournalSave& save) {
     // Every byte of the record is written below, so the room is not cleared.
     std::uint8_t* record = h + kHeaderSize;
     for (const JournalPage& page : save.pages) {
-        put_u32le(record, page.number);
-        put_u32le(record + 4, 0);
+        put_u32le(record + kRecordPageNumberOffset, page.number);
+        put_u32le(record + kRecordZeroOffset, 0);
         std::memcpy(record + kRecordBeforeOffset, page.before->data(), kPageSize);
         for (std::size_t s = 0; s < kSectors; ++s) {
-            put_u64le(record + kRecordAfterOffset + 8 * s,
+            put_u64le(record + kRecordAfterOffset + kHashSize * s,
                       hash_bytes(page.after->data() + s * kSectorSize, kSectorSize, 0));
         }
         put_u64le(record + kRecordHashOffset, hash_bytes(record, kRecordHashOffset, sequence_));
         record += kRecordSize;
     }
-    std::memcpy(h, kMagic.data(), kMagic.size());
-    put_u32le(h + 8, static_cast<std::uint32_t>(save.pages.size()));
-    put_u32le(h + 12, 0);
-    put_u64le(h + 16, sequence_);
-    put_u64le(h + 24, save.length_before);
-    put_u64le(h + 32, save.length_after);
-    put_u64le(h + 40, save.header_page_hash);
+    std::memcpy(h + kMagicOffset, kMagic.data(), kMagic.size());
+    put_u32le(h + kRecordCountOffset, static_cast<std::uint32_t>(save.pages.size()));
+    put_u32le(h + kZeroAfterCountOffset, 0);
+    put_u64le(h + kSequenceOffset, sequence_);
+    put_u64le(h + kLengthBeforeOffset, save.length_before);
+    put_u64le(h + kLengthAfterOffset, save.length_after);
+    put_u64le(h + kHeaderPageHashOffset, save.header_page_hash);
     put_u64le(h + kHeaderHashOffset, hash_bytes(h, kHeaderHashOffset, 0));
-    put_u32le(h + kStateOffset + 4, 0);
+    put_u32le(h + kZeroAfterStateOffset, 0);
     pending_ = true;
     if (mapped) {
         store_state(kStatePending);
@@ -566,12 +615,13 @@ void Journal::record(const JournalSave& save) {
 
 void Journal::retire() {
     if (mapping_) {
-        store_state(0);
+        store_state(kStateRetired);
         if (synchronous_) {
             mapping_->flush(kHeaderSize);
         }
     } else {
-        std::uint8_t state[4] = {};
+        std::uint8_t state[4];
+        put_u32le(state, kStateRetired);
         file_->write_at(kStateOffset, state, sizeof state);
         if (synchronous_) {
             file_->sync(false);

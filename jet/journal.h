@@ -3,7 +3,7 @@
 // since the last save), it records their bytes before the save there, and
 // retires the record once every page is written. A database whose journal
 // still holds a save has that save rolled back before it is read. Byte
-// layout and recovery rules: journal.cpp.
+// layout: journal_format.h; recovery rules: journal.cpp.
 #pragma once
 
 #include <cstddef>

@@ -8,6 +8,7 @@
 #include "jet/data_page.h"
 #include "jet/data_page_writer.h"
 #include "jet/error.h"
+#include "jet/index_page_format.h"
 #include "jet/usage_map_format.h"
 #include "jet/usage_map_writer.h"
 
@@ -18,8 +19,6 @@ namespace format = usage_map_format;
 
 // Pages 0 and 1 (header, global map) are never handed out.
 constexpr PageNumber kFirstAllocatable = 2;
-// Free space of an empty index page: its entry area.
-constexpr std::uint16_t kEmptyIndexPageFree = 1800;
 
 // The lowest set bit of `bitmap` (bit 0 standing for `first`) that stands
 // for a page in [from, end).
@@ -76,14 +75,19 @@ void init_page(Page& page, PageType type, PageNumber owner) {
             init_data_page(page, owner);
             return;
         case PageType::IndexLeaf:
-        case PageType::IndexNode:
+        case PageType::IndexNode: {
+            namespace format = index_page_format;
             page.fill(0);
-            page[0] = static_cast<std::uint8_t>(type);
-            page[1] = 0x01;
-            put_u16le(page.data() + 2, kEmptyIndexPageFree);
-            put_u32le(page.data() + 4, owner);
-            page[21] = type == PageType::IndexNode ? 0x01 : 0x00;
+            page[format::kTypeOffset] = static_cast<std::uint8_t>(type);
+            page[format::kFixedByteOffset] = format::kFixedByte;
+            // An empty page: all of its entry data is free.
+            put_u16le(page.data() + format::kFreeSpaceOffset,
+                      static_cast<std::uint16_t>(format::kEntryCapacity));
+            put_u32le(page.data() + format::kTablePageOffset, owner);
+            page[format::kIntermediateMarkOffset] =
+                type == PageType::IndexNode ? format::kIntermediateMark : format::kLeafMark;
             return;
+        }
         case PageType::UsageBitmap:
             page.fill(0);
             page[0] = static_cast<std::uint8_t>(type);

@@ -181,7 +181,8 @@ TEST(IndexSplitTest, KeepsPagesFullForKeysInOrderAndHalvesThemOtherwise) {
     EXPECT_EQ(cut.separator.child, 0u);
     EXPECT_EQ(moved + 1 + cut.upper.size(), nodes.size());
     EXPECT_EQ(cut.upper.front().key, nodes[moved + 1].key);
-    EXPECT_LE(index_entries_length(cut.upper, IndexPageKind::Intermediate), kIndexPageCapacity);
+    EXPECT_LE(index_entries_length(cut.upper, IndexPageKind::Intermediate),
+              index_page_format::kEntryCapacity);
 
     // Entries too long for three to a page cannot always be cut.
     const auto huge = numbered_entries(3, 1000);
