@@ -37,6 +37,7 @@
 #include "jet/table_writer.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/numbered_song.h"
+#include "tests/support/song_shaped_table.h"
 #include "tests/support/unmapped_file_system.h"
 
 namespace {
@@ -274,7 +275,7 @@ class JournalTest : public ::testing::Test {
         fs::remove_all(folder_);
         fs::create_directories(folder_);
         base_ = folder_ / "base.mdb";
-        jet::create_database(base_);
+        jet::create_database(base_, jet_test::song_shaped_table());
     }
     void TearDown() override { fs::remove_all(folder_); }
 
