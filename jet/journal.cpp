@@ -97,11 +97,6 @@ constexpr std::size_t kRecordHashOffset = kRecordAfterOffset + 8 * kSectors;
 constexpr std::size_t kRecordSize = kRecordHashOffset + 8;
 constexpr std::uint32_t kStatePending = 1;
 
-std::function<void(std::size_t)>& recovery_step_hook() {
-    static std::function<void(std::size_t)> hook;
-    return hook;
-}
-
 // Reads the page at `number`; fewer than kPageSize bytes only at the end of
 // the file.
 std::size_t read_page_at(File& file, PageNumber number, Page& page) {
@@ -369,21 +364,13 @@ class Recoverer {
     }
 
     void roll_back(const ReadJournal& journal, std::uint64_t length) const {
-        const auto& hook = recovery_step_hook();
-        std::size_t steps = 0;
         for (const std::uint8_t* record : journal.records) {
             const PageNumber number = get_u32le(record);
             file_.write_at(static_cast<std::uint64_t>(number) * kPageSize,
                            record + kRecordBeforeOffset, kPageSize);
-            if (hook) {
-                hook(++steps);
-            }
         }
         if (length != journal.length_before) {
             file_.truncate(journal.length_before);
-        }
-        if (hook) {
-            hook(++steps);
         }
         file_.sync(false);
         file_system_.remove(journal_);
@@ -594,11 +581,4 @@ Recovery recover(const std::filesystem::path& database, File& file, bool writabl
     return Recoverer(database, file, writable, file_system).run();
 }
 
-namespace testing {
-
-void set_recovery_step_hook(std::function<void(std::size_t)> hook) {
-    recovery_step_hook() = std::move(hook);
-}
-
-}  // namespace testing
 }  // namespace jet
