@@ -62,6 +62,7 @@
 #include "jet/create_database.h"
 #include "qt/main_window.h"
 #include "qt/qt_toolkit.h"
+#include "songdb/song_table.h"
 #include "songdb/update.h"
 #include "tests/window/headless_toolkit.h"
 #include "window/re_name_fold.h"
@@ -172,7 +173,7 @@ void generate_tree(const Settings& s) {
 }
 
 void fill_catalogue(const fs::path& path, long rows) {
-    jet::create_database(path);
+    jet::create_database(path, songdb::song_table());
     songdb::dao::JetEngine engine(kThai);
     const auto db = engine.OpenDatabase(path);
     const auto songs = db->OpenRecordset("SELECT * FROM Song");

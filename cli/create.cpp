@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "jet/create_database.h"
+#include "songdb/song_table.h"
 #include "window/native_text.h"
 
 namespace cli {
@@ -15,7 +16,7 @@ int run_create(const std::vector<std::string>& args, std::ostream& out) {
                 ? "create needs a FILE: name the catalogue to make"
                 : "create takes one FILE: name one, in quotes if its name holds blanks");
     }
-    jet::create_database(window::path_of_text(options.positional[0]));
+    jet::create_database(window::path_of_text(options.positional[0]), songdb::song_table());
     out << "created " << options.positional[0] << "\n";
     return 0;
 }

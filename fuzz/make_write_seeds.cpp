@@ -1,5 +1,5 @@
-// Writes the write fuzzer's seeds that come from new catalogues: the song
-// catalogue as create_database makes it, empty and with 300 songs, and a
+// Writes the write fuzzer's seeds that come from new catalogues: a song
+// catalogue (the tests' song_shaped_table()), empty and with 300 songs, and a
 // catalogue whose one table has a column of every type and indexes over
 // several of them, empty and with 40 rows. Each seed is the write fuzzer's
 // control block (write_fuzzer.cpp) followed by the file. The catalogues are
@@ -22,6 +22,7 @@
 #include "jet/table_writer.h"
 #include "jet/value_parse.h"
 #include "tests/support/memory_file_system.h"
+#include "tests/support/song_shaped_table.h"
 
 namespace {
 
@@ -110,9 +111,8 @@ std::vector<std::uint8_t> catalogue(const jet::NewTable& table, int rows) {
     jet_test::MemoryFileSystem memory;
     jet::CreateOptions create;
     create.created = jet::DateTime{45000.25};
-    create.table = table;
     create.file_system = &memory;
-    jet::create_database(kPath, create);
+    jet::create_database(kPath, table, create);
     if (rows > 0) {
         jet::OpenOptions options;
         options.code_page = 874;
@@ -157,11 +157,11 @@ int main(int argc, char** argv) {
         }
         // Control: rows, table, options (cache, journal, text forms, code
         // page 874), unused, seed.
-        const std::vector<std::uint8_t> songs = catalogue(jet::song_table(), 0);
+        const std::vector<std::uint8_t> songs = catalogue(jet_test::song_shaped_table(), 0);
         write_seed(out / "song-empty.seed", {4, 0, 0x03, 0, 1, 0, 0, 0}, songs);
         write_seed(out / "song-empty-text.seed", {8, 0, 0x18, 0, 2, 0, 0, 0}, songs);
         write_seed(out / "song-300.seed", {8, 0, 0x01, 0, 3, 0, 0, 0},
-                   catalogue(jet::song_table(), 300));
+                   catalogue(jet_test::song_shaped_table(), 300));
         write_seed(out / "every-type-empty.seed", {8, 0, 0x07, 0, 4, 0, 0, 0},
                    catalogue(every_type_table(), 0));
         const std::vector<std::uint8_t> every_type = catalogue(every_type_table(), 40);

@@ -228,7 +228,8 @@ void insert_rows(const std::filesystem::path& path, const NewTable& user_table,
 
 }  // namespace
 
-void create_database(const std::filesystem::path& path, const CreateOptions& options) {
+void create_database(const std::filesystem::path& path, const NewTable& table,
+                     const CreateOptions& options) {
     FileSystem& file_system = *options.file_system;
     try {
         file_system.open(path, OpenMode::CreateNew);
@@ -241,8 +242,8 @@ void create_database(const std::filesystem::path& path, const CreateOptions& opt
     try {
         const CodePage& code_page = CodePage::get(kCodePage);
         const DateTime created = options.created.value_or(local_now());
-        const PageNumber user_page = lay_out(path, code_page, created, options.table, file_system);
-        insert_rows(path, options.table, user_page, created, file_system);
+        const PageNumber user_page = lay_out(path, code_page, created, table, file_system);
+        insert_rows(path, table, user_page, created, file_system);
     } catch (...) {
         // The half-made file goes; should that fail too, the first error is
         // still the one that says what went wrong, and it is reported.

@@ -1,10 +1,10 @@
-// Creating a new, empty Access 97 database that holds the song table.
+// Creating a new Access 97 database that holds one empty user table, laid
+// out as the caller defines it.
 #pragma once
 
 #include <filesystem>
 #include <optional>
 
-#include "jet/create_system_tables.h"
 #include "jet/create_table_definition.h"
 #include "jet/file_system.h"
 #include "jet/value.h"
@@ -15,9 +15,6 @@ struct CreateOptions {
     // When the objects were made, as their catalogue rows record it; empty =
     // now, in local time as Access records it.
     std::optional<DateTime> created;
-    // The one user table, made empty: the song table unless another layout
-    // is given (a catalogue edited by hand, or one of an older player).
-    NewTable table = song_table();
     // Where the file is written.
     FileSystem* file_system = &native_file_system();
 };
@@ -25,9 +22,9 @@ struct CreateOptions {
 // Makes the file `path`: the header, the global usage map, the system tables
 // MSysObjects, MSysACEs, MSysQueries and MSysRelationships with their rows
 // (containers, the database object and its properties, permissions), and
-// the empty user table of `options` (Song unless told otherwise). Throws
-// Error when the file exists (it is left untouched) or cannot be written; a
-// file it began is removed again.
-void create_database(const std::filesystem::path& path, const CreateOptions& options = {});
+// `table`, the one user table, empty. Throws Error when the file exists (it
+// is left untouched) or cannot be written; a file it began is removed again.
+void create_database(const std::filesystem::path& path, const NewTable& table,
+                     const CreateOptions& options = {});
 
 }  // namespace jet

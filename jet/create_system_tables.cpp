@@ -8,8 +8,6 @@ namespace {
 constexpr std::uint8_t kSystemFixed = 0x13;
 constexpr std::uint8_t kSystemVariable = 0x12;
 constexpr std::uint8_t kSystemSid = 0x32;
-constexpr std::uint8_t kUserFixed = 0x03;
-constexpr std::uint8_t kUserVariable = 0x02;
 
 NewTable system_table(const char* name, std::vector<NewColumn> columns,
                       std::vector<NewIndex> indexes) {
@@ -76,26 +74,6 @@ std::vector<NewTable> system_tables() {
                                    {"szObject", {4}, RealIndex::kIgnoreNulls},
                                    {"szReferencedObject", {6}, RealIndex::kIgnoreNulls}}));
     return tables;
-}
-
-NewTable song_table() {
-    using T = ColumnType;
-    NewTable table;
-    table.name = "Song";
-    table.table_type = table_definition_format::kUserTable;
-    table.columns = {{"ID", T::Long, 0, kUserFixed | Column::kLongAutonumber},
-                     {"songID", T::Text, 10, kUserVariable},
-                     {"songName", T::Text, 100, kUserVariable},
-                     {"artid", T::Text, 100, kUserVariable},
-                     {"MidPath", T::Text, 255, kUserVariable},
-                     {"CurPath", T::Text, 255, kUserVariable},
-                     {"Lyrpath", T::Text, 255, kUserVariable}};
-    table.indexes = {
-        {"PrimaryKey", {0}, RealIndex::kUnique | RealIndex::kRequired, IndexKind::PrimaryKey},
-        {"songID", {1}, 0, IndexKind::Other},
-        {"songName", {2}, 0, IndexKind::Other},
-        {"artid", {3}, 0, IndexKind::Other}};
-    return table;
 }
 
 }  // namespace jet

@@ -1,5 +1,5 @@
-// The tables of a new database, as data: the engine's four system tables
-// with the columns and indexes Access 97 gives them, and the song table.
+// The engine's four system tables of a new database, as data: the columns
+// and indexes Access 97 gives them.
 #pragma once
 
 #include <vector>
@@ -11,9 +11,5 @@ namespace jet {
 // MSysObjects, MSysACEs, MSysQueries, MSysRelationships, in this order: their
 // definitions go to pages 2 to 5.
 std::vector<NewTable> system_tables();
-
-// Song: ID (AutoNumber, primary key), songID, songName, artid, MidPath,
-// CurPath, Lyrpath, with indexes on songID, songName and artid.
-NewTable song_table();
 
 }  // namespace jet

@@ -32,7 +32,7 @@ bool sort_order_supported(int sort_order);
 std::string sort_order_name(int sort_order);
 
 // Throws SortOrderError naming the sort order when it is not supported; `what`
-// says what needed the key (e.g. "text index \"Name\" of table \"Song\"").
+// says what needed the key (e.g. "text index \"Name\" of table \"Customers\"").
 void require_sort_order_supported(int sort_order, std::string_view what);
 
 // Appends the ascending General key of these code-page bytes (without the

@@ -63,11 +63,6 @@ namespace {
 
 using namespace journal_format;
 
-std::function<void(std::size_t)>& recovery_step_hook() {
-    static std::function<void(std::size_t)> hook;
-    return hook;
-}
-
 // Reads the page at `number`; fewer than kPageSize bytes only at the end of
 // the file.
 std::size_t read_page_at(File& file, PageNumber number, Page& page) {
@@ -418,21 +413,13 @@ class Recoverer {
     }
 
     void roll_back(const ReadJournal& journal, std::uint64_t length) const {
-        const auto& hook = recovery_step_hook();
-        std::size_t steps = 0;
         for (const std::uint8_t* record : journal.records) {
             const PageNumber number = page_number_of(record);
             file_.write_at(static_cast<std::uint64_t>(number) * kPageSize,
                            record + kRecordBeforeOffset, kPageSize);
-            if (hook) {
-                hook(++steps);
-            }
         }
         if (length != journal.length_before) {
             file_.truncate(journal.length_before);
-        }
-        if (hook) {
-            hook(++steps);
         }
         file_.sync(false);
         file_system_.remove(journal_);
@@ -644,11 +631,4 @@ Recovery recover(const std::filesystem::path& database, File& file, bool writabl
     return Recoverer(database, file, writable, file_system).run();
 }
 
-namespace testing {
-
-void set_recovery_step_hook(std::function<void(std::size_t)> hook) {
-    recovery_step_hook() = std::move(hook);
-}
-
-}  // namespace testing
 }  // namespace jet

@@ -9,7 +9,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -113,12 +112,5 @@ enum class Recovery {
 // since the save was recorded: then neither file is touched.
 Recovery recover(const std::filesystem::path& database, File& file, bool writable,
                  FileSystem& file_system);
-
-namespace testing {
-// Called during a rollback after each page restored and after the length is
-// restored, with the number of steps done; for tests that stop a recovery
-// part-way. Empty by default.
-void set_recovery_step_hook(std::function<void(std::size_t steps_done)> hook);
-}  // namespace testing
 
 }  // namespace jet

@@ -22,11 +22,6 @@ constexpr std::size_t kMostUnsavedPages = 4096;
 constexpr std::uint64_t kLargestFile = std::uint64_t{1} << 30;
 constexpr PageNumber kLargestPageCount = static_cast<PageNumber>(kLargestFile / kPageSize);
 
-std::function<void(std::size_t)>& commit_step_hook() {
-    static std::function<void(std::size_t)> hook;
-    return hook;
-}
-
 Error held_by_another_program(const std::filesystem::path& path) {
     return Error(path_text(path) +
                  ": another program has the database open; close the player (and any other "
@@ -467,17 +462,9 @@ void Pager::write_changes() {
         throw Error(std::string(e.what()) + "; the last " + std::to_string(changes) +
                     " inserts were not saved");
     }
-    const auto& hook = commit_step_hook();
     try {
-        std::size_t step = 0;
-        if (hook) {
-            hook(step);
-        }
         for (const auto& [number, page] : dirty_) {
             page_file_->write(number, *page, file_size_);
-            if (hook) {
-                hook(++step);
-            }
         }
         if (synchronous) {
             page_file_->sync(length_after_save(), false);
@@ -545,11 +532,4 @@ void Pager::flush() {
     }
 }
 
-namespace testing {
-
-void set_commit_step_hook(std::function<void(std::size_t)> hook) {
-    commit_step_hook() = std::move(hook);
-}
-
-}  // namespace testing
 }  // namespace jet

@@ -46,7 +46,6 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <list>
 #include <memory>
 #include <optional>
@@ -210,12 +209,5 @@ class Pager {
     State state_ = State::Usable;
     std::string failure_;  // why the pager is not usable
 };
-
-namespace testing {
-// Called in a save once the journal holds the changes (step 0) and after
-// each page written (steps 1, 2, ...), for tests that stop or fail a save
-// part-way. Empty by default.
-void set_commit_step_hook(std::function<void(std::size_t step)> hook);
-}  // namespace testing
 
 }  // namespace jet

@@ -13,7 +13,7 @@
 //     is in some other code page;
 //   - None when there is no evidence: nothing stored shows a code page.
 // The look ends as soon as the verdict is firm (firm_evidence pieces) or
-// after `rows` rows in all, so that opening a catalogue of a million songs
+// after `rows` rows in all, so that opening a database of a million rows
 // costs no full read: the verdict comes from the first rows, which is where
 // a catalogue's text is as telling as anywhere. Memo values are not read:
 // they lie on pages of their own. A table that cannot be read (damaged) is

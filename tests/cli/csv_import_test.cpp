@@ -15,6 +15,7 @@
 #include "jet/create_database.h"
 #include "jet/database.h"
 #include "jet/file_system.h"
+#include "songdb/song_table.h"
 #include "tests/support/unmapped_file_system.h"
 #include "tests/window/temp_tree.h"
 
@@ -64,7 +65,7 @@ class UnflushableDatabase : public jet::FileSystem {
 
 class CsvImportTest : public ::testing::Test {
   protected:
-    CsvImportTest() { jet::create_database(database); }
+    CsvImportTest() { jet::create_database(database, songdb::song_table()); }
 
     // Imports `csv` into the Song table; the message of the failure, or
     // empty when it succeeds.

@@ -30,6 +30,7 @@
 #include "jet/database.h"
 #include "jet/journal.h"
 #include "jet/table_writer.h"
+#include "songdb/song_table.h"
 #include "tests/support/disk_fault_sweep.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/memory_file_system.h"
@@ -94,7 +95,7 @@ class ImportSweepTest : public ::testing::Test {
         MemoryFileSystem disk;
         jet::CreateOptions options;
         options.file_system = &disk;
-        jet::create_database(database, options);
+        jet::create_database(database, songdb::song_table(), options);
         start = *disk.file(database);
     }
 

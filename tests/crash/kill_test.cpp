@@ -23,6 +23,7 @@
 #include "jet/create_database.h"
 #include "jet/database.h"
 #include "jet/journal.h"
+#include "songdb/song_table.h"
 
 namespace {
 
@@ -108,7 +109,7 @@ TEST(KillTest, ImportKilledAtRandomMomentsLeavesAFirstPartOfTheRowsAndACheckedFi
     const fs::path db = folder / "catalogue.mdb";
     const fs::path csv = folder / "songs.csv";
     const std::string cli = LISTSONG_CLI_PATH;
-    jet::create_database(db);
+    jet::create_database(db, songdb::song_table());
 
     const unsigned seed = std::random_device{}();
     std::mt19937 random(seed);
@@ -131,7 +132,7 @@ TEST(KillTest, ImportKilledAtRandomMomentsLeavesAFirstPartOfTheRowsAndACheckedFi
             ASSERT_EQ(songs_present(db), kSongs);
             ++completed_imports;
             fs::remove(db);
-            jet::create_database(db);
+            jet::create_database(db, songdb::song_table());
             present = 0;
             continue;
         }

@@ -18,6 +18,7 @@
 #include "jet/write_error.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/programs.h"
+#include "tests/support/song_shaped_table.h"
 
 namespace {
 
@@ -120,7 +121,7 @@ std::vector<std::optional<jet::Value>> song(const std::string& id, const std::st
 TEST(CreateDatabaseTest, SystemTablesMatchTheFileAccess97MadeColumnByColumn) {
     SKIP_WITHOUT_FIXTURES();
     NewFile file;
-    jet::create_database(file.path());
+    jet::create_database(file.path(), jet_test::song_shaped_table());
     const auto made = open(file.path());
     const auto access = open(jet_test::fixture("acc97.mdb"));
     for (const char* name : {"MSysObjects", "MSysACEs", "MSysQueries", "MSysRelationships"}) {
@@ -141,9 +142,9 @@ TEST(CreateDatabaseTest, SystemTablesMatchTheFileAccess97MadeColumnByColumn) {
     EXPECT_TRUE(catalogue_names(*made).contains("Song"));
 }
 
-TEST(CreateDatabaseTest, SongTableHasTheCatalogueSchemaAndPassesTheCheck) {
+TEST(CreateDatabaseTest, UserTableHasTheColumnsAndIndexesItWasGivenAndPassesTheCheck) {
     NewFile file;
-    jet::create_database(file.path());
+    jet::create_database(file.path(), jet_test::song_shaped_table());
     expect_check_passes(file.path());
     const auto db = open(file.path());
     EXPECT_EQ(db->header().sort_order, 1033);
@@ -175,17 +176,18 @@ TEST(CreateDatabaseTest, SongTableHasTheCatalogueSchemaAndPassesTheCheck) {
 
 TEST(CreateDatabaseTest, RefusesAnExistingFileAndLeavesItAlone) {
     NewFile file;
-    jet::create_database(file.path());
+    jet::create_database(file.path(), jet_test::song_shaped_table());
     const auto before = jet_test::read_bytes(file.path());
-    EXPECT_THROW(jet::create_database(file.path()), jet::Error);
+    EXPECT_THROW(jet::create_database(file.path(), jet_test::song_shaped_table()), jet::Error);
     EXPECT_EQ(jet_test::read_bytes(file.path()), before);
-    EXPECT_THROW(jet::create_database(file.path().parent_path() / "no-such-folder" / "x.mdb"),
+    EXPECT_THROW(jet::create_database(file.path().parent_path() / "no-such-folder" / "x.mdb",
+                                      jet_test::song_shaped_table()),
                  jet::Error);
 }
 
 TEST(CreateDatabaseTest, RowsAppendedAtOnceReadBackWithTheirAutonumbers) {
     NewFile file;
-    jet::create_database(file.path());
+    jet::create_database(file.path(), jet_test::song_shaped_table());
     {
         const auto db = open(file.path(), true);
         jet::TableWriter writer(*db, "Song");
@@ -278,7 +280,7 @@ TEST(CreateDatabaseTest, IndependentReadersSeeExactlyTheSongSchema) {
     GTEST_SKIP() << "mdbtools and node are Linux programs, out of reach under Wine";
 #endif
     NewFile file;
-    jet::create_database(file.path());
+    jet::create_database(file.path(), jet_test::song_shaped_table());
     if (require_program("mdb-tables")) {
         EXPECT_EQ(run_command("mdb-tables -1 '" + file.path().string() + "'"), "Song\n");
         EXPECT_EQ(run_command("mdb-tables -S -1 '" + file.path().string() + "'"),
@@ -319,7 +321,7 @@ TEST(CreateDatabaseTest, IndependentReadersSeeExactlyTheSongSchema) {
 // usage map on page 1 can hold: the map turns into a reference map.
 TEST(CreateDatabaseTest, HundredThousandSongsPassTheCheckAndBothReaders) {
     NewFile file;
-    jet::create_database(file.path());
+    jet::create_database(file.path(), jet_test::song_shaped_table());
     constexpr int kSongs = 100000;
     {
         const auto db = open(file.path(), true);

@@ -47,12 +47,10 @@ class DamagedCatalogueTest : public ::testing::Test {
   protected:
     void SetUp() override {
         std::filesystem::remove(file_.path());
-        jet::CreateOptions options;
-        options.table.name = "Notes";
-        options.table.columns = {{"Title", jet::ColumnType::Text, 100},
-                                 {"Body", jet::ColumnType::Memo}};
-        options.table.indexes.clear();
-        jet::create_database(file_.path(), options);
+        jet::NewTable notes;
+        notes.name = "Notes";
+        notes.columns = {{"Title", jet::ColumnType::Text, 100}, {"Body", jet::ColumnType::Memo}};
+        jet::create_database(file_.path(), notes);
         const auto db = jet::Database::open(file_.path(), writable());
         jet::TableWriter writer(*db, "Notes");
         for (int n = 0; n < 3; ++n) {

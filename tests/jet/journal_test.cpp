@@ -4,8 +4,11 @@
 // either ignored (when the database never saw the insert) or refused with
 // their own error, touching nothing.
 //
-// An insert or a recovery is stopped by killing the process that runs it, at
-// a step chosen through the engine's test hooks. On POSIX that process is a
+// An insert or a recovery is stopped by killing the process that runs it,
+// before a chosen change of the database: the database is opened on a file
+// system that counts the changes reaching the file (its pages, its length,
+// its syncs) and kills the process before the one chosen. On POSIX that
+// process is a
 // fork of the test that raises SIGKILL. Windows has no fork: the test program
 // starts itself again to run only JournalChildTest, which reads its task
 // from the environment and ends itself with TerminateProcess, the kill of
@@ -37,6 +40,8 @@
 #include "jet/table_writer.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/numbered_song.h"
+#include "tests/support/song_shaped_table.h"
+#include "tests/support/stopping_file_system.h"
 #include "tests/support/unmapped_file_system.h"
 
 namespace {
@@ -103,10 +108,11 @@ unsigned long this_process_id() {
 #endif
 }
 
-// What a child process does until it is killed at step `stop`: insert song
-// `song` into the database (commit steps; 0: journal written, k: k pages
-// written), insert a shipper into Northwind's Shippers (commit steps), or
-// open the database for writing (recovery steps).
+// What a child process does until it is killed after `stop` changes of the
+// database: insert song `song` into it (0: only the journal written, k: k
+// pages written), insert a shipper into Northwind's Shippers (the same), or
+// open it for writing, which rolls back the save its journal holds (k: k
+// pages restored, then the length).
 struct ChildTask {
     enum class Kind { InsertSong, InsertShipper, Open };
     Kind kind;
@@ -116,30 +122,26 @@ struct ChildTask {
 };
 
 void run_child_task(const ChildTask& task) {
-    const auto stop_at = [stop = task.stop](std::size_t step) {
-        if (step == stop) {
-            kill_this_process();
-        }
-    };
+    jet_test::StoppingFileSystem stopping(*current_file_system, task.path);
+    stopping.stop_after(task.stop, kill_this_process);
+    jet::OpenOptions options = writable();
+    options.file_system = &stopping;
     switch (task.kind) {
         case ChildTask::Kind::InsertSong: {
-            jet::testing::set_commit_step_hook(stop_at);
-            const auto db = jet::Database::open(task.path, writable());
+            const auto db = jet::Database::open(task.path, options);
             jet::TableWriter(*db, "Song").insert(song(task.song));
             db->close();
             break;
         }
         case ChildTask::Kind::InsertShipper: {
-            jet::testing::set_commit_step_hook(stop_at);
-            const auto db = jet::Database::open(task.path, writable());
+            const auto db = jet::Database::open(task.path, options);
             jet::TableWriter writer(*db, "Shippers");
             writer.insert({std::nullopt, jet::Value{jet::Text{"Carrier"}}});
             db->save();
             break;
         }
         case ChildTask::Kind::Open:
-            jet::testing::set_recovery_step_hook(stop_at);
-            jet::Database::open(task.path, writable());
+            jet::Database::open(task.path, options);
             break;
     }
 }
@@ -235,8 +237,8 @@ bool killed_in_child(const ChildTask& task) {
 }
 #endif
 
-// Inserts song n into the database, killing the process at the commit's
-// step `stop` (0: journal written; k: k pages written).
+// Inserts song n into the database, killing the process after `stop`
+// changes of the database (0: journal written; k: k pages written).
 bool insert_killed_at(const fs::path& path, int n, std::size_t stop) {
     return killed_in_child({ChildTask::Kind::InsertSong, path, stop, n});
 }
@@ -274,7 +276,7 @@ class JournalTest : public ::testing::Test {
         fs::remove_all(folder_);
         fs::create_directories(folder_);
         base_ = folder_ / "base.mdb";
-        jet::create_database(base_);
+        jet::create_database(base_, jet_test::song_shaped_table());
     }
     void TearDown() override { fs::remove_all(folder_); }
 
@@ -284,18 +286,18 @@ class JournalTest : public ::testing::Test {
         return target;
     }
 
-    // The number of the last step of the commit of song `rows` after `rows`
-    // songs, found by stopping copies at ever later steps.
-    std::size_t last_commit_step(const fs::path& path, int rows) const {
-        const fs::path probe = folder_ / "probe.mdb";
-        std::size_t last = 0;
-        for (;; ++last) {
-            copy_over(path, probe);
-            fs::remove(jet::journal_path(probe));
-            if (!insert_killed_at(probe, rows, last + 1)) {
-                return last;
-            }
-        }
+    // The changes of the database that the save of song `rows` after `rows`
+    // songs makes, counted on a copy: its pages, then the syncs that force
+    // them to the disk, the last change.
+    std::size_t save_changes(const fs::path& path, int rows) const {
+        const fs::path probe = copy_of(path, "probe.mdb");
+        jet_test::StoppingFileSystem counting(*current_file_system, probe);
+        jet::OpenOptions options = writable();
+        options.file_system = &counting;
+        const auto db = jet::Database::open(probe, options);
+        jet::TableWriter(*db, "Song").insert(song(rows));
+        db->save();
+        return counting.changes();
     }
 
     fs::path folder_;
@@ -320,24 +322,49 @@ class JournalWritingTest : public JournalTest, public ::testing::WithParamInterf
     jet_test::UnmappedFileSystem unmapped_;
 };
 
+// Killed before the journal's record is retired, the insert is rolled back;
+// killed after it (before the database's last sync on closing), the insert
+// is kept whole.
 TEST_P(JournalWritingTest, InsertKilledAtAnyStepIsRolledBackToTheExactBytesBefore) {
     // 0 rows: the insert grows the file by a data page; 40 rows: it does not.
     for (const int rows : {0, 40}) {
         const fs::path path = copy_of(base_, "db.mdb");
         append_songs(path, 0, rows);
         const std::vector<std::uint8_t> before = jet_test::read_bytes(path);
+        const fs::path start = copy_of(path, "start.mdb");
+        const fs::path whole = copy_of(path, "whole.mdb");
+        append_songs(whole, rows, 1);
+        const std::vector<std::uint8_t> after = jet_test::read_bytes(whole);
+        const std::size_t pages_and_syncs = save_changes(path, rows);
+        std::size_t rolled_back = 0;
+        std::size_t kept = 0;
         std::size_t stop = 0;
         for (; insert_killed_at(path, rows, stop); ++stop) {
             ASSERT_TRUE(fs::exists(jet::journal_path(path)));
             // Opening for reading rolls back as well as opening for writing.
             jet::OpenOptions options = writable();
             options.writable = stop % 2 == 0;
-            const auto db = jet::Database::open(path, options);
-            EXPECT_EQ(db->pager().recovery(), jet::Recovery::RolledBack) << "step " << stop;
-            EXPECT_EQ(jet_test::read_bytes(path), before) << rows << " rows, step " << stop;
-            EXPECT_FALSE(fs::exists(jet::journal_path(path)));
+            if (jet::Database::open(path, options)->pager().recovery() ==
+                jet::Recovery::RolledBack) {
+                EXPECT_EQ(kept, 0u) << "rolled back after a kill at an earlier step kept it";
+                ++rolled_back;
+                EXPECT_EQ(jet_test::read_bytes(path), before) << rows << " rows, step " << stop;
+                EXPECT_FALSE(fs::exists(jet::journal_path(path)));
+            } else {
+                ++kept;
+                EXPECT_EQ(jet_test::read_bytes(path), after) << rows << " rows, step " << stop;
+                if (options.writable) {
+                    EXPECT_FALSE(fs::exists(jet::journal_path(path)));
+                }
+                // The next stop starts from the rows before again.
+                copy_over(start, path);
+                fs::remove(jet::journal_path(path));
+            }
         }
-        EXPECT_GE(stop, 4u) << "an insert writes a data page, three indexes and its definition";
+        EXPECT_EQ(rolled_back, pages_and_syncs)
+            << "every step of the save, from the journal written to the last page's sync";
+        EXPECT_GE(pages_and_syncs, 5u)
+            << "an insert writes a data page, three indexes and its definition";
         EXPECT_EQ(song_rows(path), static_cast<std::size_t>(rows) + 1);
         const auto db = jet::Database::open(path, writable());
         EXPECT_TRUE(jet::check_database(*db).ok());
@@ -346,30 +373,44 @@ TEST_P(JournalWritingTest, InsertKilledAtAnyStepIsRolledBackToTheExactBytesBefor
 
 INSTANTIATE_TEST_SUITE_P(MappedAndWritten, JournalWritingTest, ::testing::Bool());
 
+// The interrupted save has written every page and not yet synced them; the
+// recovery is killed before it restores any page, after each page it
+// restores, after it restores the length, and after it is done (at the
+// database's last sync on closing).
 TEST_F(JournalTest, RecoveryKilledPartWayIsFinishedByTheNextOpen) {
     for (const int rows : {0, 40}) {
         const fs::path path = copy_of(base_, "db.mdb");
         append_songs(path, 0, rows);
         const std::vector<std::uint8_t> before = jet_test::read_bytes(path);
-        const std::size_t last = last_commit_step(path, rows);
-        ASSERT_TRUE(insert_killed_at(path, rows, last));
+        ASSERT_TRUE(insert_killed_at(path, rows, save_changes(path, rows) - 1));
         const fs::path interrupted = copy_of(path, "interrupted.mdb");
         const fs::path interrupted_journal = jet::journal_path(path);
         const fs::path saved_journal = folder_ / "saved-journal";
         copy_over(interrupted_journal, saved_journal);
-        std::size_t stop = 1;
+        const std::vector<std::uint8_t> journal = jet_test::read_bytes(saved_journal);
+        const std::size_t restored_pages =
+            journal[8] | journal[9] << 8 | journal[10] << 16 | journal[11] << 24;
+        const bool length_restored = fs::file_size(interrupted) != before.size();
+        std::size_t unfinished = 0;
+        std::size_t stop = 0;
         for (;; ++stop) {
             copy_over(interrupted, path);
             copy_over(saved_journal, interrupted_journal);
             if (!killed_in_child({ChildTask::Kind::Open, path, stop})) {
                 break;
             }
-            EXPECT_TRUE(fs::exists(interrupted_journal));
-            EXPECT_EQ(jet::Database::open(path, writable())->pager().recovery(),
-                      jet::Recovery::RolledBack);
+            if (fs::exists(interrupted_journal)) {
+                EXPECT_EQ(unfinished, stop)
+                    << "a journal is left after a kill at an earlier step found the recovery done";
+                ++unfinished;
+                EXPECT_EQ(jet::Database::open(path, writable())->pager().recovery(),
+                          jet::Recovery::RolledBack);
+            }
             EXPECT_EQ(jet_test::read_bytes(path), before) << "stopped at step " << stop;
         }
-        EXPECT_GE(stop, 3u);
+        EXPECT_GE(restored_pages, 2u);
+        EXPECT_GE(unfinished, restored_pages + (length_restored ? 2 : 1))
+            << "before the first page, after each page restored, after the length";
         EXPECT_EQ(jet_test::read_bytes(path), before);
     }
 }
@@ -382,17 +423,16 @@ TEST_F(JournalTest, FailedWriteInASavePutsThePagesBackAndRefusesInsertsUntilReop
     append_songs(path, 0, 10);
     const std::vector<std::uint8_t> before = jet_test::read_bytes(path);
     {
-        const auto db = jet::Database::open(path, writable());
+        jet_test::StoppingFileSystem failing(*current_file_system, path);
+        jet::OpenOptions options = writable();
+        options.file_system = &failing;
+        const auto db = jet::Database::open(path, options);
         jet::TableWriter writer(*db, "Song");
         writer.insert(song(10));
         writer.insert(song(11));
-        jet::testing::set_commit_step_hook([](std::size_t step) {
-            if (step == 2) {
-                throw jet::Error("simulated write failure");
-            }
-        });
+        // The save's third page fails, after two are written.
+        failing.stop_after(2, [] { throw jet::Error("simulated write failure"); });
         EXPECT_THROW(db->save(), jet::Error);
-        jet::testing::set_commit_step_hook({});
         EXPECT_EQ(jet_test::read_bytes(path), before);
         EXPECT_EQ(db->unsaved_inserts(), 2u);
         try {
@@ -431,6 +471,9 @@ TEST_F(JournalTest, TornDamagedAndForeignJournalsAreIgnoredOrRefusedNeverApplied
     ASSERT_TRUE(insert_killed_at(path, 5, 0));
     ASSERT_EQ(jet_test::read_bytes(path), clean);
     const std::vector<std::uint8_t> unwritten = journal_bytes();
+    // The database holds nothing of that insert: its journal goes, so that
+    // the next insert starts from a file with nothing to roll back.
+    fs::remove(journal);
     // The journal of an insert killed after writing two pages.
     ASSERT_TRUE(insert_killed_at(path, 5, 2));
     const std::vector<std::uint8_t> half_written_db = jet_test::read_bytes(path);

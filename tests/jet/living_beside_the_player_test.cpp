@@ -20,6 +20,7 @@
 #include "jet/journal.h"
 #include "jet/table_writer.h"
 #include "tests/support/fixtures.h"
+#include "tests/support/song_shaped_table.h"
 
 namespace {
 
@@ -105,7 +106,7 @@ class LivingBesideThePlayerTest : public ::testing::Test {
 TEST_F(LivingBesideThePlayerTest, ADatabaseAnotherProgramHasOpenIsRefusedUntouched) {
     const fs::path path =
         folder_ / utf8_path("\xE0\xB9\x80\xE0\xB8\x9E\xE0\xB8\xA5\xE0\xB8\x87.mdb");
-    jet::create_database(path);
+    jet::create_database(path, jet_test::song_shaped_table());
     const auto before = jet_test::read_bytes(path);
     {
         const auto player = jet::Database::open(path, writable());
@@ -130,7 +131,7 @@ TEST_F(LivingBesideThePlayerTest, ADatabaseAnotherProgramHasOpenIsRefusedUntouch
 
 TEST_F(LivingBesideThePlayerTest, AReadOnlyDatabaseIsRefusedWithWhatToDo) {
     const fs::path path = folder_ / "LISTSONG.mdb";
-    jet::create_database(path);
+    jet::create_database(path, jet_test::song_shaped_table());
     const auto before = jet_test::read_bytes(path);
     fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
@@ -160,7 +161,7 @@ TEST_F(LivingBesideThePlayerTest, ThaiNamesAndPathsPastTheOldLimitAreWrittenAndN
         GTEST_SKIP() << "this system cannot make folders this deep: " << error.message();
     }
     const fs::path path = deep / utf8_path("\xE0\xB9\x80\xE0\xB8\x9E\xE0\xB8\xA5\xE0\xB8\x87.mdb");
-    jet::create_database(path);
+    jet::create_database(path, jet_test::song_shaped_table());
     {
         const auto db = jet::Database::open(path, writable());
         jet::TableWriter(*db, "Song").insert(thai_song());
@@ -176,7 +177,8 @@ TEST_F(LivingBesideThePlayerTest, ThaiNamesAndPathsPastTheOldLimitAreWrittenAndN
     });
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][2], thai_song()[2]);
-    const std::string message = error_of([&] { jet::create_database(path); });
+    const std::string message =
+        error_of([&] { jet::create_database(path, jet_test::song_shaped_table()); });
     EXPECT_NE(message.find(jet::path_text(path) + ": the file exists already"), std::string::npos)
         << message;
     EXPECT_NE(jet::path_text(path).find("\xE0\xB9\x80\xE0\xB8\x9E\xE0\xB8\xA5\xE0\xB8\x87.mdb"),

@@ -15,6 +15,7 @@
 #include "jet/error.h"
 #include "jet/table_writer.h"
 #include "tests/support/numbered_song.h"
+#include "tests/support/song_shaped_table.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ TEST(ReadersAndWriterTest, EveryReadDuringAnInsertRunSeesASavedStateThatPassesTh
     fs::remove_all(folder);
     fs::create_directories(folder);
     const fs::path path = folder / "catalogue.mdb";
-    jet::create_database(path);
+    jet::create_database(path, jet_test::song_shaped_table());
 
     constexpr int kRows = 40000;
     std::atomic<bool> writing = true;

@@ -1,5 +1,5 @@
-// A new song catalogue (create_database's Song table) in the temporary folder
-// for one test, removed afterwards, with songs added by title.
+// A new song catalogue (song_shaped_table()) in the temporary folder for one
+// test, removed afterwards, with songs added by title.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,6 +14,7 @@
 #include "jet/database.h"
 #include "jet/table_writer.h"
 #include "jet/value_parse.h"
+#include "tests/support/song_shaped_table.h"
 
 namespace jet_test {
 
@@ -24,7 +25,7 @@ class SongCatalogueFile {
         path_ = std::filesystem::temp_directory_path() /
                 (std::string("songs-") + test->name() + "-" +
                  std::to_string(std::random_device{}()) + ".mdb");
-        jet::create_database(path_);
+        jet::create_database(path_, jet_test::song_shaped_table());
     }
     ~SongCatalogueFile() { std::filesystem::remove(path_); }
     SongCatalogueFile(const SongCatalogueFile&) = delete;

@@ -4,6 +4,7 @@
 #include <QLabel>
 
 #include "jet/create_database.h"
+#include "songdb/song_table.h"
 #include "tests/qt/qt_window_fixture.h"
 #include "tests/songdb/screen_update_test.h"
 
@@ -30,7 +31,7 @@ class UpdateTest : public songdb::testing::ScreenUpdateTest<QtWindowTest> {
 };
 
 TEST_F(UpdateTest, AFullUpdateStoresEverySongAndSaysOk) {
-    jet::create_database(database);
+    jet::create_database(database, songdb::song_table());
     open_on_songs();
     // The status line on the screen names the song the run stores.
     QString status_during_run;

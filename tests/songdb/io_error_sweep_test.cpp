@@ -28,6 +28,7 @@
 #include "jet/create_database.h"
 #include "jet/journal.h"
 #include "songdb/dao.h"
+#include "songdb/song_table.h"
 #include "songdb/update.h"
 #include "tests/songdb/song_tree.h"
 #include "tests/support/disk_fault_sweep.h"
@@ -75,7 +76,7 @@ class UpdateSweepTest : public SongTreeTest {
         MemoryFileSystem disk;
         jet::CreateOptions options;
         options.file_system = &disk;
-        jet::create_database(database, options);
+        jet::create_database(database, songdb::song_table(), options);
         start = *disk.file(database);
     }
 

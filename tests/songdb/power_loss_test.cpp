@@ -18,6 +18,7 @@
 #include "jet/create_database.h"
 #include "jet/database.h"
 #include "jet/journal.h"
+#include "songdb/song_table.h"
 #include "tests/songdb/song_tree.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/power_loss_file_system.h"
@@ -51,7 +52,7 @@ TEST_F(PowerLossTest, ACutAtAnyMomentOfAnUpdateLeavesACheckedCatalogueWithEveryS
     jet_test::PowerLossFileSystem disk;
     jet::CreateOptions create;
     create.file_system = &disk;
-    jet::create_database(database, create);
+    jet::create_database(database, songdb::song_table(), create);
     disk.settle();
     const fs::path journal = jet::journal_path(database);
 

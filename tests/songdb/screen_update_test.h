@@ -12,6 +12,7 @@
 
 #include "jet/create_database.h"
 #include "songdb/dao.h"
+#include "songdb/song_table.h"
 #include "songdb/update.h"
 #include "tests/songdb/song_roots.h"
 
@@ -60,7 +61,7 @@ class ScreenUpdateTest : public WindowTest {
     // let events through for its first song, and checks that nothing more
     // happened: no box, no further row, the database closed and sound.
     void expect_ended_in_second_folder(const std::function<void()>& end) {
-        jet::create_database(database);
+        jet::create_database(database, songdb::song_table());
         open_on_songs();
         this->toolkit.at_event_round(kRoundAfterSecondFoldersFirstSong, end);
         const typename WindowTest::BoxCloser closer;

@@ -14,6 +14,7 @@
 #include "jet/create_database.h"
 #include "jet/database.h"
 #include "jet/error.h"
+#include "songdb/song_table.h"
 #include "tests/songdb/song_tree.h"
 #include "tests/support/programs.h"
 
@@ -116,7 +117,7 @@ class UpdateCatalogueTest : public SongTreeTest {
 };
 
 TEST_F(UpdateCatalogueTest, AFullRunReadsBackAsStoredWithThaiTextInItsCodePage) {
-    jet::create_database(database);
+    jet::create_database(database, songdb::song_table());
     // "เพลงรัก" / "นักร้อง" in Windows-874 bytes, in a Thai-named folder.
     song("เพลงไทย", "0123song", "\xE0\xBE\xC5\xA7\xC3\xD1\xA1\r\n\xB9\xD1\xA1\xC3\xE9\xCD\xA7\r\n");
     song("เพลงไทย", "a", "  Blanks kept  \r\n   \r\nthird\r\nfourth\r\n");
@@ -148,7 +149,7 @@ TEST_F(UpdateCatalogueTest, AFullRunReadsBackAsStoredWithThaiTextInItsCodePage) 
 }
 
 TEST_F(UpdateCatalogueTest, PathsForAnotherMachineTakeItsSeparatorAndItsWayOfComparingNames) {
-    jet::create_database(database);
+    jet::create_database(database, songdb::song_table());
     song("1", "0001", "One\n");
     song("1", "0002", "Two\n");
     open_on_songs();
@@ -175,7 +176,7 @@ TEST_F(UpdateCatalogueTest, PathsForAnotherMachineTakeItsSeparatorAndItsWayOfCom
 }
 
 TEST_F(UpdateCatalogueTest, ANameTheCodePageCannotHoldFailsTheRun) {
-    jet::create_database(database);
+    jet::create_database(database, songdb::song_table());
     song("1", "0001", "One\n");
     song("2-日本", "0002", "Two\n");
     open_on_songs();
@@ -188,7 +189,7 @@ TEST_F(UpdateCatalogueTest, ANameTheCodePageCannotHoldFailsTheRun) {
 }
 
 TEST_F(UpdateCatalogueTest, ExitDuringARunKeepsTheStoredRowsAndAConsistentFile) {
-    jet::create_database(database);
+    jet::create_database(database, songdb::song_table());
     song("1", "0001", "One\n");
     song("1", "0002", "Two\n");
     window::ReNameFold& window = open_on_songs();
@@ -204,9 +205,9 @@ TEST_F(UpdateCatalogueTest, ExitDuringARunKeepsTheStoredRowsAndAConsistentFile) 
 
 // The song table laid out otherwise: `change` edits the standard one.
 void create_catalogue(const fs::path& path, const std::function<void(jet::NewTable&)>& change) {
-    jet::CreateOptions options;
-    change(options.table);
-    jet::create_database(path, options);
+    jet::NewTable table = songdb::song_table();
+    change(table);
+    jet::create_database(path, table);
 }
 
 TEST_F(UpdateCatalogueTest, ADatabaseMissingWithoutSongOrWithoutAColumnIsAnErrorStoringNothing) {
@@ -276,7 +277,7 @@ TEST_F(UpdateCatalogueTest, ADuplicateKeyEndsTheRunKeepingTheRowsBefore) {
 // program) is refused between two folders instead of storing its rows in
 // between.
 TEST_F(UpdateCatalogueTest, TheCatalogueIsHeldForTheWholeRunSoNoOtherWriterSlipsInBetweenFolders) {
-    jet::create_database(database);
+    jet::create_database(database, songdb::song_table());
     song("1", "0001", "One\n");
     song("2", "0002", "Two\n");
     open_on_songs();
@@ -302,7 +303,7 @@ TEST_F(UpdateCatalogueTest, TheCatalogueIsHeldForTheWholeRunSoNoOtherWriterSlips
 // A catalogue that cannot be opened is named once in the message, with the
 // engine's own cause.
 TEST_F(UpdateCatalogueTest, ACatalogueThatCannotBeOpenedIsNamedOnce) {
-    jet::create_database(database);
+    jet::create_database(database, songdb::song_table());
     song("1", "0001", "One\n");
     fs::path lock_file = database;
     lock_file.replace_extension(".ldb");

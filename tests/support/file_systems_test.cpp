@@ -20,6 +20,7 @@
 #include "jet/value_parse.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/memory_file_system.h"
+#include "tests/support/song_shaped_table.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ void create_add_and_check(const fs::path& path, jet::FileSystem& file_system) {
     jet::CreateOptions create;
     create.created = jet::DateTime{45000.5};
     create.file_system = &file_system;
-    jet::create_database(path, create);
+    jet::create_database(path, jet_test::song_shaped_table(), create);
 
     jet::OpenOptions options;
     options.code_page = 874;
@@ -245,7 +246,7 @@ TEST(FaultyFileSystemTest, AnInsertFailedAtAnyCallLeavesASoundCatalogue) {
     jet::CreateOptions create;
     create.created = jet::DateTime{45000.5};
     create.file_system = &memory;
-    jet::create_database(kDatabase, create);
+    jet::create_database(kDatabase, jet_test::song_shaped_table(), create);
     const std::vector<std::uint8_t> empty = *memory.file(kDatabase);
 
     FaultyFileSystem faulty(memory);

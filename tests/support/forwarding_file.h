@@ -1,7 +1,7 @@
 // A file that passes every call on to another one: the base of the test file
 // systems that stand between the engine and a disk (one that fails chosen
-// calls, one that records writes, one that declines mappings), each
-// overriding only the calls it changes.
+// calls, one that records writes, one that declines mappings, one that stops
+// at a chosen change), each overriding only the calls it changes.
 #pragma once
 
 #include <cstddef>

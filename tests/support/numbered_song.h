@@ -1,5 +1,5 @@
-// A Song row of a new catalogue (create_database's Song table) made from a
-// number, for tests that insert many songs and tell them apart by ID.
+// A row of song_shaped_table() made from a number, for tests that insert
+// many songs and tell them apart by ID.
 #pragma once
 
 #include <optional>

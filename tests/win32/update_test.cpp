@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "jet/create_database.h"
+#include "songdb/song_table.h"
 #include "tests/songdb/screen_update_test.h"
 #include "tests/win32/win32_window_fixture.h"
 
@@ -17,7 +18,7 @@ using songdb::testing::song_rows;
 class UpdateTest : public songdb::testing::ScreenUpdateTest<Win32WindowTest> {};
 
 TEST_F(UpdateTest, AFullUpdateStoresEverySongAndSaysOk) {
-    jet::create_database(database);
+    jet::create_database(database, songdb::song_table());
     open_on_songs();
     // The status line on the screen names the song the run stores.
     std::string status_during_run;
@@ -53,7 +54,7 @@ TEST_F(UpdateTest, AFailingUpdateSaysErrorUnderTheDefaultTitle) {
 // A button that has the focus is pressed with Space, and with Enter as in a
 // dialog.
 TEST_F(UpdateTest, SpaceAndEnterPressTheFocusedButton) {
-    jet::create_database(database);
+    jet::create_database(database, songdb::song_table());
     open_on_songs();
     const BoxCloser closer;
     press_key(control("CmdChDir"), VK_SPACE);
