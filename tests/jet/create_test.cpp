@@ -227,7 +227,7 @@ TEST(CreateDatabaseTest, RowsAppendedAtOnceReadBackWithTheirAutonumbers) {
 // inserts, in the writer's definition and in the database's.
 TEST(CreateDatabaseTest, CountsReadDuringTheSessionIncludeItsInserts) {
     NewFile file;
-    jet::create_database(file.path());
+    jet::create_database(file.path(), jet_test::song_shaped_table());
     const auto db = open(file.path(), true);
     const jet::TableDefinition& before = db->table("Song");
     EXPECT_EQ(before.row_count, 0u);
