@@ -1,5 +1,5 @@
 // The layout of page 0, the database header. Its reader (header.cpp) and the
-// creator of new files (create_header_page.cpp) take every position, size
+// creator of new files (create/header_page.cpp) take every position, size
 // and value from here. Offsets in bytes, integers little-endian:
 //
 //   0x000  u8    page type 0x00

@@ -1,7 +1,7 @@
 // The byte layout of a table definition (TDEF), described once: its reader
 // (table_definition.cpp), the writer of new definitions
-// (create_table_definition.cpp) and the code that patches its counts after an
-// insert (table_writer.cpp, create_database.cpp) all take their offsets,
+// (create/table_definition.cpp) and the code that patches its counts after an
+// insert (table_writer.cpp, create/database.cpp) all take their offsets,
 // sizes and flag values from here. Integers are little-endian.
 //
 // Every definition page starts with an 8-byte header:

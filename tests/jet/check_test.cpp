@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <random>
 
-#include "jet/check.h"
+#include "jet/check/check.h"
 #include "jet/coding.h"
 #include "jet/database.h"
 #include "jet/error.h"

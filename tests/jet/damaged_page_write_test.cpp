@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "jet/coding.h"
-#include "jet/create_database.h"
+#include "jet/create/database.h"
 #include "jet/database.h"
 #include "jet/error.h"
 #include "jet/table_writer.h"

@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "jet/catalogue.h"
-#include "jet/check.h"
-#include "jet/check_index.h"
-#include "jet/check_log.h"
+#include "jet/check/check.h"
+#include "jet/check/index.h"
+#include "jet/check/log.h"
 #include "jet/codepage.h"
 #include "jet/database.h"
 #include "jet/index_page_builder.h"

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <random>
 
-#include "jet/check.h"
+#include "jet/check/check.h"
 #include "jet/data_page.h"
 #include "jet/database.h"
 #include "jet/page_allocator.h"

@@ -2,7 +2,7 @@
 // bytes every Access 97 file has at the start of the masked region, the
 // given sort order, code page 1252, no database key, no password, and every
 // commit byte pair 00 01 (no write in progress).
-#include "jet/create_header_page.h"
+#include "jet/create/header_page.h"
 
 #include "jet/coding.h"
 #include "jet/header.h"

@@ -5,12 +5,12 @@
 // requires one, the table definition's row count must equal the
 // number of live rows, and the last autonumber handed out must not be below
 // any value the autonumber column holds.
-#include "jet/check_rows.h"
+#include "jet/check/rows.h"
 
 #include <algorithm>
 #include <set>
 
-#include "jet/check_data_page.h"
+#include "jet/check/data_page.h"
 #include "jet/coding.h"
 #include "jet/data_page.h"
 #include "jet/error.h"

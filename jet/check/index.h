@@ -5,9 +5,9 @@
 #include <optional>
 #include <vector>
 
-#include "jet/check.h"
-#include "jet/check_log.h"
-#include "jet/check_rows.h"
+#include "jet/check/check.h"
+#include "jet/check/log.h"
+#include "jet/check/rows.h"
 #include "jet/pager.h"
 #include "jet/table_definition.h"
 

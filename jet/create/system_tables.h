@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "jet/create_table_definition.h"
+#include "jet/create/table_definition.h"
 
 namespace jet {
 

@@ -18,7 +18,7 @@
 //   object chunk  u32 37, u16 0x0000, block head u32 6 u16 0,
 //                 AccessVersion: Text "07.53" (flag 1)
 //                 Build: Long 3512
-#include "jet/create_system_rows.h"
+#include "jet/create/system_rows.h"
 
 #include <string_view>
 

@@ -5,17 +5,17 @@
 //
 // Ownership is judged by the maps alone: freed pages keep live-looking
 // contents, so a page's owner field only confirms a page a map names.
-#include "jet/check.h"
+#include "jet/check/check.h"
 
 #include <algorithm>
 #include <set>
 
-#include "jet/check_data_page.h"
-#include "jet/check_index.h"
-#include "jet/check_log.h"
-#include "jet/check_ownership.h"
-#include "jet/check_rows.h"
-#include "jet/check_usage_map.h"
+#include "jet/check/data_page.h"
+#include "jet/check/index.h"
+#include "jet/check/log.h"
+#include "jet/check/ownership.h"
+#include "jet/check/rows.h"
+#include "jet/check/usage_map.h"
 #include "jet/coding.h"
 #include "jet/data_page_format.h"
 #include "jet/error.h"

@@ -7,7 +7,7 @@
 // carries the unused flag 0x2000; and the free-space field equals the gap
 // between the offset table and the lowest row: start of the last slot's row
 // minus (10 + 2 × slots), 2038 on an empty page.
-#include "jet/check_data_page.h"
+#include "jet/check/data_page.h"
 
 #include "jet/coding.h"
 #include "jet/data_page_format.h"

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "jet/check_log.h"
+#include "jet/check/log.h"
 #include "jet/pager.h"
 #include "jet/table_definition.h"
 

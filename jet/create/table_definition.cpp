@@ -4,7 +4,7 @@
 // start at 0; a row holds every column; the logical indexes, one per real
 // index, are sorted by name as Access sorts them and relate to nothing; the
 // rest of the page is zero.
-#include "jet/create_table_definition.h"
+#include "jet/create/table_definition.h"
 
 #include <algorithm>
 #include <cctype>

@@ -17,7 +17,7 @@
 // The unique-entry count of the table definition counts keys ever added and is
 // never lowered, so it may exceed the distinct keys present; below them it is
 // wrong.
-#include "jet/check_index.h"
+#include "jet/check/index.h"
 
 #include <algorithm>
 #include <map>

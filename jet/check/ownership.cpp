@@ -1,8 +1,8 @@
-#include "jet/check_ownership.h"
+#include "jet/check/ownership.h"
 
 #include <algorithm>
 
-#include "jet/check_usage_map.h"
+#include "jet/check/usage_map.h"
 
 namespace jet {
 namespace {

@@ -14,16 +14,16 @@
 // 3. The file is opened as any database and every other row (containers,
 //    the database object, the user table, the permissions) is inserted with
 //    TableWriter.
-#include "jet/create_database.h"
+#include "jet/create/database.h"
 
 #include <chrono>
 #include <ctime>
 
 #include "jet/codepage.h"
 #include "jet/coding.h"
-#include "jet/create_header_page.h"
-#include "jet/create_system_rows.h"
-#include "jet/create_system_tables.h"
+#include "jet/create/header_page.h"
+#include "jet/create/system_rows.h"
+#include "jet/create/system_tables.h"
 #include "jet/data_page_format.h"
 #include "jet/data_page_writer.h"
 #include "jet/database.h"

@@ -1,5 +1,5 @@
 // The layout of a usage map row is described in usage_map_format.h.
-#include "jet/check_usage_map.h"
+#include "jet/check/usage_map.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "jet/check_log.h"
+#include "jet/check/log.h"
 
 namespace jet {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "jet/check_log.h"
+#include "jet/check/log.h"
 #include "jet/page.h"
 
 namespace jet {

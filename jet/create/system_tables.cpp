@@ -1,4 +1,4 @@
-#include "jet/create_system_tables.h"
+#include "jet/create/system_tables.h"
 
 namespace jet {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "jet/check_log.h"
+#include "jet/check/log.h"
 #include "jet/pager.h"
 
 namespace jet {

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "jet/create_table_definition.h"
+#include "jet/create/table_definition.h"
 #include "jet/file_system.h"
 #include "jet/value.h"
 
