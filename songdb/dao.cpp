@@ -65,26 +65,47 @@ std::vector<std::string_view> words_of(std::string_view text) {
     return words;
 }
 
+// A database open for writing and the table writers made on it. A table's
+// writer is made by the first record set opened on it and shared by every
+// later one while the database stays open: the update opens a record set per
+// folder, and a new writer reads the table's properties, relationships and
+// usage maps again, at a cost that grows with the table.
+struct WritableDatabase {
+    std::unique_ptr<jet::Database> db;
+    std::vector<std::unique_ptr<jet::TableWriter>> writers;  // destroyed before db
+
+    jet::TableWriter& writer(std::string_view table) {
+        for (const std::unique_ptr<jet::TableWriter>& writer : writers) {
+            if (jet::ascii_iequal(writer->table().name, table)) {
+                return *writer;
+            }
+        }
+        writers.push_back(std::make_unique<jet::TableWriter>(*db, table));
+        return *writers.back();
+    }
+};
+
 // What a database and the record sets opened on it share: the open file, or
 // nothing once it is closed. A held file is shared with the hold, which
 // closes it.
 struct OpenFile {
     std::filesystem::path path;
-    std::shared_ptr<jet::Database> db;
+    std::shared_ptr<WritableDatabase> open;
     bool held = false;
 
-    jet::Database& open_db() {
-        if (!db) {
+    WritableDatabase& open_database() {
+        if (!open) {
             throw Error(Error::Kind::Closed, jet::path_text(path) + ": the database is closed");
         }
-        return *db;
+        return *open;
     }
+    jet::Database& open_db() { return *open_database().db; }
 };
 
 class JetRecordset : public Recordset {
   public:
     JetRecordset(std::shared_ptr<OpenFile> file, std::string_view table)
-        : file_(std::move(file)), writer_(make_writer(*file_, table)) {
+        : file_(std::move(file)), writer_(&writer_of(*file_, table)) {
         rows_ = writer_->table().row_count;
     }
 
@@ -161,8 +182,9 @@ class JetRecordset : public Recordset {
     }
 
   private:
-    static std::unique_ptr<jet::TableWriter> make_writer(OpenFile& file, std::string_view table) {
-        jet::Database& db = file.open_db();
+    static jet::TableWriter& writer_of(OpenFile& file, std::string_view table) {
+        WritableDatabase& open = file.open_database();
+        const jet::Database& db = *open.db;
         const std::vector<std::string> names = db.table_names();
         if (std::none_of(names.begin(), names.end(),
                          [&](const std::string& name) { return jet::ascii_iequal(name, table); })) {
@@ -171,7 +193,7 @@ class JetRecordset : public Recordset {
                 jet::path_text(file.path) + ": there is no table '" + std::string(table) + "'");
         }
         try {
-            return std::make_unique<jet::TableWriter>(db, table);
+            return open.writer(table);
         } catch (const jet::WriteRefused& e) {
             throw Error(kind_of(e.kind()), jet::path_text(file.path) + ": " + e.what());
         }
@@ -185,7 +207,7 @@ class JetRecordset : public Recordset {
     }
 
     std::shared_ptr<OpenFile> file_;
-    std::unique_ptr<jet::TableWriter> writer_;
+    jet::TableWriter* writer_;  // the open database's; used only while it is open
     std::int64_t rows_ = 0;
     std::optional<std::vector<std::optional<jet::Value>>> new_row_;
 };
@@ -210,7 +232,7 @@ class JetDatabase : public Database {
         } else {
             db.close();
         }
-        file_->db.reset();
+        file_->open.reset();
     }
 
   private:
@@ -234,9 +256,9 @@ namespace {
 
 // Opens the file for writing. The engine's errors name the file already; the
 // few that do not (a file that is no database) get its name in front.
-std::shared_ptr<jet::Database> open_for_writing(const std::filesystem::path& path,
-                                                std::optional<int> code_page,
-                                                jet::FileSystem& file_system) {
+std::shared_ptr<WritableDatabase> open_for_writing(const std::filesystem::path& path,
+                                                   std::optional<int> code_page,
+                                                   jet::FileSystem& file_system) {
     jet::OpenOptions options;
     options.code_page = code_page;
     options.writable = true;
@@ -245,7 +267,8 @@ std::shared_ptr<jet::Database> open_for_writing(const std::filesystem::path& pat
         throw Error(Error::Kind::CannotOpen, jet::path_text(path) + ": there is no database file");
     }
     try {
-        return jet::Database::open(path, options);
+        return std::make_shared<WritableDatabase>(
+            WritableDatabase{jet::Database::open(path, options), {}});
     } catch (const jet::Error& e) {
         const std::string name = jet::path_text(path);
         const std::string what = e.what();
@@ -260,7 +283,7 @@ std::shared_ptr<jet::Database> open_for_writing(const std::filesystem::path& pat
 
 struct JetEngine::Held {
     std::filesystem::path path;
-    std::shared_ptr<jet::Database> db;
+    std::shared_ptr<WritableDatabase> open;
 };
 
 namespace {
@@ -271,10 +294,10 @@ class JetHold : public Hold {
     ~JetHold() override { slot_.reset(); }
 
     void Close() override {
-        const std::shared_ptr<jet::Database> db = std::move(held_->db);
+        const std::shared_ptr<WritableDatabase> open = std::move(held_->open);
         slot_.reset();
-        if (db) {
-            db->close();
+        if (open) {
+            open->db->close();
         }
     }
 
@@ -299,11 +322,11 @@ JetEngine::JetEngine(std::optional<int> code_page, jet::FileSystem& file_system)
 std::unique_ptr<Database> JetEngine::OpenDatabase(const std::filesystem::path& path) {
     auto file = std::make_shared<OpenFile>();
     file->path = path;
-    if (held_ && held_->db && held_->path == path) {
-        file->db = held_->db;
+    if (held_ && held_->open && held_->path == path) {
+        file->open = held_->open;
         file->held = true;
     } else {
-        file->db = open_for_writing(path, code_page_, file_system_);
+        file->open = open_for_writing(path, code_page_, file_system_);
     }
     return std::make_unique<JetDatabase>(std::move(file));
 }
