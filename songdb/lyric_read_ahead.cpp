@@ -50,7 +50,7 @@ void LyricReadAhead::read_files() {
             std::lock_guard lock(mutex_);
             reads_[i % kFilesAhead] = std::move(read);
             read_count_ = i + 1;
-            wake_taker = taker_waiting_;
+            wake_taker = taker_waiting_ && read_count_ >= taker_wants_;
         }
         if (wake_taker) {
             ready_.notify_one();
@@ -72,7 +72,8 @@ LyricLines LyricReadAhead::take(std::size_t index, const std::string& file) {
                 room_.notify_one();
             }
             taker_waiting_ = true;
-            ready_.wait(lock, [&] { return read_count_ > index; });
+            taker_wants_ = std::min(files_.size(), index + 1 + kFilesAhead / 4);
+            ready_.wait(lock, [&] { return read_count_ >= taker_wants_; });
             taker_waiting_ = false;
         }
         read = std::move(reads_[index % kFilesAhead]);

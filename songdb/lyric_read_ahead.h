@@ -56,6 +56,10 @@ class LyricReadAhead {
     std::size_t read_count_ = 0;     // files read (or dropped) so far
     bool reader_waiting_ = false;
     bool taker_waiting_ = false;
+    // The reads that take(), waiting, waits for: a quarter of kFilesAhead
+    // beyond its file, so that when the reader is the slower of the two the
+    // threads still wake each other once in that many files.
+    std::size_t taker_wants_ = 0;
     bool stopping_ = false;
     std::thread reader_;
 };
