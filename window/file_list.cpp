@@ -10,10 +10,18 @@ namespace window {
 FileList::FileList(const ControlDesign& design) : design_(design), pattern_(design.text) {}
 
 void FileList::set_Path(std::string_view folder) {
+    show(read(folder));
+}
+
+FileListing FileList::read(std::string_view folder) const {
     const std::filesystem::path path = normalised_folder(path_of_text(folder));
     std::vector<std::string> names = list_matching_files(path, pattern_);
-    path_text_ = text_of_path(path, path);
-    names_ = std::move(names);
+    return {text_of_path(path, path), std::move(names)};
+}
+
+void FileList::show(FileListing listing) {
+    path_text_ = std::move(listing.path_text);
+    names_ = std::move(listing.names);
     ++revision_;
 }
 

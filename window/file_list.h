@@ -13,6 +13,13 @@
 
 namespace window {
 
+// What a file list shows of one folder: the folder as its Path gives it, and
+// the bare names of the files that match the list's pattern.
+struct FileListing {
+    std::string path_text;
+    std::vector<std::string> names;
+};
+
 // The names of the files of one folder that match the list's pattern ("*.mid"),
 // without regard to case, sorted by name_before(). It shows no folder until its
 // Path is first written.
@@ -26,6 +33,11 @@ class FileList {
     // Reads the folder anew, also when it is the current one. Throws FolderError
     // when it cannot be listed; the list then keeps what it held.
     void set_Path(std::string_view folder);
+    // The two halves of set_Path: reading the folder, which touches nothing of
+    // the list but its pattern and so may run on another thread while the
+    // list is in use, and showing what was read.
+    FileListing read(std::string_view folder) const;
+    void show(FileListing listing);
 
     ListIndex ListCount() const { return static_cast<ListIndex>(names_.size()); }
     // Counts the readings of a folder, so that a view can tell whether the
@@ -39,7 +51,7 @@ class FileList {
 
   private:
     const ControlDesign& design_;
-    std::string pattern_;
+    const std::string pattern_;
     std::string path_text_;
     std::vector<std::string> names_;
     std::uint64_t revision_ = 0;

@@ -235,6 +235,30 @@ TEST_F(UpdateFlowTest, PartnersMissingStoreNothingOfTheirTripleAndNameTheCounts)
     EXPECT_NE(details.find("1 \"*.Lyr\" in " + path(lyr_root(), "2")), std::string::npos);
 }
 
+TEST_F(UpdateFlowTest, ATripleWhoseFoldersChangeInTheListsDuringTheRunIsReadAtItsTurn) {
+    song("1", "0001", "One\nA\n");
+    song("1", "0011", "Eleven\nA\n");
+    song("2", "0002", "Two\nB\n");
+    song("3", "0003", "Three\nC\n");
+    window::ReNameFold& window = open_on_songs();
+    ASSERT_EQ(window.List1.ListCount(), 3);
+    // While the first triple is stored, the second and third change places
+    // in the lists.
+    after_stored(1, [&] {
+        for (window::ListBox* list : {&window.List1, &window.List2, &window.List3}) {
+            const std::vector<std::string> folders = {list->List(0), list->List(2), list->List(1)};
+            list->Clear();
+            for (const std::string& folder : folders) {
+                list->AddItem(folder);
+            }
+        }
+    });
+    press_update();
+    EXPECT_EQ(column("songID"), (std::vector<std::string>{"0001", "0011", "0003", "0002"}));
+    EXPECT_EQ(column("songName"), (std::vector<std::string>{"One", "Eleven", "Three", "Two"}));
+    EXPECT_EQ(prompts(), std::vector<std::string>{"  Update Ok "});
+}
+
 TEST_F(UpdateFlowTest, ASecondClickDuringARunIsIgnored) {
     song("pop", "0001", "One\nA\n");
     song("pop", "0002", "Two\nB\n");
