@@ -22,12 +22,12 @@
 #include <string_view>
 
 #include "jet/codepage.h"
+#include "jet/database.h"
 #include "jet/stored_text.h"
 
 namespace jet {
 
-enum class CodePageRule { Named, StoredTextIsThai, StoredTextIsNotThai, System, TextBeingAdded };
-
+// CodePageRule, the rules above by name, is database.h's.
 class DataCodePage {
   public:
     // Rule 1; throws CodePageError when the code page is not supported.

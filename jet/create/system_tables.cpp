@@ -13,7 +13,7 @@ NewTable system_table(const char* name, std::vector<NewColumn> columns,
                       std::vector<NewIndex> indexes) {
     NewTable table;
     table.name = name;
-    table.table_type = table_definition_format::kSystemTable;
+    table.table_type = TableDefinition::kSystemTable;
     table.columns = std::move(columns);
     table.indexes = std::move(indexes);
     table.column_number_twice = false;

@@ -4,7 +4,7 @@
 // engine's tests depend on nothing of the tool.
 #pragma once
 
-#include "jet/create/table_definition.h"
+#include "jet/new_table.h"
 #include "jet/table_definition.h"
 
 namespace jet_test {

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <optional>
 
-#include "jet/create/table_definition.h"
 #include "jet/file_system.h"
+#include "jet/new_table.h"
 #include "jet/value.h"
 
 namespace jet {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "jet/database.h"
-#include "jet/page.h"
+#include "jet/row_pointer.h"
 
 namespace jet {
 
