@@ -27,7 +27,8 @@
 
 namespace jet {
 
-// CodePageRule, the rules above by name, is database.h's.
+// The rules above are named by CodePageRule, in database.h.
+
 class DataCodePage {
   public:
     // Rule 1; throws CodePageError when the code page is not supported.

@@ -1,7 +1,7 @@
-// The pager behind an open Database, for the engine's own code (the table
-// writer, the consistency check, the properties and relationships readers)
-// that reads and writes pages of it directly. The public Database does not
-// hand it out.
+// The pager behind an open Database, for the engine's own code that reads
+// and writes its pages directly (inserting rows, the consistency check, the
+// index lookups that enforce relationships) and for the engine's tests and
+// fuzzers. The public Database does not hand it out.
 #pragma once
 
 #include "jet/database.h"

@@ -1,7 +1,7 @@
 // Table definitions: columns, indexes, row count and where a table's pages are.
 // The definition's byte layout is described in table_definition_format.h; the
-// flag values below are the ones it names. Reading a definition from the file
-// is table_definition_reader.h's.
+// values of the flags and table types are stated here, once, and that layout
+// names them. Reading a definition from the file is table_definition_reader.h's.
 #pragma once
 
 #include <cstddef>
@@ -27,7 +27,7 @@ struct Column {
     std::uint16_t sort_order = 0;
     std::uint16_t code_page = 0;
 
-    // Flags.
+    // Bits of `flags`.
     static constexpr std::uint8_t kFixed = 0x01;  // stored in the fixed area
     // Access sets it on nearly every column of the tables it makes; no reader
     // depends on it.
@@ -64,7 +64,7 @@ struct RealIndex {
     std::uint8_t flags = 0;
     std::uint32_t unique_entry_count = 0;
 
-    // Flags.
+    // Bits of `flags`.
     static constexpr std::uint8_t kUnique = 0x01;
     static constexpr std::uint8_t kIgnoreNulls = 0x02;
     static constexpr std::uint8_t kRequired = 0x08;
