@@ -59,7 +59,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "jet/create/database.h"
+#include "jet/create_database.h"
 #include "qt/main_window.h"
 #include "qt/qt_toolkit.h"
 #include "songdb/song_table.h"

@@ -1,7 +1,7 @@
 // listsong check FILE: verifies every page, usage map, row and index of the
 // database, prints one line per finding and a summary, and exits 1 when any
 // finding is an error.
-#include "jet/check/check.h"
+#include "jet/check.h"
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "window/native_text.h"

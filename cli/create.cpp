@@ -2,7 +2,7 @@
 // table. An existing file is never overwritten.
 #include "cli/commands.h"
 #include "cli/options.h"
-#include "jet/create/database.h"
+#include "jet/create_database.h"
 #include "songdb/song_table.h"
 #include "window/native_text.h"
 

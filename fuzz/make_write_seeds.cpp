@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "jet/create/database.h"
+#include "jet/create_database.h"
 #include "jet/database.h"
 #include "jet/table_writer.h"
 #include "jet/value_parse.h"
@@ -33,15 +33,14 @@ const fs::path kPath = "seed.mdb";
 
 jet::NewTable every_type_table() {
     using T = jet::ColumnType;
-    constexpr std::uint8_t kFixed = 0x03;
-    constexpr std::uint8_t kVariable = 0x02;
+    constexpr std::uint8_t kFixed = jet::Column::kUpdatable | jet::Column::kFixed;
     jet::NewTable table;
     table.name = "Everything";
     table.columns = {{"ID", T::Long, 0, kFixed | jet::Column::kLongAutonumber},
-                     {"Title", T::Text, 50, kVariable},
-                     {"Notes", T::Memo, 0, kVariable},
-                     {"Picture", T::Ole, 0, kVariable},
-                     {"Code", T::Binary, 16, kVariable},
+                     {"Title", T::Text, 50, jet::Column::kUpdatable},
+                     {"Notes", T::Memo, 0, jet::Column::kUpdatable},
+                     {"Picture", T::Ole, 0, jet::Column::kUpdatable},
+                     {"Code", T::Binary, 16, jet::Column::kUpdatable},
                      {"Key", T::Guid, 0, kFixed},
                      {"Added", T::DateTime, 0, kFixed},
                      {"Price", T::Currency, 0, kFixed},

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "jet/database.h"
+#include "jet/database_pager.h"
 #include "jet/error.h"
 #include "jet/index_key.h"
 #include "jet/index_reader.h"
@@ -126,7 +127,7 @@ std::size_t dump_rows(jet::Database& db, const jet::TableDefinition& table) {
 void walk_and_look_up(jet::Database& db, const jet::TableDefinition& table,
                       const jet::RealIndex& index) {
     std::vector<std::vector<std::uint8_t>> keys;
-    jet::walk_index(db.pager(), table, index, [&](const jet::IndexEntry& entry) {
+    jet::walk_index(jet::pager_of(db), table, index, [&](const jet::IndexEntry& entry) {
         if (keys.size() < kKeysLookedUp) {
             keys.push_back(entry.key);
         } else {
@@ -134,7 +135,8 @@ void walk_and_look_up(jet::Database& db, const jet::TableDefinition& table,
         }
     });
     for (const auto& key : keys) {
-        const std::vector<jet::RowPointer> rows = jet::find_rows(db.pager(), table, index, key);
+        const std::vector<jet::RowPointer> rows =
+            jet::find_rows(jet::pager_of(db), table, index, key);
         for (std::size_t i = 0; i < rows.size() && i < kRowsFetchedPerKey; ++i) {
             const std::vector<jet::Value> row = db.read_row(table, rows[i]);
             jet::row_index_key(table, index, row);

@@ -36,7 +36,7 @@
 #include <string>
 #include <vector>
 
-#include "jet/check/check.h"
+#include "jet/check.h"
 #include "jet/codepage.h"
 #include "jet/database.h"
 #include "jet/error.h"

@@ -2,10 +2,10 @@
 // Columns read here: Id (Long; a table's definition page), ParentId (Long),
 // Name (Text), Type (Integer; 1 = local table), Flags (Long; 0x80000000 and
 // 0x00000002 mark system objects).
-#include "jet/catalogue.h"
+#include "jet/catalogue_reader.h"
 
 #include "jet/error.h"
-#include "jet/table_definition.h"
+#include "jet/table_definition_reader.h"
 #include "jet/table_scan.h"
 
 namespace jet {

@@ -22,11 +22,12 @@
 #include <string_view>
 
 #include "jet/codepage.h"
+#include "jet/database.h"
 #include "jet/stored_text.h"
 
 namespace jet {
 
-enum class CodePageRule { Named, StoredTextIsThai, StoredTextIsNotThai, System, TextBeingAdded };
+// The rules above are named by CodePageRule, in database.h.
 
 class DataCodePage {
   public:

@@ -1,13 +1,20 @@
 #include "jet/database.h"
 
 #include "jet/ascii.h"
+#include "jet/catalogue_reader.h"
+#include "jet/data_code_page.h"
+#include "jet/database_pager.h"
 #include "jet/error.h"
+#include "jet/header_page.h"
+#include "jet/pager.h"
 #include "jet/stored_text.h"
+#include "jet/table_definition_reader.h"
+#include "jet/table_scan.h"
 
 namespace jet {
 
-Database::Database(std::unique_ptr<Pager> pager, Header header, DataCodePage code_page,
-                   std::vector<CatalogueEntry> catalogue)
+Database::Database(std::unique_ptr<Pager> pager, Header header,
+                   std::unique_ptr<DataCodePage> code_page, std::vector<CatalogueEntry> catalogue)
     : pager_(std::move(pager)),
       header_(header),
       code_page_(std::move(code_page)),
@@ -40,7 +47,34 @@ std::unique_ptr<Database> Database::open(const std::filesystem::path& path,
         catalogue = read_catalogue(*pager, code_page.page());
     }
     return std::unique_ptr<Database>(
-        new Database(std::move(pager), header, std::move(code_page), std::move(catalogue)));
+        new Database(std::move(pager), header, std::make_unique<DataCodePage>(std::move(code_page)),
+                     std::move(catalogue)));
+}
+
+Database::~Database() = default;
+
+Pager& pager_of(Database& db) {
+    return *db.pager_;
+}
+
+const CodePage& Database::code_page() const {
+    return code_page_->page();
+}
+
+CodePageRule Database::code_page_rule() const {
+    return code_page_->rule();
+}
+
+std::string Database::code_page_reason() const {
+    return code_page_->reason();
+}
+
+const CodePage& Database::code_page_for_text(std::string_view utf8) {
+    return code_page_->page_for_text(utf8);
+}
+
+const CodePage& Database::code_page_for_bytes(std::string_view bytes) {
+    return code_page_->page_for_bytes(bytes);
 }
 
 std::vector<std::string> Database::table_names() const {
@@ -68,7 +102,7 @@ const TableDefinition& Database::table(std::string_view name) {
     auto& slot = tables_[page];
     if (!slot) {
         slot = std::make_unique<TableDefinition>(
-            read_table_definition(*pager_, page, found->name, code_page_.page()));
+            read_table_definition(*pager_, page, found->name, code_page_->page()));
     } else if (pager_->mode() == Pager::Mode::ReadWrite) {
         reread_counts(*pager_, *slot);
     }
@@ -77,6 +111,18 @@ const TableDefinition& Database::table(std::string_view name) {
 
 void Database::for_each_row(const TableDefinition& table, const RowCallback& callback) {
     scan_table(*pager_, table, callback);
+}
+
+void Database::save() {
+    pager_->save();
+}
+
+std::size_t Database::unsaved_inserts() const {
+    return pager_->unsaved_changes();
+}
+
+std::size_t Database::saved_inserts() const {
+    return pager_->saved_changes();
 }
 
 void Database::close() {

@@ -1,4 +1,4 @@
-// The layout of page 0, the database header. Its reader (header.cpp) and the
+// The layout of page 0, the database header. Its reader (header_page.cpp) and the
 // creator of new files (create/header_page.cpp) take every position, size
 // and value from here. Offsets in bytes, integers little-endian:
 //

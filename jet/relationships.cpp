@@ -21,6 +21,7 @@
 #include <stdexcept>
 
 #include "jet/ascii.h"
+#include "jet/database_pager.h"
 #include "jet/error.h"
 #include "jet/index_key.h"
 #include "jet/index_reader.h"
@@ -186,7 +187,7 @@ bool has_matching_row(Database& db, const Relationship& relationship,
     const std::vector<Value> wanted = row_with(referenced, relationship.referenced_columns, key);
     if (const RealIndex* index = index_on(referenced, relationship.referenced_columns)) {
         const std::vector<std::uint8_t> index_key = row_index_key(referenced, *index, wanted);
-        return !find_rows(db.pager(), referenced, *index, index_key).empty();
+        return !find_rows(pager_of(db), referenced, *index, index_key).empty();
     }
     const std::vector<std::uint8_t> wanted_key =
         comparison_key(referenced, relationship.referenced_columns, wanted);

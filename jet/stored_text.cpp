@@ -5,6 +5,7 @@
 
 #include "jet/error.h"
 #include "jet/table_definition.h"
+#include "jet/table_definition_reader.h"
 #include "jet/table_scan.h"
 #include "jet/thai_874_text.h"
 

@@ -1,5 +1,5 @@
 // Reads table definitions; their byte layout is in table_definition_format.h.
-#include "jet/table_definition.h"
+#include "jet/table_definition_reader.h"
 
 #include <algorithm>
 #include <set>
@@ -7,6 +7,7 @@
 #include "jet/ascii.h"
 #include "jet/coding.h"
 #include "jet/error.h"
+#include "jet/table_definition_format.h"
 
 namespace jet {
 namespace {

@@ -1,8 +1,10 @@
 // The byte layout of a table definition (TDEF), described once: its reader
 // (table_definition.cpp), the writer of new definitions
 // (create/table_definition.cpp) and the code that patches its counts after an
-// insert (table_writer.cpp, create/database.cpp) all take their offsets,
-// sizes and flag values from here. Integers are little-endian.
+// insert (row_inserter.cpp, create/database.cpp) all take their offsets and
+// sizes from here. The values of the flags and table types are stated once,
+// by the types of table_definition.h that carry them, and named here after
+// them. Integers are little-endian.
 //
 // Every definition page starts with an 8-byte header:
 //
@@ -66,6 +68,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "jet/table_definition.h"
+
 namespace jet::table_definition_format {
 
 // The header of every definition page; byte 0 is the page type (page.h).
@@ -90,8 +94,9 @@ constexpr std::size_t kOwnedPagesMapOffset = 35;
 constexpr std::size_t kFreePagesMapOffset = 39;
 constexpr std::size_t kFixedBlockSize = 43;
 
-constexpr std::uint8_t kUserTable = 'N';
-constexpr std::uint8_t kSystemTable = 'S';
+// Table types; the values are TableDefinition's, which the engine's users name.
+constexpr std::uint8_t kUserTable = TableDefinition::kUserTable;
+constexpr std::uint8_t kSystemTable = TableDefinition::kSystemTable;
 
 // Real index statistics, from the end of the fixed block.
 constexpr std::size_t kStatisticsSize = 8;
@@ -115,10 +120,12 @@ constexpr std::size_t kColumnFlagsOffset = 13;
 constexpr std::size_t kColumnFixedOffsetOffset = 14;
 constexpr std::size_t kColumnSizeOffset = 16;
 
-constexpr std::uint8_t kColumnFixed = 0x01;  // stored in the fixed area
-constexpr std::uint8_t kColumnLongAutonumber = 0x04;
-constexpr std::uint8_t kColumnGuidAutonumber = 0x40;
-constexpr std::uint8_t kColumnHyperlink = 0x80;
+// Column flags; the values, and what each means, are Column's.
+constexpr std::uint8_t kColumnFixed = Column::kFixed;
+constexpr std::uint8_t kColumnUpdatable = Column::kUpdatable;
+constexpr std::uint8_t kColumnLongAutonumber = Column::kLongAutonumber;
+constexpr std::uint8_t kColumnGuidAutonumber = Column::kGuidAutonumber;
+constexpr std::uint8_t kColumnHyperlink = Column::kHyperlink;
 
 // Column and index names: a u8 length, then the bytes. Access allows names
 // of at most 64 characters.
@@ -135,9 +142,10 @@ constexpr std::size_t kRealIndexUsageMapOffset = 30;
 constexpr std::size_t kRealIndexRootPageOffset = 34;
 constexpr std::size_t kRealIndexFlagsOffset = 38;
 
-constexpr std::uint8_t kIndexUnique = 0x01;
-constexpr std::uint8_t kIndexIgnoreNulls = 0x02;
-constexpr std::uint8_t kIndexRequired = 0x08;
+// Real index flags; the values are RealIndex's.
+constexpr std::uint8_t kIndexUnique = RealIndex::kUnique;
+constexpr std::uint8_t kIndexIgnoreNulls = RealIndex::kIgnoreNulls;
+constexpr std::uint8_t kIndexRequired = RealIndex::kRequired;
 
 // Logical index records.
 constexpr std::size_t kLogicalIndexRecordSize = 20;

@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "jet/database.h"
 #include "jet/page.h"
 #include "jet/pager.h"
 #include "jet/table_definition.h"
@@ -11,8 +12,8 @@
 
 namespace jet {
 
-using RowCallback = std::function<void(RowPointer, const std::vector<Value>&)>;
-// Returns whether the scan goes on to the next row.
+// As RowCallback (database.h), returning whether the scan goes on to the next
+// row.
 using RowWhileCallback = std::function<bool(RowPointer, const std::vector<Value>&)>;
 
 // Calls `callback` for every live row of the table, in the order of its data

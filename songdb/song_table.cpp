@@ -3,10 +3,9 @@
 namespace songdb {
 namespace {
 
-// Column flags as Access gives them to the columns of a table it makes: 0x02
-// on every column, Column::kFixed (0x01) on the fixed-size ones.
-constexpr std::uint8_t kVariableColumn = 0x02;
-constexpr std::uint8_t kFixedColumn = kVariableColumn | jet::Column::kFixed;
+// Column flags as Access gives them to the columns of a table it makes:
+// Column::kUpdatable on every column, Column::kFixed on the fixed-size ones too.
+constexpr std::uint8_t kFixedColumn = jet::Column::kUpdatable | jet::Column::kFixed;
 
 }  // namespace
 
@@ -17,12 +16,12 @@ jet::NewTable song_table() {
     jet::NewTable table;
     table.name = "Song";
     table.columns = {{"ID", T::Long, 0, kFixedColumn | jet::Column::kLongAutonumber},
-                     {"songID", T::Text, 10, kVariableColumn},
-                     {"songName", T::Text, 100, kVariableColumn},
-                     {"artid", T::Text, 100, kVariableColumn},
-                     {"MidPath", T::Text, 255, kVariableColumn},
-                     {"CurPath", T::Text, 255, kVariableColumn},
-                     {"Lyrpath", T::Text, 255, kVariableColumn}};
+                     {"songID", T::Text, 10, jet::Column::kUpdatable},
+                     {"songName", T::Text, 100, jet::Column::kUpdatable},
+                     {"artid", T::Text, 100, jet::Column::kUpdatable},
+                     {"MidPath", T::Text, 255, jet::Column::kUpdatable},
+                     {"CurPath", T::Text, 255, jet::Column::kUpdatable},
+                     {"Lyrpath", T::Text, 255, jet::Column::kUpdatable}};
     table.indexes = {
         {"PrimaryKey", {0}, RealIndex::kUnique | RealIndex::kRequired, IndexKind::PrimaryKey},
         {"songID", {1}, 0, IndexKind::Other},

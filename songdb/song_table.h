@@ -1,7 +1,7 @@
 // The Song table of a new song catalogue, as the engine is told to create it.
 #pragma once
 
-#include "jet/create/table_definition.h"
+#include "jet/new_table.h"
 
 namespace songdb {
 

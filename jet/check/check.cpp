@@ -5,7 +5,7 @@
 //
 // Ownership is judged by the maps alone: freed pages keep live-looking
 // contents, so a page's owner field only confirms a page a map names.
-#include "jet/check/check.h"
+#include "jet/check.h"
 
 #include <algorithm>
 #include <set>
@@ -18,8 +18,10 @@
 #include "jet/check/usage_map.h"
 #include "jet/coding.h"
 #include "jet/data_page_format.h"
+#include "jet/database_pager.h"
 #include "jet/error.h"
 #include "jet/index_reader.h"
+#include "jet/table_definition_reader.h"
 
 namespace jet {
 namespace {
@@ -35,10 +37,10 @@ class DatabaseChecker {
   public:
     DatabaseChecker(Database& db, CheckReport& report)
         : db_(db),
-          pager_(db.pager()),
+          pager_(pager_of(db)),
           report_(report),
           log_(report),
-          owners_(db.pager().page_count()) {}
+          owners_(pager_of(db).page_count()) {}
 
     void run() {
         report_.summary.pages = pager_.page_count();

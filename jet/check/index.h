@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "jet/check/check.h"
+#include "jet/check.h"
 #include "jet/check/log.h"
 #include "jet/check/rows.h"
 #include "jet/pager.h"

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "jet/check/check.h"
+#include "jet/check.h"
 
 namespace jet {
 

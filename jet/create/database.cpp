@@ -14,7 +14,7 @@
 // 3. The file is opened as any database and every other row (containers,
 //    the database object, the user table, the permissions) is inserted with
 //    TableWriter.
-#include "jet/create/database.h"
+#include "jet/create_database.h"
 
 #include <chrono>
 #include <ctime>
@@ -35,6 +35,7 @@
 #include "jet/pager.h"
 #include "jet/row_encoder.h"
 #include "jet/table_definition_format.h"
+#include "jet/table_definition_reader.h"
 #include "jet/table_writer.h"
 #include "jet/usage_map_format.h"
 #include "jet/usage_map_writer.h"

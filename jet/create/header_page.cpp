@@ -5,7 +5,7 @@
 #include "jet/create/header_page.h"
 
 #include "jet/coding.h"
-#include "jet/header.h"
+#include "jet/header_page.h"
 #include "jet/header_page_format.h"
 
 #include <algorithm>

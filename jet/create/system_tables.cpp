@@ -3,17 +3,19 @@
 namespace jet {
 namespace {
 
-// Column flags: every column of the engine's own tables carries 0x10, their
-// two SID-like Binary columns 0x20 too; 0x02 is on every column.
-constexpr std::uint8_t kSystemFixed = 0x13;
-constexpr std::uint8_t kSystemVariable = 0x12;
-constexpr std::uint8_t kSystemSid = 0x32;
+// Column flags: every column of the engine's own tables carries 0x10 and
+// Column::kUpdatable, their two SID-like Binary columns 0x20 too.
+constexpr std::uint8_t kSystemColumn = 0x10;
+constexpr std::uint8_t kSidColumn = 0x20;
+constexpr std::uint8_t kSystemVariable = kSystemColumn | Column::kUpdatable;
+constexpr std::uint8_t kSystemFixed = kSystemVariable | Column::kFixed;
+constexpr std::uint8_t kSystemSid = kSystemVariable | kSidColumn;
 
 NewTable system_table(const char* name, std::vector<NewColumn> columns,
                       std::vector<NewIndex> indexes) {
     NewTable table;
     table.name = name;
-    table.table_type = table_definition_format::kSystemTable;
+    table.table_type = TableDefinition::kSystemTable;
     table.columns = std::move(columns);
     table.indexes = std::move(indexes);
     table.column_number_twice = false;

@@ -12,6 +12,7 @@
 
 #include "jet/coding.h"
 #include "jet/general_sort.h"
+#include "jet/table_definition_format.h"
 
 namespace jet {
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 #include <utility>
 
-#include "jet/create/database.h"
+#include "jet/create_database.h"
 #include "jet/database.h"
 #include "jet/file_system.h"
 #include "songdb/song_table.h"

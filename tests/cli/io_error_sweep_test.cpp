@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "cli/csv_import.h"
-#include "jet/create/database.h"
+#include "jet/create_database.h"
 #include "jet/database.h"
 #include "jet/journal.h"
 #include "jet/table_writer.h"

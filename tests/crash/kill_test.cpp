@@ -20,7 +20,7 @@
 #include <utility>
 #include <vector>
 
-#include "jet/create/database.h"
+#include "jet/create_database.h"
 #include "jet/database.h"
 #include "jet/journal.h"
 #include "songdb/song_table.h"

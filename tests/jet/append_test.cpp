@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "jet/check/check.h"
+#include "jet/check.h"
 #include "jet/codepage.h"
 #include "jet/database.h"
 #include "jet/relationships.h"

@@ -5,9 +5,10 @@
 #include <algorithm>
 #include <random>
 
-#include "jet/check/check.h"
+#include "jet/check.h"
 #include "jet/coding.h"
 #include "jet/database.h"
+#include "jet/database_pager.h"
 #include "jet/error.h"
 #include "jet/index_page.h"
 #include "jet/table_definition_format.h"
@@ -53,7 +54,7 @@ class DamagedCopy {
         : bytes_(jet_test::read_bytes(jet_test::fixture(fixture))), file_(bytes_) {
         const auto db = jet::Database::open(file_.path(), {1252});
         table_ = db->table(table);
-        data_pages_ = jet::read_usage_map(db->pager(), table_.owned_pages_map, table);
+        data_pages_ = jet::read_usage_map(jet::pager_of(*db), table_.owned_pages_map, table);
     }
 
     const jet::TableDefinition& table() const { return table_; }
@@ -231,7 +232,8 @@ TEST(CheckDamageTest, PageOwnedByTwoTablesIsNamed) {
     DamagedCopy copy("indexTestV1997.mdb", "Table2");
     const auto db = jet::Database::open(jet_test::fixture("indexTestV1997.mdb"), {1252});
     const jet::TableDefinition& other = db->table("Table1");
-    const PageNumber stolen = jet::read_usage_map(db->pager(), other.owned_pages_map, "T1")[0];
+    const PageNumber stolen =
+        jet::read_usage_map(jet::pager_of(*db), other.owned_pages_map, "T1")[0];
     copy.set_map_bit(copy.table().owned_pages_map, stolen, true);
     const jet::CheckReport report = copy.check();
     EXPECT_TRUE(has_error(report, stolen, "the page is owned twice")) << all_findings(report);

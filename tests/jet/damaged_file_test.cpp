@@ -7,6 +7,7 @@
 #include "jet/coding.h"
 #include "jet/database.h"
 #include "jet/error.h"
+#include "jet/page.h"
 #include "jet/table_definition_format.h"
 #include "tests/support/fixtures.h"
 

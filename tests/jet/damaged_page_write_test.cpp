@@ -11,8 +11,9 @@
 #include <vector>
 
 #include "jet/coding.h"
-#include "jet/create/database.h"
+#include "jet/create_database.h"
 #include "jet/database.h"
+#include "jet/database_pager.h"
 #include "jet/error.h"
 #include "jet/table_writer.h"
 #include "jet/usage_map.h"
@@ -59,9 +60,10 @@ class DamagedCatalogueTest : public ::testing::Test {
         const jet::TableDefinition& table = writer.table();
         layout_.definition = table.page;
         layout_.data_page =
-            jet::read_usage_map(db->pager(), table.free_pages_map, "free pages").back();
+            jet::read_usage_map(jet::pager_of(*db), table.free_pages_map, "free pages").back();
         layout_.long_value_page =
-            jet::read_usage_map(db->pager(), table.long_value_maps.at(0).free_pages, "memo pages")
+            jet::read_usage_map(jet::pager_of(*db), table.long_value_maps.at(0).free_pages,
+                                "memo pages")
                 .back();
         layout_.free_pages_map = table.free_pages_map;
         db->close();

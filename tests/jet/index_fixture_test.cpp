@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "jet/database.h"
+#include "jet/database_pager.h"
 #include "jet/index_key.h"
 #include "jet/index_reader.h"
 
@@ -117,7 +118,7 @@ TEST_P(IndexFixtureTest, EveryRealIndexHoldsEveryRowInKeyOrder) {
             rows.emplace(at, values);
         });
         for (const RealIndex& index : table.real_indexes) {
-            check_index(database->pager(), table, index, rows, totals);
+            check_index(jet::pager_of(*database), table, index, rows, totals);
         }
     }
     RecordProperty("indexes", std::to_string(totals.indexes));

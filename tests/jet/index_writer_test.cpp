@@ -16,14 +16,17 @@
 #include <vector>
 
 #include "jet/catalogue.h"
-#include "jet/check/check.h"
+#include "jet/catalogue_reader.h"
+#include "jet/check.h"
 #include "jet/check/index.h"
 #include "jet/check/log.h"
 #include "jet/codepage.h"
 #include "jet/database.h"
+#include "jet/database_pager.h"
 #include "jet/index_page_builder.h"
 #include "jet/index_reader.h"
 #include "jet/page_allocator.h"
+#include "jet/table_definition_reader.h"
 #include "jet/table_writer.h"
 #include "jet/usage_map.h"
 #include "jet/usage_map_writer.h"
@@ -80,8 +83,8 @@ TEST(IndexPageBuilderTest, ReproducesEveryIndexPageOfTheRealFiles) {
             }
             const TableDefinition& table = db->table(item.name);
             for (const RealIndex& index : table.real_indexes) {
-                for (PageNumber number : tree_pages(db->pager(), index.root_page)) {
-                    const PageRef original = db->pager().read(number);
+                for (PageNumber number : tree_pages(jet::pager_of(*db), index.root_page)) {
+                    const PageRef original = jet::pager_of(*db).read(number);
                     const IndexPage page = parse_index_page(number, *original);
                     Page rebuilt;
                     build_index_page(rebuilt, page);
@@ -303,7 +306,7 @@ TEST(IndexWriterTest, RebuildsEveryRealIndexOfTheRealFilesEntryByEntry) {
             const TableDefinition& table = db->table(name);
             for (std::size_t i = 0; i < indexes.size(); ++i) {
                 std::vector<IndexEntry> after =
-                    walked_entries(db->pager(), table, table.real_indexes[i]);
+                    walked_entries(jet::pager_of(*db), table, table.real_indexes[i]);
                 for (IndexEntry& e : after) {
                     e.child = 0;
                 }
@@ -582,8 +585,8 @@ TEST(IndexWriterTest, RowsInRandomOrderGrowRealIndexesToThreeLevels) {
     const TableDefinition& table = db->table("Customers");
     std::size_t deepest = 0;
     for (const RealIndex& index : table.real_indexes) {
-        deepest = std::max(deepest, tree_depth(db->pager(), index.root_page));
-        EXPECT_EQ(walked_entries(db->pager(), table, index).size(), 91 + stored)
+        deepest = std::max(deepest, tree_depth(jet::pager_of(*db), index.root_page));
+        EXPECT_EQ(walked_entries(jet::pager_of(*db), table, index).size(), 91 + stored)
             << describe_index(table, index);
     }
     EXPECT_EQ(deepest, 3u);

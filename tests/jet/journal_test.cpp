@@ -32,9 +32,10 @@
 #include <string>
 #include <vector>
 
-#include "jet/check/check.h"
-#include "jet/create/database.h"
+#include "jet/check.h"
+#include "jet/create_database.h"
 #include "jet/database.h"
+#include "jet/database_pager.h"
 #include "jet/error.h"
 #include "jet/journal.h"
 #include "jet/table_writer.h"
@@ -344,7 +345,7 @@ TEST_P(JournalWritingTest, InsertKilledAtAnyStepIsRolledBackToTheExactBytesBefor
             // Opening for reading rolls back as well as opening for writing.
             jet::OpenOptions options = writable();
             options.writable = stop % 2 == 0;
-            if (jet::Database::open(path, options)->pager().recovery() ==
+            if (jet::pager_of(*jet::Database::open(path, options)).recovery() ==
                 jet::Recovery::RolledBack) {
                 EXPECT_EQ(kept, 0u) << "rolled back after a kill at an earlier step kept it";
                 ++rolled_back;
@@ -403,7 +404,7 @@ TEST_F(JournalTest, RecoveryKilledPartWayIsFinishedByTheNextOpen) {
                 EXPECT_EQ(unfinished, stop)
                     << "a journal is left after a kill at an earlier step found the recovery done";
                 ++unfinished;
-                EXPECT_EQ(jet::Database::open(path, writable())->pager().recovery(),
+                EXPECT_EQ(jet::pager_of(*jet::Database::open(path, writable())).recovery(),
                           jet::Recovery::RolledBack);
             }
             EXPECT_EQ(jet_test::read_bytes(path), before) << "stopped at step " << stop;
@@ -492,7 +493,7 @@ TEST_F(JournalTest, TornDamagedAndForeignJournalsAreIgnoredOrRefusedNeverApplied
         put(path, clean);
         put(journal, bytes);
         const auto db = jet::Database::open(path, writable());
-        EXPECT_NE(db->pager().recovery(), jet::Recovery::RolledBack);
+        EXPECT_NE(jet::pager_of(*db).recovery(), jet::Recovery::RolledBack);
         EXPECT_EQ(jet_test::read_bytes(path), clean);
         EXPECT_FALSE(fs::exists(journal));
     };
@@ -550,7 +551,7 @@ TEST_F(JournalTest, TornDamagedAndForeignJournalsAreIgnoredOrRefusedNeverApplied
     put(journal, half_written);
     {
         const auto db = jet::Database::open(path, writable());
-        EXPECT_EQ(db->pager().recovery(), jet::Recovery::RolledBack);
+        EXPECT_EQ(jet::pager_of(*db).recovery(), jet::Recovery::RolledBack);
     }
     EXPECT_EQ(jet_test::read_bytes(path), clean);
     expect_refused(cut_short(3), half_written, {"changed", "neither"},
@@ -658,7 +659,7 @@ TEST_F(JournalTest, ASaveWhoseUndoFailsLeavesTheDatabaseBrokenUntilTheNextOpenRo
     EXPECT_TRUE(fs::exists(jet::journal_path(path)));
     {
         const auto db = jet::Database::open(path, writable());
-        EXPECT_EQ(db->pager().recovery(), jet::Recovery::RolledBack);
+        EXPECT_EQ(jet::pager_of(*db).recovery(), jet::Recovery::RolledBack);
         EXPECT_TRUE(jet::check_database(*db).ok());
     }
     EXPECT_EQ(jet_test::read_bytes(path), before);

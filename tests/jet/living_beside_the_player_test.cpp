@@ -13,7 +13,7 @@
 #include <random>
 #include <string>
 
-#include "jet/create/database.h"
+#include "jet/create_database.h"
 #include "jet/database.h"
 #include "jet/error.h"
 #include "jet/file_system.h"

@@ -5,6 +5,7 @@
 
 #include "jet/database.h"
 #include "jet/error.h"
+#include "jet/page.h"
 #include "tests/support/fixtures.h"
 
 namespace {

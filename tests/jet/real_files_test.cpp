@@ -4,6 +4,7 @@
 
 #include "jet/data_page.h"
 #include "jet/database.h"
+#include "jet/database_pager.h"
 #include "jet/error.h"
 #include "tests/support/fixtures.h"
 
@@ -70,7 +71,7 @@ TEST(RealFilesTest, MovedCatalogueRowsAreReadOnceThroughTheirPointer) {
     std::set<std::int32_t> ids;
     const std::size_t id = 0;
     db->for_each_row(catalogue, [&](jet::RowPointer at, const std::vector<jet::Value>& row) {
-        const jet::DataPage page(db->pager().read(at.page), at.page, "test");
+        const jet::DataPage page(jet::pager_of(*db).read(at.page), at.page, "test");
         moved += page.slot(at.row).lookup ? 1 : 0;
         EXPECT_TRUE(ids.insert(std::get<std::int32_t>(row[id])).second);
     });

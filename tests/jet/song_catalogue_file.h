@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "jet/create/database.h"
+#include "jet/create_database.h"
 #include "jet/database.h"
 #include "jet/table_writer.h"
 #include "jet/value_parse.h"

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "jet/database_pager.h"
 #include "song_catalogue_file.h"
 
 namespace {
@@ -17,7 +18,7 @@ using jet::StoredTextVerdict;
 StoredTextVerdict verdict_of(const jet_test::SongCatalogueFile& file,
                              const StoredTextLimits& limits = {}) {
     const auto db = file.open(1252);
-    return jet::judge_stored_text(db->pager(), db->catalogue(), db->code_page(), limits);
+    return jet::judge_stored_text(jet::pager_of(*db), db->catalogue(), db->code_page(), limits);
 }
 
 std::vector<std::string> repeated(const std::string& title, std::size_t count) {
@@ -70,7 +71,7 @@ TEST(StoredTextTest, ACatalogueNameIsEvidenceToo) {
     jet::CatalogueEntry query;
     query.name = jet::CodePage::get(1252).to_utf8(jet::CodePage::get(874).from_utf8("เพลงใหม่"));
     catalogue.push_back(query);
-    EXPECT_EQ(jet::judge_stored_text(db->pager(), catalogue, db->code_page()),
+    EXPECT_EQ(jet::judge_stored_text(jet::pager_of(*db), catalogue, db->code_page()),
               StoredTextVerdict::Thai);
 }
 

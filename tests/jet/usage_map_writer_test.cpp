@@ -7,9 +7,10 @@
 #include <algorithm>
 #include <random>
 
-#include "jet/check/check.h"
+#include "jet/check.h"
 #include "jet/data_page.h"
 #include "jet/database.h"
+#include "jet/database_pager.h"
 #include "jet/page_allocator.h"
 #include "jet/usage_map.h"
 #include "jet/usage_map_writer.h"
@@ -45,7 +46,7 @@ class UsageMapsTest : public ::testing::Test {
 };
 
 TEST_F(UsageMapsTest, FreePagesAreReusedBeforeTheFileGrows) {
-    jet::Pager& pager = db_->pager();
+    jet::Pager& pager = jet::pager_of(*db_);
     const jet::PageNumber pages = pager.page_count();
     pager.begin_change();
     jet::PageAllocator allocator(pager);
@@ -61,7 +62,7 @@ TEST_F(UsageMapsTest, FreePagesAreReusedBeforeTheFileGrows) {
 }
 
 TEST_F(UsageMapsTest, MapsGrowPastTheirRangeAndBecomeReferenceMaps) {
-    jet::Pager& pager = db_->pager();
+    jet::Pager& pager = jet::pager_of(*db_);
     const jet::TableDefinition table = db_->table("Table");
     pager.begin_change();
     jet::PageAllocator allocator(pager);
@@ -98,7 +99,7 @@ void restart_inline_map(jet::Pager& pager, std::uint32_t map_row, jet::PageNumbe
 }
 
 TEST_F(UsageMapsTest, AnInlineMapLengthensBeforeItsStartAndFromAStartOffByBits) {
-    jet::Pager& pager = db_->pager();
+    jet::Pager& pager = jet::pager_of(*db_);
     const jet::TableDefinition table = db_->table("Table");
     for (const jet::PageNumber start : {jet::PageNumber{803}, jet::PageNumber{800}}) {
         pager.begin_change();

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 
-#include "jet/create/database.h"
+#include "jet/create_database.h"
 #include "songdb/song_table.h"
 #include "tests/qt/qt_window_fixture.h"
 #include "tests/songdb/screen_update_test.h"

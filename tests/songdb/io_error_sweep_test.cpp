@@ -25,7 +25,7 @@
 
 #include <gtest/gtest.h>
 
-#include "jet/create/database.h"
+#include "jet/create_database.h"
 #include "jet/journal.h"
 #include "songdb/dao.h"
 #include "songdb/song_table.h"

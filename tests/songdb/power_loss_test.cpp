@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "jet/check/check.h"
-#include "jet/create/database.h"
+#include "jet/check.h"
+#include "jet/create_database.h"
 #include "jet/database.h"
 #include "jet/journal.h"
 #include "songdb/song_table.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "jet/create/database.h"
+#include "jet/create_database.h"
 #include "songdb/dao.h"
 #include "songdb/song_table.h"
 #include "songdb/update.h"

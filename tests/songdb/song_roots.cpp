@@ -1,6 +1,6 @@
 #include "tests/songdb/song_roots.h"
 
-#include "jet/check/check.h"
+#include "jet/check.h"
 #include "jet/database.h"
 #include "songdb/dao.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "jet/create/database.h"
+#include "jet/create_database.h"
 #include "jet/database.h"
 #include "songdb/song_table.h"
 #include "tests/support/memory_file_system.h"

@@ -11,7 +11,7 @@
 
 #include <gmock/gmock.h>
 
-#include "jet/create/database.h"
+#include "jet/create_database.h"
 #include "jet/database.h"
 #include "jet/error.h"
 #include "songdb/song_table.h"

@@ -30,7 +30,7 @@
 #include <variant>
 #include <vector>
 
-#include "jet/check/check.h"
+#include "jet/check.h"
 #include "jet/database.h"
 #include "jet/error.h"
 #include "jet/file_system.h"

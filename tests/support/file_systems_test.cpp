@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "jet/check/check.h"
-#include "jet/create/database.h"
+#include "jet/check.h"
+#include "jet/create_database.h"
 #include "jet/database.h"
 #include "jet/error.h"
 #include "jet/table_writer.h"

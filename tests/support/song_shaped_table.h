@@ -4,27 +4,26 @@
 // engine's tests depend on nothing of the tool.
 #pragma once
 
-#include "jet/create/table_definition.h"
+#include "jet/new_table.h"
 #include "jet/table_definition.h"
 
 namespace jet_test {
 
 // Song: ID (AutoNumber, primary key), songID, songName, artid, MidPath,
 // CurPath, Lyrpath, with indexes on songID, songName and artid; every
-// column carries 0x02, as Access gives its tables' columns.
+// column carries Column::kUpdatable, as Access gives its tables' columns.
 inline jet::NewTable song_shaped_table() {
     using T = jet::ColumnType;
-    constexpr std::uint8_t kVariable = 0x02;
-    constexpr std::uint8_t kFixed = kVariable | jet::Column::kFixed;
+    constexpr std::uint8_t kFixed = jet::Column::kUpdatable | jet::Column::kFixed;
     jet::NewTable table;
     table.name = "Song";
     table.columns = {{"ID", T::Long, 0, kFixed | jet::Column::kLongAutonumber},
-                     {"songID", T::Text, 10, kVariable},
-                     {"songName", T::Text, 100, kVariable},
-                     {"artid", T::Text, 100, kVariable},
-                     {"MidPath", T::Text, 255, kVariable},
-                     {"CurPath", T::Text, 255, kVariable},
-                     {"Lyrpath", T::Text, 255, kVariable}};
+                     {"songID", T::Text, 10, jet::Column::kUpdatable},
+                     {"songName", T::Text, 100, jet::Column::kUpdatable},
+                     {"artid", T::Text, 100, jet::Column::kUpdatable},
+                     {"MidPath", T::Text, 255, jet::Column::kUpdatable},
+                     {"CurPath", T::Text, 255, jet::Column::kUpdatable},
+                     {"Lyrpath", T::Text, 255, jet::Column::kUpdatable}};
     table.indexes = {{"PrimaryKey",
                       {0},
                       jet::RealIndex::kUnique | jet::RealIndex::kRequired,

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "jet/create/database.h"
+#include "jet/create_database.h"
 #include "songdb/song_table.h"
 #include "tests/songdb/screen_update_test.h"
 #include "tests/win32/win32_window_fixture.h"

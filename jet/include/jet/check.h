@@ -1,6 +1,8 @@
 // Consistency check of a whole database file: which structure owns each page,
 // the layout of every data page, every row, the row counts and autonumbers,
 // and every index tree compared with the keys recomputed from the rows.
+// This is the check's whole public face; the checks of each structure are in
+// jet/check/.
 #pragma once
 
 #include <cstddef>
@@ -9,7 +11,7 @@
 #include <vector>
 
 #include "jet/database.h"
-#include "jet/page.h"
+#include "jet/row_pointer.h"
 
 namespace jet {
 

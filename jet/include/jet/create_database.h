@@ -1,12 +1,13 @@
 // Creating a new Access 97 database that holds one empty user table, laid
-// out as the caller defines it.
+// out as the caller defines it (new_table.h). The pages of the new file are
+// made by the engine's own code in jet/create/.
 #pragma once
 
 #include <filesystem>
 #include <optional>
 
-#include "jet/create/table_definition.h"
 #include "jet/file_system.h"
+#include "jet/new_table.h"
 #include "jet/value.h"
 
 namespace jet {

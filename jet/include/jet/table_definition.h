@@ -1,17 +1,17 @@
 // Table definitions: columns, indexes, row count and where a table's pages are.
-// The definition's byte layout is described in table_definition_format.h.
+// The definition's byte layout is described in table_definition_format.h; the
+// values of the flags and table types are stated here, once, and that layout
+// names them. Reading a definition from the file is table_definition_reader.h's.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "jet/codepage.h"
-#include "jet/page.h"
-#include "jet/pager.h"
-#include "jet/table_definition_format.h"
+#include "jet/row_pointer.h"
 #include "jet/value.h"
 
 namespace jet {
@@ -27,10 +27,14 @@ struct Column {
     std::uint16_t sort_order = 0;
     std::uint16_t code_page = 0;
 
-    static constexpr std::uint8_t kFixed = table_definition_format::kColumnFixed;
-    static constexpr std::uint8_t kLongAutonumber = table_definition_format::kColumnLongAutonumber;
-    static constexpr std::uint8_t kGuidAutonumber = table_definition_format::kColumnGuidAutonumber;
-    static constexpr std::uint8_t kHyperlink = table_definition_format::kColumnHyperlink;
+    // Bits of `flags`.
+    static constexpr std::uint8_t kFixed = 0x01;  // stored in the fixed area
+    // Access sets it on nearly every column of the tables it makes; no reader
+    // depends on it.
+    static constexpr std::uint8_t kUpdatable = 0x02;
+    static constexpr std::uint8_t kLongAutonumber = 0x04;
+    static constexpr std::uint8_t kGuidAutonumber = 0x40;
+    static constexpr std::uint8_t kHyperlink = 0x80;
 
     bool fixed() const { return (flags & kFixed) != 0; }
     // Bytes the column takes in a row's fixed area, or its maximum size when variable.
@@ -60,9 +64,10 @@ struct RealIndex {
     std::uint8_t flags = 0;
     std::uint32_t unique_entry_count = 0;
 
-    static constexpr std::uint8_t kUnique = table_definition_format::kIndexUnique;
-    static constexpr std::uint8_t kIgnoreNulls = table_definition_format::kIndexIgnoreNulls;
-    static constexpr std::uint8_t kRequired = table_definition_format::kIndexRequired;
+    // Bits of `flags`.
+    static constexpr std::uint8_t kUnique = 0x01;
+    static constexpr std::uint8_t kIgnoreNulls = 0x02;
+    static constexpr std::uint8_t kRequired = 0x08;
 
     bool unique() const { return (flags & kUnique) != 0; }
     bool ignore_nulls() const { return (flags & kIgnoreNulls) != 0; }
@@ -92,7 +97,7 @@ struct TableDefinition {
     std::vector<PageNumber> pages;  // every definition page, first one first
     std::uint32_t row_count = 0;
     std::uint32_t last_autonumber = 0;
-    std::uint8_t table_type = 0;  // table_definition_format::kUserTable or kSystemTable
+    std::uint8_t table_type = 0;  // kUserTable or kSystemTable
     std::uint16_t max_columns = 0;
     std::uint16_t max_variable_columns = 0;
     std::vector<Column> columns;  // in column-number order
@@ -104,20 +109,14 @@ struct TableDefinition {
 
     const Column* column_by_number(std::uint16_t number) const;
     const Column* column_by_name(std::string_view name) const;  // ASCII case-insensitive
-};
 
-// Reads the definition starting at `page`, following continuation pages.
-// Names are converted from `code_page` to UTF-8. Throws FormatError naming the
-// page and the table.
-TableDefinition read_table_definition(Pager& pager, PageNumber page, const std::string& table_name,
-                                      const CodePage& code_page);
+    // Table types.
+    static constexpr std::uint8_t kUserTable = 'N';    // the user's table
+    static constexpr std::uint8_t kSystemTable = 'S';  // the engine's own
+};
 
 // The size a column record gives a fixed column of this type (1 for Yes/No,
 // which takes no byte of the fixed area); 0 for the variable types.
 std::uint16_t fixed_column_size(ColumnType type);
-
-// Reads again the counts an insert changes (rows, the last autonumber, each
-// real index's distinct keys) from the definition's first page.
-void reread_counts(Pager& pager, TableDefinition& table);
 
 }  // namespace jet

@@ -1,12 +1,10 @@
-// The catalogue: the rows of MSysObjects, one per database object.
+// The catalogue: the rows of MSysObjects, one per database object, as
+// Database::catalogue() hands them out. Reading them is catalogue_reader.h's.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "jet/codepage.h"
-#include "jet/pager.h"
 
 namespace jet {
 
@@ -23,8 +21,5 @@ struct CatalogueEntry {
     // A table the user made: local, not a system object, not named MSys….
     bool user_table() const;
 };
-
-// Every row of MSysObjects, whose definition sits on page 2.
-std::vector<CatalogueEntry> read_catalogue(Pager& pager, const CodePage& code_page);
 
 }  // namespace jet

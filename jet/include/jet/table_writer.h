@@ -3,23 +3,20 @@
 // index and the table definition's counts are written as one change of pages.
 #pragma once
 
-#include <cstdint>
+#include <cstddef>
 #include <memory>
 #include <optional>
-#include <string>
 #include <string_view>
 #include <vector>
 
 #include "jet/database.h"
-#include "jet/index_writer.h"
-#include "jet/page.h"
-#include "jet/page_allocator.h"
-#include "jet/properties.h"
-#include "jet/relationships.h"
+#include "jet/row_pointer.h"
 #include "jet/table_definition.h"
 #include "jet/value.h"
 
 namespace jet {
+
+class RowInserter;
 
 class TableWriter {
   public:
@@ -30,13 +27,12 @@ class TableWriter {
     // the table does not exist.
     TableWriter(Database& db, std::string_view table_name);
     ~TableWriter();
-    // Its index writers and cursors refer to its own table definition.
     TableWriter(const TableWriter&) = delete;
     TableWriter& operator=(const TableWriter&) = delete;
 
     // The table's definition, its counts (rows, last autonumber, distinct
     // keys per index) including every row this writer inserted.
-    const TableDefinition& table() const { return table_; }
+    const TableDefinition& table() const;
 
     // The position in table().columns of the column with this name (ASCII
     // case-insensitive); throws WriteRefused (MissingColumn) naming it.
@@ -52,26 +48,9 @@ class TableWriter {
     RowPointer insert(std::vector<std::optional<Value>> values);
 
   private:
-    struct PreparedRow;
-
-    // Takes the values out of `values`.
-    PreparedRow prepare(std::vector<std::optional<Value>>& values);
-    void check_constraints(const PreparedRow& row);
-    RowPointer write(PreparedRow& row);
-    PageNumber page_for_row(std::size_t length);
-
-    Database& db_;
-    TableDefinition table_;
-    std::vector<ColumnProperties> column_properties_;  // one per column
-    std::vector<Relationship> relationships_;          // enforced, this table referencing
-    bool has_long_value_columns_ = false;              // Memo or OLE
-    PageAllocator allocator_;
-    // One each per real index, in table_.real_indexes order, kept so that
-    // their buffers serve every row.
-    std::vector<std::unique_ptr<IndexWriter>> index_writers_;
-    // The data page new rows go to while it has room; 0 = look it up.
-    PageNumber current_page_ = 0;
-    bool current_page_known_ = false;
+    // The writer itself (row_inserter.h): its copy of the table definition,
+    // its index writers and its page allocator.
+    std::unique_ptr<RowInserter> inserter_;
 };
 
 }  // namespace jet

@@ -1,5 +1,5 @@
 // The layout of page 0 is described in header_page_format.h.
-#include "jet/header.h"
+#include "jet/header_page.h"
 
 #include <algorithm>
 #include <cstring>
