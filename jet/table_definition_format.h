@@ -3,8 +3,8 @@
 // (create/table_definition.cpp) and the code that patches its counts after an
 // insert (row_inserter.cpp, create/database.cpp) all take their offsets and
 // sizes from here. The values of the flags and table types are stated once,
-// by the types of table_definition.h that carry them, and named here after
-// them. Integers are little-endian.
+// by the types of table_definition.h that carry them. Integers are
+// little-endian.
 //
 // Every definition page starts with an 8-byte header:
 //
@@ -39,7 +39,7 @@
 //       7  u16  unread: 0 or 1
 //       9  u16  sort order
 //       11 u16  code page
-//       13 u8   flags (kColumn* below)
+//       13 u8   flags (Column::kFixed, kUpdatable, ... in table_definition.h)
 //       14 u16  offset in the fixed area (fixed columns; 0 for Yes/No, whose
 //               value is its null-mask bit)
 //       16 u16  size: the type's fixed size (1 for Yes/No), the maximum bytes
@@ -49,7 +49,7 @@
 //       0  10 × {u16 column number (0xFFFF: slot unused), u8 0x01 ascending}
 //       30 u32  data pointer to the usage map of its pages
 //       34 u32  root page
-//       38 u8   flags (kIndex* below)
+//       38 u8   flags (RealIndex::kUnique, ... in table_definition.h)
 //   then 20×L logical index records (Access keeps them sorted by name):
 //       0  u32  logical index number
 //       4  u32  real index it uses
@@ -67,8 +67,6 @@
 
 #include <cstddef>
 #include <cstdint>
-
-#include "jet/table_definition.h"
 
 namespace jet::table_definition_format {
 
@@ -94,10 +92,6 @@ constexpr std::size_t kOwnedPagesMapOffset = 35;
 constexpr std::size_t kFreePagesMapOffset = 39;
 constexpr std::size_t kFixedBlockSize = 43;
 
-// Table types; the values are TableDefinition's, which the engine's users name.
-constexpr std::uint8_t kUserTable = TableDefinition::kUserTable;
-constexpr std::uint8_t kSystemTable = TableDefinition::kSystemTable;
-
 // Real index statistics, from the end of the fixed block.
 constexpr std::size_t kStatisticsSize = 8;
 constexpr std::size_t kUniqueEntryCountOffset = 4;
@@ -120,13 +114,6 @@ constexpr std::size_t kColumnFlagsOffset = 13;
 constexpr std::size_t kColumnFixedOffsetOffset = 14;
 constexpr std::size_t kColumnSizeOffset = 16;
 
-// Column flags; the values, and what each means, are Column's.
-constexpr std::uint8_t kColumnFixed = Column::kFixed;
-constexpr std::uint8_t kColumnUpdatable = Column::kUpdatable;
-constexpr std::uint8_t kColumnLongAutonumber = Column::kLongAutonumber;
-constexpr std::uint8_t kColumnGuidAutonumber = Column::kGuidAutonumber;
-constexpr std::uint8_t kColumnHyperlink = Column::kHyperlink;
-
 // Column and index names: a u8 length, then the bytes. Access allows names
 // of at most 64 characters.
 constexpr std::size_t kMaxNameLength = 64;
@@ -141,11 +128,6 @@ constexpr std::uint8_t kIndexColumnAscending = 0x01;
 constexpr std::size_t kRealIndexUsageMapOffset = 30;
 constexpr std::size_t kRealIndexRootPageOffset = 34;
 constexpr std::size_t kRealIndexFlagsOffset = 38;
-
-// Real index flags; the values are RealIndex's.
-constexpr std::uint8_t kIndexUnique = RealIndex::kUnique;
-constexpr std::uint8_t kIndexIgnoreNulls = RealIndex::kIgnoreNulls;
-constexpr std::uint8_t kIndexRequired = RealIndex::kRequired;
 
 // Logical index records.
 constexpr std::size_t kLogicalIndexRecordSize = 20;

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "jet/create/database.h"
+#include "jet/create_database.h"
 #include "songdb/dao.h"
 #include "songdb/song_table.h"
 #include "tests/songdb/song_roots.h"
